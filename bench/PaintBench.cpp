@@ -1,0 +1,90 @@
+// One full paint of a 1920 x 600 waveform window into the raster canvas, at every zoom step,
+// with the default density 8, over one hour of 44100 Hz 16-bit stereo held in memory
+// (635 MB). The view sits in the middle of the sound. Target: under 16 ms per paint.
+#include "app/App.h"
+#include "app/MainWindow.h"
+#include "platform/RasterCanvas.h"
+#include "platform/scripted/ScriptedHost.h"
+#include "view/WaveWindow.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr int kWidth = 1920;
+constexpr int kHeight = 600;
+constexpr int kRate = 44100;
+constexpr int kSeconds = 3600;
+
+struct Editor {
+    wt::ScriptedHost host;
+    wt::App app{host};
+    wt::RasterCanvas canvas{kWidth, kHeight};
+    bool ready = false;
+
+    Editor() {
+        wt::MainWndProc(app, wt::msg::Create, 0, 0);
+        wt::FinishStartup(app, "");
+        // Size the window so that its client area is kWidth x kHeight.
+        host.MoveWaveWindow(0, 0, 1000, 1000);
+        host.MoveWaveWindow(0, 0, kWidth + 1000 - host.WaveClientWidth(),
+                            kHeight + 1000 - host.WaveClientHeight());
+        wt::SoundDocument& doc = app.doc;
+        doc.format = {1, 2, kRate, kRate * 4, 4, 16, 0};
+        doc.RecomputeBytesPerSample();
+        doc.byteLength = kRate * kSeconds * 4;
+        // The block asks for huge pages on its own (SampleBlock::Resize).
+        if (!doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16)) {
+            return;
+        }
+        // A 440 Hz tone on the left and a 660 Hz tone on the right, one period tabulated.
+        std::int16_t period[2 * 2 * 2205];
+        for (int f = 0; f < 2 * 2205; ++f) {
+            period[2 * f] = static_cast<std::int16_t>(20000 * std::sin(f * 2 * M_PI * 440 / kRate));
+            period[2 * f + 1] =
+                static_cast<std::int16_t>(12000 * std::sin(f * 2 * M_PI * 660 / kRate));
+        }
+        for (std::int64_t at = 0; at < doc.byteLength; at += sizeof period) {
+            const std::int64_t n = std::min<std::int64_t>(sizeof period, doc.byteLength - at);
+            std::memcpy(doc.Data() + at, period, static_cast<std::size_t>(n));
+        }
+        doc.selStart = doc.byteLength / 2;
+        doc.selEnd = doc.selStart + kRate * 4;
+        ready = true;
+    }
+};
+
+Editor& SharedEditor() {
+    static Editor editor;
+    return editor;
+}
+
+void BM_PaintFullWindow(benchmark::State& state) {
+    Editor& e = SharedEditor();
+    if (!e.ready) {
+        state.SkipWithError("not enough memory for the one-hour sound");
+        return;
+    }
+    const int zoom = static_cast<int>(state.range(0));
+    e.app.settings.density = 8;
+    e.app.settings.dispMode = static_cast<int>(state.range(1));
+    e.app.doc.zoomIndex = zoom;
+    wt::ApplyZoom(e.app, zoom);
+    e.app.doc.viewStart = e.app.doc.byteLength / 2;
+    for (auto _ : state) {
+        wt::WaveWndProc(e.app, wt::msg::Paint, 0, 0, &e.canvas);
+        benchmark::DoNotOptimize(e.canvas.Bytes().data());
+    }
+    state.SetLabel("1/" + std::to_string(wt::ZoomTable[static_cast<std::size_t>(zoom)]) +
+                   (state.range(1) ? " lines" : " points"));
+}
+
+BENCHMARK(BM_PaintFullWindow)
+    ->ArgsProduct({{0, 1, 2, 3, 4, 5}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,50 @@
+// The application object: everything one running editor holds — the document, the undo
+// snapshot, the settings, the menus, the busy flag — and the host that shows it. Command
+// procedures take it explicitly, so a test builds a fresh editor per case.
+#pragma once
+
+#include "app/Settings.h"
+#include "app/StatusBar.h"
+#include "document/SoundDocument.h"
+#include "document/Undo.h"
+#include "effects/EffectState.h"
+#include "platform/Host.h"
+#include "platform/ProfileFile.h"
+#include "view/ViewState.h"
+
+#include <array>
+#include <string>
+
+namespace wt {
+
+struct Menus {
+    Menu normal;   // MENU_1
+    Menu busy;     // MENU_BUSY, while an effect runs
+    Menu disabled; // MENU_DIS, while playing or recording
+    Menu* current = nullptr;
+};
+
+struct App {
+    explicit App(Host& host);
+    App(const App&) = delete;
+    App& operator=(const App&) = delete;
+
+    Host& host;
+    ProfileFile profile; // the settings file
+    Settings settings;   // values read at start-up, kept current in memory
+    SoundDocument doc;
+    UndoSnapshot undo;
+    Menus menus;
+    StatusBar status;
+    bool busy = false; // the busy gate: set while an effect runs or a device plays or records
+    std::array<int, 1024> sineTable{};
+    TextMetrics mainText;  // the main window font: ruler band height
+    int waveInDevices = 0; // counted when the main window is created
+    int waveOutDevices = 0;
+    bool mainWindowCreated = false;
+
+    ViewState view;      // waveform window state
+    EffectState effects; // progress counter and remembered effect parameters
+};
+
+} // namespace wt

@@ -1,0 +1,60 @@
+// Batch mode: runs editor commands line by line on the scripted host, without a window.
+//
+//   wtomuka --batch [--ini PATH] [-e LINE]... [SCRIPT|-]
+//
+// Each line is a verb of BatchVerbs() (info, select, cursor, answer, open, saveas, recent, ...)
+// or a menu command by its identifier without "IDM_" in lower case, followed by ID=VALUE pairs
+// applied to its dialog as a user would, then OK ("cancel" presses Cancel instead).
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace wt {
+
+struct App;
+class ScriptedHost;
+
+struct BatchOptions {
+    std::string modulePath;
+    std::string iniPath;            // --ini; empty: the usual settings file
+    std::vector<std::string> lines; // from -e, in order
+    std::string scriptPath;         // a file, "-" for standard input, empty for none
+};
+
+struct BatchContext {
+    App& app;
+    ScriptedHost& host;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// A verb's words after the verb itself; returns false with `error` set when the line failed.
+using BatchVerbHandler = bool (*)(BatchContext& context, const std::vector<std::string>& args,
+                                  std::string& error);
+struct BatchVerb {
+    const char* name;
+    BatchVerbHandler handler;
+};
+// Every verb other than the menu commands. Subsystems add theirs here.
+const std::vector<BatchVerb>& BatchVerbs();
+
+// Splits a line into words; double quotes group words with blanks ("a b.wav").
+std::vector<std::string> SplitBatchLine(const std::string& line);
+
+// Runs one line; false with `error` when it failed. `stop` is set by a line that ends the run.
+bool RunBatchLine(BatchContext& context, const std::string& line, std::string& error, bool& stop);
+
+// Parses the command line after "--batch"; returns false with `error` for bad options.
+bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& options,
+                         std::string& error);
+// Runs a whole batch; returns the process exit status (0 all lines succeeded, 1 otherwise).
+int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
+
+// Runs a menu command with its dialog values: the dialog gets `script`, then the command runs
+// through the dispatch. Used by the generic command verb and by verbs built on commands.
+bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std::string>& args,
+                     std::string& error);
+
+} // namespace wt

@@ -1,0 +1,122 @@
+#include "app/CommandTable.h"
+
+#include "app/MainWindow.h"
+#include "document/Undo.h"
+#include "effects/LevelEffects.h"
+#include "fileio/FileCommands.h"
+#include "resources/CommandIds.h"
+#include "view/DisplaySettings.h"
+#include "view/WaveWindow.h"
+
+#include <cctype>
+
+namespace wt {
+
+namespace {
+int CmdNop(App&) {
+    return 1;
+}
+} // namespace
+
+const std::vector<CommandEntry>& CommandTable() {
+    static const std::vector<CommandEntry> table = {
+        // File
+        {IDM_NEW_WINDOW, "IDM_NEW_WINDOW", CmdNewWindow},
+        {IDM_NEW, "IDM_NEW", CmdNew},
+        {IDM_OPEN, "IDM_OPEN", CmdOpen},
+        {IDM_SAVE, "IDM_SAVE", CmdSave},
+        {IDM_SAVE_AS, "IDM_SAVE_AS", CmdSaveAs},
+        {IDM_CHANGE_FORMAT, "IDM_CHANGE_FORMAT", nullptr},
+        {IDM_PLAY, "IDM_PLAY", nullptr},
+        {IDM_PLAY_FROM_CURSOR, "IDM_PLAY_FROM_CURSOR", nullptr},
+        {IDM_LOOP_PLAY, "IDM_LOOP_PLAY", nullptr},
+        {IDM_STOP, "IDM_STOP", nullptr},
+        {IDM_RECORD, "IDM_RECORD", nullptr},
+        {IDM_EXIT, "IDM_EXIT", CmdExit},
+        // Edit
+        {IDM_UNDO, "IDM_UNDO", CmdUndo},
+        {IDM_CUT, "IDM_CUT", nullptr},
+        {IDM_COPY, "IDM_COPY", nullptr},
+        {IDM_PASTE, "IDM_PASTE", nullptr},
+        {IDM_DELETE, "IDM_DELETE", nullptr},
+        {IDM_CROP, "IDM_CROP", nullptr},
+        {IDM_MIX_PASTE, "IDM_MIX_PASTE", nullptr},
+        {IDM_SELECT_ALL, "IDM_SELECT_ALL", CmdSelectAll},
+        // Effects
+        {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", nullptr},
+        {IDM_DC_REMOVE, "IDM_DC_REMOVE", CmdDcRemove},
+        {IDM_NORMALIZE, "IDM_NORMALIZE", CmdNormalize},
+        {IDM_PHASE_INVERT, "IDM_PHASE_INVERT", CmdPhaseInvert},
+        {IDM_SILENCE, "IDM_SILENCE", CmdSilence},
+        {IDM_FADE_IN, "IDM_FADE_IN", CmdFadeIn},
+        {IDM_FADE_OUT, "IDM_FADE_OUT", CmdFadeOut},
+        {IDM_VOLUME, "IDM_VOLUME", CmdVolume},
+        {IDM_TREMOLO, "IDM_TREMOLO", nullptr},
+        {IDM_ENVELOPE, "IDM_ENVELOPE", nullptr},
+        {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
+        {IDM_NOISE_GATE, "IDM_NOISE_GATE", nullptr},
+        {IDM_COMPRESSOR, "IDM_COMPRESSOR", nullptr},
+        {IDM_ECHO, "IDM_ECHO", nullptr},
+        {IDM_REVERB, "IDM_REVERB", nullptr},
+        {IDM_PITCH, "IDM_PITCH", nullptr},
+        {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", nullptr},
+        {IDM_VIBRATO, "IDM_VIBRATO", nullptr},
+        {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
+        {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
+        {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
+        {IDM_DISTORTION, "IDM_DISTORTION", nullptr},
+        {IDM_FLANGER, "IDM_FLANGER", nullptr},
+        {IDM_EQUALIZER, "IDM_EQUALIZER", nullptr},
+        {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", nullptr},
+        // Create
+        {IDM_WHITE_NOISE, "IDM_WHITE_NOISE", nullptr},
+        {IDM_TONE, "IDM_TONE", nullptr},
+        {IDM_INSERT_SILENCE, "IDM_INSERT_SILENCE", nullptr},
+        {IDM_MELODY_PASTE, "IDM_MELODY_PASTE", nullptr},
+        // View
+        {IDM_ZOOM_1_1024, "IDM_ZOOM_1_1024", CmdZoom1024},
+        {IDM_ZOOM_1_256, "IDM_ZOOM_1_256", CmdZoom256},
+        {IDM_ZOOM_1_64, "IDM_ZOOM_1_64", CmdZoom64},
+        {IDM_ZOOM_1_16, "IDM_ZOOM_1_16", CmdZoom16},
+        {IDM_ZOOM_1_4, "IDM_ZOOM_1_4", CmdZoom4},
+        {IDM_ZOOM_1_1, "IDM_ZOOM_1_1", CmdZoom1},
+        {IDM_ZOOM_IN, "IDM_ZOOM_IN", CmdZoomIn},
+        {IDM_ZOOM_OUT, "IDM_ZOOM_OUT", CmdZoomOut},
+        // Settings
+        {IDM_DEVICE, "IDM_DEVICE", nullptr},
+        {IDM_DISPLAY_SETTINGS, "IDM_DISPLAY_SETTINGS", CmdDisplaySettings},
+        // Help
+        {IDM_HELP_CONTENTS, "IDM_HELP_CONTENTS", CmdHelpContents},
+        {IDM_ABOUT, "IDM_ABOUT", CmdAbout},
+        {IDM_NOP, "IDM_NOP", CmdNop},
+    };
+    return table;
+}
+
+const CommandEntry* FindCommand(int id) {
+    for (const auto& entry : CommandTable()) {
+        if (entry.id == id) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+std::string BatchName(const CommandEntry& entry) {
+    std::string name = entry.name + 4; // without "IDM_"
+    for (char& c : name) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return name;
+}
+
+const CommandEntry* FindCommandByName(const std::string& batchName) {
+    for (const auto& entry : CommandTable()) {
+        if (BatchName(entry) == batchName) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace wt

@@ -1,0 +1,77 @@
+#include "app/Settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+namespace wt {
+
+Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defaultDirectory) {
+    Settings s;
+    s.lastDirectory = profile.GetString(kSectionOptions, "directory", defaultDirectory, 256);
+    // The waveform window divides by the density: a hand-edited value must not reach it.
+    s.density = std::clamp(profile.GetInt(kSectionOptions, "density", 8), 1, 128);
+    s.dispMode = profile.GetInt(kSectionOptions, "dispmode", 0);
+    s.trackMode = profile.GetInt(kSectionOptions, "trackmode", 0);
+    s.startWidth = profile.GetInt(kSectionPosition, "width", 480);
+    s.startHeight = profile.GetInt(kSectionPosition, "height", 200);
+    return s;
+}
+
+std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxChars) {
+    return profile.GetString(kSectionRecent, std::to_string(n), "", maxChars);
+}
+
+void AddRecentFile(const ProfileFile& profile, const std::string& path) {
+    std::array<std::string, kRecentFileCount> entries;
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        entries[n - 1] = ReadRecentFile(profile, n);
+    }
+    // Position of path in the list; a missing path takes the place of the last entry.
+    auto found = std::find(entries.begin(), entries.end(), path);
+    const auto last = found != entries.end() ? found : entries.end() - 1;
+    std::move_backward(entries.begin(), last, last + 1);
+    entries[0] = path;
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        profile.WriteString(kSectionRecent, std::to_string(n), entries[n - 1]);
+    }
+}
+
+std::string ReplaceExtension(const std::string& modulePath, const std::string& extension) {
+    const auto slash = modulePath.find_last_of('/');
+    const auto dot = modulePath.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return modulePath + extension;
+    }
+    return modulePath.substr(0, dot) + extension;
+}
+
+std::string HomeDirectory() {
+    const char* home = std::getenv("HOME");
+    if (home && *home) {
+        return home;
+    }
+    return "/";
+}
+
+std::string ResolveSettingsPath(const std::string& modulePath, const std::string& override) {
+    namespace fs = std::filesystem;
+    if (!override.empty()) {
+        return override;
+    }
+    const std::string besideModule = ReplaceExtension(modulePath, ".ini");
+    const fs::path folder = fs::path(modulePath).parent_path();
+    if (!folder.empty() && access(folder.c_str(), W_OK) == 0) {
+        return besideModule;
+    }
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    fs::path base = (xdg && *xdg) ? fs::path(xdg) : fs::path(HomeDirectory()) / ".config";
+    base /= "wavetomuka";
+    std::error_code ec;
+    fs::create_directories(base, ec);
+    return (base / fs::path(besideModule).filename()).string();
+}
+
+} // namespace wt

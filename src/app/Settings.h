@@ -1,0 +1,48 @@
+// The settings file's sections and keys, the values read at start-up, and the recent-files
+// list. Every integer is stored as decimal text.
+#pragma once
+
+#include "platform/ProfileFile.h"
+
+#include <string>
+
+namespace wt {
+
+inline constexpr const char* kSectionOptions = "Options";
+inline constexpr const char* kSectionPosition = "Position";
+inline constexpr const char* kSectionRecent = "RecentFiles";
+inline constexpr const char* kSectionEq = "Eq";
+inline constexpr int kRecentFileCount = 6;
+
+struct Settings {
+    std::string modulePath;    // the executable
+    std::string helpPath;      // the help page beside it
+    std::string lastDirectory; // folder of the last file opened, no trailing separator
+    int density = 8;           // samples drawn per pixel column at most, 1..128
+    int dispMode = 0;          // 0 points, 1 lines
+    int trackMode = 0;         // 1: the view follows the scroll box while it is dragged
+    int startWidth = 480;      // main window outer size at start-up; also the zoom
+    int startHeight = 200;     // centring's view width
+};
+
+// Reads directory, density (clamped to 1..128), dispmode, trackmode, width and height.
+// `defaultDirectory` is used when the file has no "directory".
+Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defaultDirectory);
+
+// Recent entry n (1..6), at most maxChars - 1 characters; empty when missing.
+std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxChars = 512);
+// Puts path at the top of the list (moving it up if it is already listed) and writes all six
+// entries back.
+void AddRecentFile(const ProfileFile& profile, const std::string& path);
+
+// Where the settings file lives: `override` when given; otherwise beside the executable
+// (same base name, ".ini") when that folder is writable; otherwise
+// $XDG_CONFIG_HOME/wavetomuka/<base>.ini (default ~/.config). Creates that folder.
+std::string ResolveSettingsPath(const std::string& modulePath, const std::string& override);
+// The user's home folder: the default last directory.
+std::string HomeDirectory();
+// modulePath with everything from its last "." replaced by `extension` (".ini", ".html");
+// the extension is appended when the name has no ".".
+std::string ReplaceExtension(const std::string& modulePath, const std::string& extension);
+
+} // namespace wt

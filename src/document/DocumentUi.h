@@ -1,0 +1,31 @@
+// What the document shows of itself: the status texts, the caption, the waveform repaint,
+// the unsaved-changes prompt and the messages shared by every command.
+#pragma once
+
+#include <string>
+
+namespace wt {
+
+struct App;
+
+inline constexpr const char* kProductName = "WaveTomuka";
+inline constexpr const char* kTextOutOfMemory = "メモリーが足りません";
+inline constexpr const char* kTextNoSelection = "範囲が選択されていません";
+inline constexpr const char* kCaptionNoSelection = "WAVE Tomuka";
+inline constexpr const char* kTextDiscardChanges = "[%s]は変更されています\n保存しますか?";
+
+// Status-bar part 0 "%ldHz %dBits %s" and part 1 "%ld Bytes".
+void ShowFormatStatus(App& app);
+// Caption "%s -[%s]" with the product name and the title.
+void UpdateTitle(App& app);
+// Repaints the whole waveform window.
+void RedrawWave(App& app);
+// 1 when a range is selected; otherwise says so and returns 0.
+int RequireSelection(App& app);
+// "not enough memory" with `caption`, warning icon.
+void ShowOutOfMemory(App& app, const std::string& caption);
+// 1 to go on (nothing to save, saved, or changes discarded); 0 when the user cancelled or the
+// save failed.
+int ConfirmDiscardChanges(App& app);
+
+} // namespace wt

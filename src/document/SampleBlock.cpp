@@ -1,0 +1,80 @@
+#include "document/SampleBlock.h"
+
+#include <cstdlib>
+#include <sys/mman.h>
+#include <utility>
+
+namespace wt {
+
+namespace {
+std::size_t g_allocationLimit = 0;
+
+// Large blocks are touched page by page when they are first filled; asking for huge pages
+// makes that first touch far cheaper on machines where transparent huge pages are opt-in.
+void AdviseHugePages(std::uint8_t* data, std::size_t size) {
+    constexpr std::size_t kHuge = std::size_t{2} << 20;
+    if (size < 2 * kHuge) {
+        return;
+    }
+    auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
+    auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHuge - 1);
+    if (end > begin) {
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+}
+} // namespace
+
+SampleBlock::~SampleBlock() {
+    std::free(data_);
+}
+
+SampleBlock::SampleBlock(SampleBlock&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+SampleBlock& SampleBlock::operator=(SampleBlock&& other) noexcept {
+    if (this != &other) {
+        std::free(data_);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+bool SampleBlock::Resize(std::size_t bytes) {
+    if (g_allocationLimit != 0 && bytes > g_allocationLimit) {
+        return false;
+    }
+    // realloc(p, 0) may free; keep at least one byte so the block stays valid.
+    const std::size_t request = bytes == 0 ? 1 : bytes;
+    void* moved = std::realloc(data_, request);
+    if (!moved) {
+        return false;
+    }
+    data_ = static_cast<std::uint8_t*>(moved);
+    if (bytes > size_) {
+        AdviseHugePages(data_, bytes);
+    }
+    size_ = bytes;
+    return true;
+}
+
+void SampleBlock::Reset() {
+    std::free(data_);
+    data_ = nullptr;
+    size_ = 0;
+}
+
+void SampleBlock::Swap(SampleBlock& other) noexcept {
+    std::swap(data_, other.data_);
+    std::swap(size_, other.size_);
+}
+
+void SampleBlock::SetAllocationLimitForTesting(std::size_t bytes) {
+    g_allocationLimit = bytes;
+}
+
+bool TryAllocate(SampleBlock& block, std::size_t bytes) {
+    return block.Resize(bytes);
+}
+
+} // namespace wt

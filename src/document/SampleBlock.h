@@ -1,0 +1,45 @@
+// An owned, resizable block of sample bytes. Blocks move between the document and the undo
+// snapshot by exchanging ownership (Swap), never by copying. Allocation failure is reported
+// through the return value, never by an exception, so every caller can keep the sound as it
+// was and say "not enough memory".
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace wt {
+
+class SampleBlock {
+public:
+    SampleBlock() = default;
+    ~SampleBlock();
+    SampleBlock(const SampleBlock&) = delete;
+    SampleBlock& operator=(const SampleBlock&) = delete;
+    SampleBlock(SampleBlock&& other) noexcept;
+    SampleBlock& operator=(SampleBlock&& other) noexcept;
+
+    // Resizes to `bytes`, keeping the first min(old, new) bytes. On failure the block is
+    // unchanged and false is returned.
+    bool Resize(std::size_t bytes);
+    // Frees the memory; the block becomes empty.
+    void Reset();
+    void Swap(SampleBlock& other) noexcept;
+
+    std::uint8_t* Data() { return data_; }
+    const std::uint8_t* Data() const { return data_; }
+    std::size_t Size() const { return size_; }
+
+    // Makes every allocation above `bytes` fail (0 lifts the limit). Lets tests reach the
+    // out-of-memory paths without exhausting the machine.
+    static void SetAllocationLimitForTesting(std::size_t bytes);
+
+private:
+    std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+// Allocates like SampleBlock::Resize (same limit), for work buffers that are not samples of
+// the document. Returns false on failure.
+bool TryAllocate(SampleBlock& block, std::size_t bytes);
+
+} // namespace wt

@@ -1,0 +1,69 @@
+#include "document/Undo.h"
+
+#include "app/App.h"
+#include "document/DocumentUi.h"
+
+#include <cstring>
+#include <utility>
+
+namespace wt {
+
+int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
+    // A block is never resized to zero: an empty snapshot keeps 10 bytes. A sound keeps the
+    // 16 spare bytes every sample block has, so it can become the document's block as it is.
+    constexpr std::size_t kEmptyBytes = 10, kSpareBytes = 16;
+    const auto length = static_cast<std::size_t>(doc.byteLength > 0 ? doc.byteLength : 0);
+    const std::size_t size = length != 0 ? length + kSpareBytes : kEmptyBytes;
+    if (undo.data.Size() != size || !undo.data.Data()) {
+        // A fresh block rather than a resize: the old copy need not be moved, and it stays
+        // the snapshot when the new block cannot be had.
+        SampleBlock fresh;
+        if (!fresh.Resize(size)) {
+            return 0;
+        }
+        undo.data.Swap(fresh);
+    }
+    undo.selStart = doc.selStart;
+    undo.selEnd = doc.selEnd;
+    undo.cursor = doc.cursor;
+    undo.anchor = doc.anchor;
+    undo.format = doc.format;
+    undo.length = doc.byteLength;
+    if (length != 0) {
+        std::memcpy(undo.data.Data(), doc.Data(), length);
+        std::memset(undo.data.Data() + length, 0, kSpareBytes);
+    }
+    return 1;
+}
+
+void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
+    std::swap(doc.format, undo.format);
+    doc.RecomputeBytesPerSample();
+    doc.sampleData.Swap(undo.data);
+    std::swap(doc.byteLength, undo.length);
+    std::swap(doc.selStart, undo.selStart);
+    std::swap(doc.selEnd, undo.selEnd);
+    std::swap(doc.anchor, undo.anchor);
+    std::swap(doc.cursor, undo.cursor);
+}
+
+int TakeSnapshot(App& app) {
+    if (!TakeSnapshot(app.doc, app.undo)) {
+        ShowOutOfMemory(app, kProductName);
+        return 0;
+    }
+    return 1;
+}
+
+void SwapWithSnapshot(App& app) {
+    SwapWithSnapshot(app.doc, app.undo);
+    ShowFormatStatus(app);
+    RedrawWave(app);
+}
+
+int CmdUndo(App& app) {
+    SwapWithSnapshot(app);
+    return 1;
+}
+
+} // namespace wt

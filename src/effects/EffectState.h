@@ -1,0 +1,27 @@
+// State shared by the effect commands for the whole run: the progress counter and the values
+// each parameter dialog shows again the next time it opens. Every App starts from the
+// defaults below; nothing here is written to the settings file.
+#pragma once
+
+#include <string>
+
+namespace wt {
+
+// Dialog 102 (volume).
+struct VolumeParams {
+    int volume = 100; // percent, 0..200
+    int pan = 50;     // 0 = channel 0 only, 50 = centre, 100 = channel 1 only
+    int limiter = 1;  // 1: scale the loudest output down to full scale instead of wrapping
+};
+
+struct EffectState {
+    int progressCounter = 0; // ShowProgress calls since the last progress text
+    // The last progress text and what it was made of, so that an unchanged text is not
+    // formatted again.
+    std::string progressText;
+    const char* progressLabel = nullptr;
+    long long progressPercent = -1;
+    VolumeParams volume;
+};
+
+} // namespace wt

@@ -1,0 +1,24 @@
+// The file commands of the menu and the two routines every way of opening or saving goes
+// through. Results: 1 for success, 0 for failure or cancel.
+#pragma once
+
+#include <string>
+
+namespace wt {
+
+struct App;
+
+// Document file types; the value doubles as the file dialogs' filter index.
+enum SoundFileType { FileTypeNone = 0, FileTypeWav = 1, FileTypeAu = 2, FileTypeAiff = 3 };
+
+// Opens `path` with the reader its extension names (case-insensitive).
+int LoadSoundFile(App& app, const std::string& path);
+// Saves with the writer for `fileType` (0: by the title's extension).
+int SaveSoundFile(App& app, int fileType);
+int OpenRecentFile(App& app, int n);
+int CmdOpen(App& app);
+int CmdSave(App& app);
+int CmdSaveAs(App& app);
+int CmdNew(App& app);
+
+} // namespace wt

@@ -1,0 +1,205 @@
+#include "fileio/FileIo.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wt {
+
+namespace {
+
+constexpr std::size_t kWriteBufferBytes = std::size_t{1} << 20;
+// One read call moves at most this much (Linux caps a call just below 2 GiB).
+constexpr std::size_t kMaxTransferBytes = std::size_t{1} << 30;
+// One write call moves at most this much before its writeback to disk is started.
+constexpr std::size_t kWritebackBytes = std::size_t{8} << 20;
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The path a save really replaces: a symbolic link is followed to the file it names.
+std::string ResolveTarget(const std::string& target) {
+    struct stat st {};
+    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = realpath(target.c_str(), nullptr)) {
+            std::string path = resolved;
+            std::free(resolved);
+            return path;
+        }
+    }
+    return target;
+}
+
+mode_t NewFileMode(const std::string& target) {
+    struct stat st {};
+    if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        return st.st_mode & 07777;
+    }
+    const mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+}
+
+bool InputFile::Open(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+std::size_t InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        if (offset + done > static_cast<std::uint64_t>(LLONG_MAX)) {
+            break;
+        }
+        const std::size_t chunk =
+            count - done < kMaxTransferBytes ? count - done : kMaxTransferBytes;
+        const ssize_t got = pread(fd_, out + done, chunk, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string target) : target_(ResolveTarget(target)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+    if (!committed_ && !tempPath_.empty()) {
+        unlink(tempPath_.c_str());
+    }
+    std::free(buffer_);
+}
+
+bool AtomicFileWriter::Open() {
+    buffer_ = static_cast<unsigned char*>(std::malloc(kWriteBufferBytes));
+    if (!buffer_) {
+        failed_ = true;
+        return false;
+    }
+    std::string pattern = FolderOf(target_) + "/.wtsave-XXXXXX";
+    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) {
+        failed_ = true;
+        return false;
+    }
+    fd_ = fd;
+    tempPath_ = pattern;
+    if (fchmod(fd_, NewFileMode(target_)) != 0) {
+        failed_ = true;
+        return false;
+    }
+    return true;
+}
+
+bool AtomicFileWriter::WriteAll(const void* data, std::size_t count) {
+    const auto* in = static_cast<const unsigned char*>(data);
+    while (count > 0 && !failed_) {
+        const std::size_t chunk = count < kWritebackBytes ? count : kWritebackBytes;
+        const ssize_t put = write(fd_, in, chunk);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            failed_ = true;
+            break;
+        }
+        in += put;
+        count -= static_cast<std::size_t>(put);
+        // Start writing this piece to disk now, so the disk works while the next piece is
+        // copied and the final fsync has little left to wait for.
+        sync_file_range(fd_, static_cast<off_t>(written_), put, SYNC_FILE_RANGE_WRITE);
+        written_ += static_cast<std::uint64_t>(put);
+    }
+    return !failed_;
+}
+
+bool AtomicFileWriter::Flush() {
+    if (buffered_ == 0) {
+        return !failed_;
+    }
+    const std::size_t count = buffered_;
+    buffered_ = 0;
+    return WriteAll(buffer_, count);
+}
+
+bool AtomicFileWriter::Write(const void* data, std::size_t count) {
+    if (failed_ || fd_ < 0) {
+        failed_ = true;
+        return false;
+    }
+    if (count == 0) {
+        return true;
+    }
+    if (buffered_ + count > kWriteBufferBytes && !Flush()) {
+        return false;
+    }
+    if (count >= kWriteBufferBytes) {
+        return WriteAll(data, count);
+    }
+    std::memcpy(buffer_ + buffered_, data, count);
+    buffered_ += count;
+    return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (fd_ < 0 || failed_ || !Flush()) {
+        return false;
+    }
+    const bool synced = fsync(fd_) == 0;
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
+    if (!synced || !closed) {
+        failed_ = true;
+        return false;
+    }
+    if (rename(tempPath_.c_str(), target_.c_str()) != 0) {
+        failed_ = true;
+        return false;
+    }
+    committed_ = true;
+    // Make the rename itself durable; the data is already safe, so a failure here is not one
+    // of the save.
+    const int dir = open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+} // namespace wt

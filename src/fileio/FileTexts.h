@@ -1,0 +1,47 @@
+// Every text the file readers, writers and commands show: messages, captions, dialog
+// filters and the progress label.
+#pragma once
+
+namespace wt::filetext {
+
+// Message-box captions.
+inline constexpr const char* kCaptionOpen = "ファイルを開く";
+inline constexpr const char* kCaptionSave = "保存";
+
+// Reader messages (caption kCaptionOpen, warning icon).
+inline constexpr const char* kCorruptRiff = "データが異常です(RIFF)";
+inline constexpr const char* kCorruptWave = "データが異常です(WAVE)";
+inline constexpr const char* kCorrupt = "データが異常です";
+inline constexpr const char* kCorruptForm = "データが異常です(FORM)";
+inline constexpr const char* kCorruptAiff = "データが異常です(AIFF)";
+inline constexpr const char* kChunkNotFound = "データが異常です(Chunkが見つかりません)";
+// A WAV or AIFF format the editor cannot hold.
+inline constexpr const char* kFormatNotSupported = "このフォーマットはサポートされていません";
+// An AU encoding or format the editor cannot hold, and a file name with no known extension.
+inline constexpr const char* kTypeNotSupported = "この形式はサポートしていません";
+
+// Writer and save messages.
+inline constexpr const char* kCannotWrite = "ファイルに書き込めません";
+inline constexpr const char* kSaveEmpty = "データがありませんが、保存してよろしいですか";
+inline constexpr const char* kAuRateQuestion =
+    ".au(ulaw) ファイルで一般的に使用される 8KHzサンプリングではありません\n"
+    "8KHzに変換するには[ファイル]-[フォーマット変換]を使用してください\n"
+    "このまま保存してよろしいですか?";
+
+// The file field of the save dialog for an untitled document.
+inline constexpr const char* kDefaultSaveName = "Noname.wav";
+
+// Open dialog filters, index 1 to 4.
+inline constexpr const char* kOpenFilterWav = ".WAV File (*.wav)";
+inline constexpr const char* kOpenFilterAu = ".AU File (*.au)";
+inline constexpr const char* kOpenFilterAiff = "AIF File (*.aif;*.aiff)";
+inline constexpr const char* kOpenFilterAll = "ALL (*.*)";
+// Save dialog filters, index 1 to 3.
+inline constexpr const char* kSaveFilterWav = "WAVE Format (*.wav)";
+inline constexpr const char* kSaveFilterAu = "AU (ulaw) Format (*.au)";
+inline constexpr const char* kSaveFilterAiff = "AIFF Format (*.aiff)";
+
+// Status-bar label of the AIFF reader's progress.
+inline constexpr const char* kProgressLoadAiff = "LoadAIF";
+
+} // namespace wt::filetext

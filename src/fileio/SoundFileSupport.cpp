@@ -1,0 +1,111 @@
+#include "fileio/SoundFileSupport.h"
+
+#include "app/App.h"
+#include "document/DocumentUi.h"
+#include "fileio/FileTexts.h"
+
+#include <cstring>
+
+namespace wt {
+
+namespace {
+
+constexpr std::size_t kSpareBytes = 16;
+
+// Cursor and anchor stay where they were (the reader does not move them) as long as they
+// still name a frame of the new sound; otherwise they move to its end.
+std::int32_t KeepInside(std::int32_t offset, const SoundDocument& doc) {
+    if (offset < 0) {
+        return 0;
+    }
+    if (offset > doc.byteLength) {
+        offset = doc.byteLength;
+    }
+    const std::int32_t blockAlign = doc.format.blockAlign ? doc.format.blockAlign : 1;
+    return offset - offset % blockAlign;
+}
+
+} // namespace
+
+bool AllocateSoundBlock(SampleBlock& block, std::uint64_t bytes) {
+    if (bytes > kMaxSoundBytes) {
+        return false;
+    }
+    const std::size_t size = static_cast<std::size_t>(bytes);
+    if (!block.Resize(size + kSpareBytes)) {
+        return false;
+    }
+    std::memset(block.Data() + size, 0, kSpareBytes);
+    return true;
+}
+
+bool IsUsableFormat(const SoundFormat& format) {
+    if (format.channels == 0 || format.blockAlign == 0 || format.sampleRate == 0 ||
+        format.bitsPerSample == 0) {
+        return false;
+    }
+    const std::uint32_t containerBytes = (format.bitsPerSample + 7u) / 8u;
+    return std::uint64_t{format.channels} * containerBytes <= format.blockAlign;
+}
+
+int InstallLoadedSound(App& app, LoadedSound& sound) {
+    SoundDocument& doc = app.doc;
+    doc.format = sound.format;
+    doc.sampleData = std::move(sound.data);
+    doc.byteLength = sound.byteLength;
+    doc.selStart = doc.selEnd = 0;
+    doc.viewStart = 0;
+    app.host.SetWaveScrollPos(0, true);
+    doc.RecomputeBytesPerSample();
+    doc.cursor = KeepInside(doc.cursor, doc);
+    doc.anchor = KeepInside(doc.anchor, doc);
+    doc.modified = false;
+    UpdateTitle(app);
+    RedrawWave(app);
+    ShowFormatStatus(app);
+    return 1;
+}
+
+void EmptyDocumentAfterFailedLoad(App& app, const SoundFormat* format, bool untitled) {
+    SoundDocument& doc = app.doc;
+    if (format) {
+        doc.format = *format;
+        doc.RecomputeBytesPerSample();
+    }
+    doc.byteLength = 0;
+    doc.selStart = doc.selEnd = 0;
+    doc.viewStart = 0;
+    doc.cursor = doc.anchor = 0;
+    app.host.SetWaveScrollPos(0, true);
+    if (untitled) {
+        doc.title = kUntitled;
+    }
+    UpdateTitle(app);
+    RedrawWave(app);
+    ShowFormatStatus(app);
+}
+
+void ShowLoadMessage(App& app, const char* text) {
+    app.host.MessageBox(Owner::MainWindow, text, filetext::kCaptionOpen, mb::Ok | mb::IconWarning);
+}
+
+void ShowLoadOutOfMemory(App& app, bool* outOfMemory) {
+    ShowOutOfMemory(app, filetext::kCaptionOpen);
+    if (outOfMemory) {
+        *outOfMemory = true;
+    }
+}
+
+int ReportWriteFailure(App& app) {
+    app.host.MessageBox(Owner::MainWindow, filetext::kCannotWrite, filetext::kCaptionSave,
+                        mb::Ok | mb::IconWarning);
+    return 0;
+}
+
+int FinishSave(App& app) {
+    app.doc.modified = false;
+    RedrawWave(app);
+    return 1;
+}
+
+} // namespace wt

@@ -1,0 +1,53 @@
+// What the three readers and writers share: the sound a reader builds before it touches the
+// document, the document states after a load and after a failed one, the format checks, and
+// the messages of both directions.
+#pragma once
+
+#include "document/SoundDocument.h"
+
+#include <cstdint>
+
+namespace wt {
+
+struct App;
+
+// The largest sample block the document can hold: byteLength is a signed 32-bit count and
+// every block keeps 16 spare bytes after the samples.
+inline constexpr std::uint64_t kMaxSoundBytes = 0x7FFFFFFF - 16;
+
+// A sound read from a file and not yet part of the document.
+struct LoadedSound {
+    SoundFormat format;
+    SampleBlock data;            // byteLength + 16 bytes; the spare bytes are zero
+    std::int32_t byteLength = 0; // a multiple of format.blockAlign
+};
+
+// Makes `block` hold `bytes` sample bytes plus 16 zeroed spare bytes. False when the size is
+// beyond kMaxSoundBytes or the memory cannot be had.
+bool AllocateSoundBlock(SampleBlock& block, std::uint64_t bytes);
+
+// True when the rest of the editor can work with `format` without dividing by zero or
+// reading outside a frame: at least one channel, a rate, bits per sample, and a block align
+// that holds every channel's sample container.
+bool IsUsableFormat(const SoundFormat& format);
+
+// Makes `sound` the document: format, samples, length; selection and view at the start,
+// cursor and anchor kept where they still lie inside the sound; modified cleared; caption,
+// waveform and status bar refreshed. Returns 1.
+int InstallLoadedSound(App& app, LoadedSound& sound);
+
+// The document after a load that failed on the file's contents: no samples (the old block
+// stays allocated), selection, view, cursor and anchor at 0; `format`, when given, replaces
+// the document's format; `untitled` names the document "無題". `modified` is kept.
+void EmptyDocumentAfterFailedLoad(App& app, const SoundFormat* format, bool untitled);
+
+// A reader's message: caption "ファイルを開く", warning icon, owned by the main window.
+void ShowLoadMessage(App& app, const char* text);
+// The reader's out-of-memory report; the document is left as it was.
+void ShowLoadOutOfMemory(App& app, bool* outOfMemory);
+// A writer's failure: "ファイルに書き込めません", caption "保存", warning icon. Returns 0.
+int ReportWriteFailure(App& app);
+// A writer's success: `modified` cleared and the waveform repainted. Returns 1.
+int FinishSave(App& app);
+
+} // namespace wt

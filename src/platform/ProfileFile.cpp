@@ -1,0 +1,184 @@
+#include "platform/ProfileFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace wt {
+
+namespace {
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(s[b]))) {
+        ++b;
+    }
+    while (e > b && std::isspace(static_cast<unsigned char>(s[e - 1]))) {
+        --e;
+    }
+    return s.substr(b, e - b);
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// "[Name]" -> "Name"; empty when the line is no section header.
+bool SectionName(const std::string& line, std::string& name) {
+    const std::string t = Trim(line);
+    if (t.size() < 2 || t.front() != '[') {
+        return false;
+    }
+    const auto close = t.find(']');
+    if (close == std::string::npos) {
+        return false;
+    }
+    name = Trim(t.substr(1, close - 1));
+    return true;
+}
+
+bool KeyValue(const std::string& line, std::string& key, std::string& value) {
+    const auto eq = line.find('=');
+    if (eq == std::string::npos) {
+        return false;
+    }
+    key = Trim(line.substr(0, eq));
+    value = Trim(line.substr(eq + 1));
+    return true;
+}
+
+bool Lookup(const std::string& path, const std::string& section, const std::string& key,
+            std::string& value) {
+    bool inSection = false;
+    for (const auto& line : ReadLines(path)) {
+        std::string name, k, v;
+        if (SectionName(line, name)) {
+            inSection = EqualNoCase(name, section);
+        } else if (inSection && KeyValue(line, k, v) && EqualNoCase(k, key)) {
+            value = v;
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+std::string ProfileFile::GetString(const std::string& section, const std::string& key,
+                                   const std::string& fallback, std::size_t maxChars) const {
+    std::string value;
+    if (!Lookup(path_, section, key, value)) {
+        value = fallback;
+    }
+    // A value wrapped in matching quotes is returned without them, as the classic call does.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        value = value.substr(1, value.size() - 2);
+    }
+    if (maxChars > 0 && value.size() > maxChars - 1) {
+        value.resize(maxChars - 1);
+    }
+    return value;
+}
+
+int ProfileFile::GetInt(const std::string& section, const std::string& key, int fallback) const {
+    std::string value;
+    if (!Lookup(path_, section, key, value)) {
+        return fallback;
+    }
+    std::size_t i = 0;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+    long long n = 0;
+    for (; i < value.size() && std::isdigit(static_cast<unsigned char>(value[i])); ++i) {
+        n = std::min<long long>(n * 10 + (value[i] - '0'), 1LL << 32);
+    }
+    n = negative ? -n : n;
+    return static_cast<int>(std::clamp<long long>(n, -2147483647LL - 1, 2147483647LL));
+}
+
+bool ProfileFile::WriteString(const std::string& section, const std::string& key,
+                              const std::string& value) const {
+    if (path_.empty()) {
+        return false;
+    }
+    std::vector<std::string> lines = ReadLines(path_);
+    bool inSection = false;
+    std::ptrdiff_t sectionEnd = -1; // index after the last line of the matching section
+    bool done = false;
+    for (std::size_t i = 0; i < lines.size() && !done; ++i) {
+        std::string name, k, v;
+        if (SectionName(lines[i], name)) {
+            if (inSection) {
+                break;
+            }
+            inSection = EqualNoCase(name, section);
+            if (inSection) {
+                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+            }
+        } else if (inSection) {
+            if (KeyValue(lines[i], k, v) && EqualNoCase(k, key)) {
+                lines[i] = k + "=" + value;
+                done = true;
+            } else if (!Trim(lines[i]).empty()) {
+                sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
+            }
+        }
+    }
+    if (!done) {
+        if (sectionEnd >= 0) {
+            lines.insert(lines.begin() + sectionEnd, key + "=" + value);
+        } else {
+            lines.push_back("[" + section + "]");
+            lines.push_back(key + "=" + value);
+        }
+    }
+    std::ostringstream text;
+    for (const auto& line : lines) {
+        text << line << "\n";
+    }
+    // Write beside the file and rename over it, so a failed write never leaves half a file.
+    const std::string temp = path_ + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            return false;
+        }
+        out << text.str();
+        out.flush();
+        if (!out) {
+            out.close();
+            std::remove(temp.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temp.c_str(), path_.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace wt

@@ -1,0 +1,72 @@
+// The wtomuka executable.
+//
+//   wtomuka --batch [--ini PATH] [-e LINE]... [SCRIPT|-]   commands without a window
+//   wtomuka [--ini PATH] [FILE]                              the editor
+#include "app/App.h"
+#include "app/Batch.h"
+#include "app/MainWindow.h"
+#include "platform/qt/Desktop.h"
+#include "platform/qt/QtHost.h"
+
+#include <QApplication>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The executable's path without Qt (batch mode runs without a QApplication).
+std::string ExecutablePath(const char* argv0) {
+    std::error_code ec;
+    const auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        return path.string();
+    }
+    return std::filesystem::absolute(argv0, ec).string();
+}
+
+int RunBatchMode(int argc, char** argv) {
+    wt::BatchOptions options;
+    std::string error;
+    if (!wt::ParseBatchArguments(std::vector<std::string>(argv + 2, argv + argc), options, error)) {
+        std::cerr << "wtomuka: " << error << "\n";
+        return 2;
+    }
+    options.modulePath = ExecutablePath(argv[0]);
+    return wt::RunBatch(options, std::cin, std::cout, std::cerr);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 2 && std::string(argv[1]) == "--batch") {
+        return RunBatchMode(argc, argv);
+    }
+
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("WaveTomuka"));
+    wt::ConfigureLook(application);
+
+    // QApplication has taken its own options out of argv.
+    std::vector<std::string> args;
+    for (const QString& a : QApplication::arguments().mid(1)) {
+        args.push_back(a.toLocal8Bit().toStdString());
+    }
+    wt::DesktopOptions options;
+    std::string error;
+    if (!wt::ParseDesktopArguments(args, options, error)) {
+        std::cerr << "wtomuka: " << error << "\nusage: wtomuka [--ini PATH] [FILE]\n"
+                  << "       wtomuka --batch [--ini PATH] [-e LINE]... [SCRIPT|-]\n";
+        return 2;
+    }
+
+    wt::QtHost host;
+    wt::App app(host);
+    wt::InitializeApp(app, host.ModulePath(), options.iniPath);
+    if (!wt::OpenMainWindow(host, app, options.commandTail)) {
+        return 0;
+    }
+    return host.Exec();
+}

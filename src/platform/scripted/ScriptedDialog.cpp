@@ -1,0 +1,255 @@
+#include "platform/scripted/ScriptedDialog.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace wt {
+
+namespace {
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0') {
+        return false;
+    }
+    value = static_cast<int>(v);
+    return true;
+}
+} // namespace
+
+ScriptedDialog::ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc proc)
+    : template_(dialogTemplate), proc_(std::move(proc)), caption_(dialogTemplate.caption) {
+    for (const auto& c : template_.controls) {
+        if (c.id < 0) {
+            continue;
+        }
+        Item item;
+        item.kind = c.kind;
+        item.text = c.text;
+        item.enabled = !c.disabled;
+        if (c.kind == ControlKind::HScrollBar || c.kind == ControlKind::VScrollBar) {
+            item.text.clear();
+        }
+        items_[c.id] = item;
+    }
+}
+
+void ScriptedDialog::Send(unsigned message, WParam wParam, LParam lParam) {
+    if (!Ended()) {
+        proc_(*this, message, wParam, lParam);
+    }
+}
+
+bool ScriptedDialog::Initialize(LParam param) {
+    proc_(*this, msg::InitDialog, 0, param);
+    return !Ended();
+}
+
+ScriptedDialog::Item* ScriptedDialog::Find(int id) {
+    auto it = items_.find(id);
+    return it == items_.end() ? nullptr : &it->second;
+}
+
+const ScriptedDialog::Item* ScriptedDialog::Find(int id) const {
+    auto it = items_.find(id);
+    return it == items_.end() ? nullptr : &it->second;
+}
+
+std::vector<int> ScriptedDialog::RadioGroup(int id) const {
+    std::vector<int> group;
+    bool found = false;
+    for (const auto& c : template_.controls) {
+        if (c.kind != ControlKind::AutoRadio || c.groupStart) {
+            if (found) {
+                break;
+            }
+            group.clear();
+        }
+        if (c.kind == ControlKind::AutoRadio) {
+            group.push_back(c.id);
+            found = found || c.id == id;
+        }
+    }
+    return found ? group : std::vector<int>{id};
+}
+
+bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error) {
+    Item* item = Find(id);
+    if (!item) {
+        error = "dialog " + std::to_string(template_.id) + " has no control " + std::to_string(id);
+        return false;
+    }
+    if (!item->enabled) {
+        error = "control " + std::to_string(id) + " is disabled";
+        return false;
+    }
+    int number = 0;
+    switch (item->kind) {
+    case ControlKind::Edit:
+        item->text = value;
+        Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
+        return true;
+    case ControlKind::HScrollBar:
+    case ControlKind::VScrollBar: {
+        if (!ParseInt(value, number)) {
+            error = "scroll bar " + std::to_string(id) + " needs a number";
+            return false;
+        }
+        // Dragging the thumb: the bar reports the tracked position, then the final one.
+        const unsigned message =
+            item->kind == ControlKind::HScrollBar ? msg::HScroll : msg::VScroll;
+        const auto pos16 = static_cast<unsigned>(number) & 0xFFFFu;
+        Send(message, MakeWParam(sb::ThumbTrack, pos16), id);
+        Send(message, MakeWParam(sb::ThumbPosition, pos16), id);
+        Send(message, MakeWParam(sb::EndScroll, 0), id);
+        return true;
+    }
+    case ControlKind::CheckBox:
+    case ControlKind::AutoCheckBox:
+        if (!ParseInt(value, number) || (number != 0 && number != 1)) {
+            error = "check box " + std::to_string(id) + " takes 1 or 0";
+            return false;
+        }
+        if (item->state != number) {
+            if (item->kind == ControlKind::AutoCheckBox) {
+                item->state = item->state == Checked ? Unchecked : Checked;
+            }
+            Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyClicked), 0);
+        }
+        return true;
+    case ControlKind::AutoRadio:
+        if (!ParseInt(value, number) || (number != 0 && number != 1)) {
+            error = "radio button " + std::to_string(id) + " takes 1 or 0";
+            return false;
+        }
+        if (number == 1) {
+            for (int other : RadioGroup(id)) {
+                if (Item* o = Find(other)) {
+                    o->state = other == id ? Checked : Unchecked;
+                }
+            }
+            Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyClicked), 0);
+        }
+        return true;
+    case ControlKind::ListBox:
+    case ControlKind::ComboList:
+        if (!ParseInt(value, number) || number < 0 ||
+            number >= static_cast<int>(item->rows.size())) {
+            error = "list " + std::to_string(id) + " has no row " + value;
+            return false;
+        }
+        item->selection = number;
+        Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyListSelChange), 0);
+        return true;
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton:
+        Press(id);
+        return true;
+    default:
+        error = "control " + std::to_string(id) + " cannot be changed";
+        return false;
+    }
+}
+
+void ScriptedDialog::Press(int id) {
+    Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyClicked), 0);
+}
+
+void ScriptedDialog::SetItemText(int id, const std::string& utf8) {
+    if (Item* item = Find(id)) {
+        item->text = utf8;
+        // Setting an edit field's text raises its change notification, as a real field does.
+        if (item->kind == ControlKind::Edit) {
+            Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
+        }
+    }
+}
+
+std::string ScriptedDialog::GetItemText(int id) const {
+    const Item* item = Find(id);
+    return item ? item->text : std::string();
+}
+
+void ScriptedDialog::CheckButton(int id, int state) {
+    if (Item* item = Find(id)) {
+        item->state = state;
+    }
+}
+
+int ScriptedDialog::IsButtonChecked(int id) const {
+    const Item* item = Find(id);
+    return item ? item->state : Unchecked;
+}
+
+void ScriptedDialog::SetScrollRange(int id, int low, int high, bool) {
+    if (Item* item = Find(id)) {
+        item->low = low;
+        item->high = high;
+        item->pos = std::clamp(item->pos, std::min(low, high), std::max(low, high));
+    }
+}
+
+void ScriptedDialog::GetScrollRange(int id, int* low, int* high) const {
+    const Item* item = Find(id);
+    if (low) {
+        *low = item ? item->low : 0;
+    }
+    if (high) {
+        *high = item ? item->high : 0;
+    }
+}
+
+void ScriptedDialog::SetScrollPos(int id, int pos, bool) {
+    if (Item* item = Find(id)) {
+        item->pos =
+            std::clamp(pos, std::min(item->low, item->high), std::max(item->low, item->high));
+    }
+}
+
+int ScriptedDialog::GetScrollPos(int id) const {
+    const Item* item = Find(id);
+    return item ? item->pos : 0;
+}
+
+void ScriptedDialog::ListReset(int id) {
+    if (Item* item = Find(id)) {
+        item->rows.clear();
+        item->selection = -1;
+    }
+}
+
+int ScriptedDialog::ListAdd(int id, const std::string& utf8) {
+    Item* item = Find(id);
+    if (!item) {
+        return -1;
+    }
+    item->rows.push_back(utf8);
+    return static_cast<int>(item->rows.size()) - 1;
+}
+
+void ScriptedDialog::ListSetCurSel(int id, int row) {
+    if (Item* item = Find(id)) {
+        item->selection = row >= 0 && row < static_cast<int>(item->rows.size()) ? row : -1;
+    }
+}
+
+int ScriptedDialog::ListGetCurSel(int id) const {
+    const Item* item = Find(id);
+    return item ? item->selection : -1;
+}
+
+void ScriptedDialog::EnableItem(int id, bool enabled) {
+    if (Item* item = Find(id)) {
+        item->enabled = enabled;
+    }
+}
+
+bool ScriptedDialog::IsEnabled(int id) const {
+    const Item* item = Find(id);
+    return item && item->enabled;
+}
+
+} // namespace wt

@@ -1,0 +1,75 @@
+// A modal dialog without a window: the items of a dialog template held as plain values, and
+// the procedure driven by messages as a user's actions would raise them.
+#pragma once
+
+#include "platform/DialogHost.h"
+#include "platform/DialogTemplate.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace wt {
+
+class ScriptedDialog : public DialogHost {
+public:
+    ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc proc);
+
+    // Sends msg::InitDialog with `param`. Returns false when the procedure ended the dialog.
+    bool Initialize(LParam param);
+    // Acts on control `id` as a user would to make it show `value`. Returns false with a reason
+    // when the control does not exist or cannot take the value.
+    bool Apply(int id, const std::string& value, std::string& error);
+    // Presses a push button (OK, Cancel, preset buttons): sends its click.
+    void Press(int id);
+
+    bool Ended() const { return result_.has_value(); }
+    LParam Result() const { return result_.value_or(0); }
+
+    // DialogHost
+    void SetItemText(int id, const std::string& utf8) override;
+    std::string GetItemText(int id) const override;
+    void CheckButton(int id, int state) override;
+    int IsButtonChecked(int id) const override;
+    void SetScrollRange(int id, int low, int high, bool redraw) override;
+    void GetScrollRange(int id, int* low, int* high) const override;
+    void SetScrollPos(int id, int pos, bool redraw) override;
+    int GetScrollPos(int id) const override;
+    void ListReset(int id) override;
+    int ListAdd(int id, const std::string& utf8) override;
+    void ListSetCurSel(int id, int row) override;
+    int ListGetCurSel(int id) const override;
+    void EnableItem(int id, bool enabled) override;
+    bool HasItem(int id) const override { return items_.count(id) != 0; }
+    void SetCaption(const std::string& utf8) override { caption_ = utf8; }
+    void InvalidateItem(int) override {}
+    void EndDialog(LParam result) override { result_ = result; }
+
+    const std::string& Caption() const { return caption_; }
+    bool IsEnabled(int id) const;
+
+private:
+    struct Item {
+        ControlKind kind = ControlKind::Static;
+        std::string text;
+        int state = Unchecked;
+        int low = 0, high = 100, pos = 0;
+        std::vector<std::string> rows;
+        int selection = -1;
+        bool enabled = true;
+    };
+    void Send(unsigned message, WParam wParam, LParam lParam);
+    Item* Find(int id);
+    const Item* Find(int id) const;
+    // The ids of the radio group that `id` belongs to, in template order.
+    std::vector<int> RadioGroup(int id) const;
+
+    const DialogTemplate& template_;
+    DialogProc proc_;
+    std::map<int, Item> items_;
+    std::string caption_;
+    std::optional<LParam> result_;
+};
+
+} // namespace wt

@@ -1,0 +1,155 @@
+// A headless host: answers message boxes, dialogs and file dialogs from a script and records
+// everything the editor showed. Unit tests and the batch mode run the editor on it.
+#pragma once
+
+#include "platform/Canvas.h"
+#include "platform/Host.h"
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace wt {
+
+struct ShownMessage {
+    Owner owner;
+    std::string text;
+    std::string caption;
+    unsigned flags;
+    int answer;
+};
+
+// What the next dialog is to be given, as a user would: each (control id, value) pair in
+// order (an edit field gets the text, a scroll bar the position, a check box or radio button
+// 1/0, a list the row, a push button is clicked), then OK, or Cancel when `cancel` is set.
+struct DialogScript {
+    std::vector<std::pair<int, std::string>> assignments;
+    bool cancel = false;
+};
+
+struct ShownDialog {
+    int templateId;
+    LParam result;
+};
+
+class ScriptedHost : public Host {
+public:
+    ScriptedHost();
+    ~ScriptedHost() override;
+
+    // --- Script ---------------------------------------------------------------------------
+    void QueueAnswer(int answer) { answers_.push_back(answer); }
+    void QueueDialog(DialogScript script) { dialogs_.push_back(std::move(script)); }
+    // Drops the scripts no dialog has taken, so that they cannot reach a later dialog.
+    void DiscardQueuedDialogs() { dialogs_.clear(); }
+    // Path (and filter index, 0: keep the proposed one) for the next file dialog.
+    void QueueFile(std::string path, int filterIndex = 0) {
+        files_.push_back({std::move(path), filterIndex});
+    }
+    // The main window procedure: receives msg::Destroy when the editor destroys its window.
+    std::function<LParam(unsigned, WParam, LParam)> mainWindowProc;
+    // Called for every message box as it is shown (batch mode prints them).
+    std::function<void(const ShownMessage&)> onMessage;
+    // Called by PumpOneMessage; returns whether it handled something.
+    std::function<bool()> onPump;
+    // Result of StartProcess.
+    int startProcessResult = 33;
+    std::string modulePath = "/usr/local/bin/wtomuka";
+
+    // --- What was shown -------------------------------------------------------------------
+    std::vector<ShownMessage> messages;
+    std::vector<ShownDialog> shownDialogs;
+    std::vector<FileDialogRequest> fileRequests;
+    std::vector<std::string> startedProcesses;
+    std::vector<std::string> helpOpened;
+    std::vector<std::string> soundsPlayed;
+    std::string caption;
+    Menu* menu = nullptr;
+    int menuRedraws = 0;
+    std::vector<ToolbarButton> toolbar;
+    std::vector<int> statusEdges;
+    std::map<int, int> timers; // id -> period
+    int waveInvalidations = 0;
+    int pumpCalls = 0;
+    bool destroyed = false;
+    bool minimized = false;
+    int outerWidth = 480, outerHeight = 200;
+    int waveX = 0, waveY = 0, waveWidth = 0, waveHeight = 0;
+    int waveScrollLow = 0, waveScrollHigh = 100, waveScrollPos = 0;
+    int scrolledBy = 0;
+    Rect scrollArea; // the area of the last ScrollWave
+    bool mouseCaptured = false;
+    std::vector<std::uint8_t> clipboard;
+    bool clipboardHasWave = false;
+    // Problems with the script itself (an unknown control id, a dialog that did not end).
+    std::vector<std::string> scriptErrors;
+
+    // --- Host -----------------------------------------------------------------------------
+    int MessageBox(Owner owner, const std::string& text, const std::string& caption,
+                   unsigned flags) override;
+    LParam DialogBox(int templateId, Owner owner, DialogProc proc, LParam param) override;
+    bool GetOpenFileName(FileDialogRequest& request) override;
+    bool GetSaveFileName(FileDialogRequest& request) override;
+    bool PumpOneMessage() override;
+
+    void SetCaption(const std::string& utf8) override { caption = utf8; }
+    void SetMenu(Menu* m) override { menu = m; }
+    void DrawMenuBar() override { ++menuRedraws; }
+    void CreateToolbar(const std::vector<ToolbarButton>& buttons) override { toolbar = buttons; }
+    int ToolbarHeight() const override { return toolbar.empty() ? 0 : 26; }
+    void CreateStatusBar(const std::vector<int>& rightEdges) override;
+    void SetStatusText(int part, const std::string& utf8) override;
+    std::string StatusText(int part) const override;
+    int StatusBarHeight() const override { return statusEdges.empty() ? 0 : 20; }
+    void UpdateStatusBar() override {}
+    void SetTimer(int id, int periodMs) override { timers[id] = periodMs; }
+    void KillTimer(int id) override { timers.erase(id); }
+    int ClientWidth() const override { return outerWidth - 8; }
+    int ClientHeight() const override { return outerHeight - 46; }
+    int OuterWidth() const override { return outerWidth; }
+    int OuterHeight() const override { return outerHeight; }
+    bool IsMinimized() const override { return minimized; }
+    TextMetrics MainTextMetrics() const override { return {16, 0, 7}; }
+    void BringToForeground() override {}
+    void DestroyMainWindow() override;
+
+    void MoveWaveWindow(int x, int y, int width, int height) override;
+    int WaveClientWidth() const override;
+    int WaveClientHeight() const override;
+    void InvalidateWave(bool) override { ++waveInvalidations; }
+    void ScrollWave(int dx, const Rect& area) override {
+        scrolledBy += dx;
+        scrollArea = area;
+    }
+    void SetWaveScrollRange(int low, int high, bool) override;
+    void SetWaveScrollPos(int pos, bool) override;
+    int WaveScrollPos() const override { return waveScrollPos; }
+    void CaptureMouse() override { mouseCaptured = true; }
+    void ReleaseMouse() override { mouseCaptured = false; }
+    Canvas* WaveCanvas() override { return waveCanvas.get(); }
+    // Set by tests that look at drawing outside paint (the position bar).
+    std::unique_ptr<Canvas> waveCanvas;
+
+    bool SetClipboardWave(const std::vector<std::uint8_t>& riffImage) override;
+    bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) override;
+    bool ClipboardHasWave() override { return clipboardHasWave; }
+    int StartProcess(const std::string& path) override;
+    bool OpenHelp(const std::string& path) override;
+    void PlaySoundFile(const std::string& path) override { soundsPlayed.push_back(path); }
+    std::string ModulePath() const override { return modulePath; }
+
+private:
+    struct QueuedFile {
+        std::string path;
+        int filterIndex;
+    };
+    std::deque<int> answers_;
+    std::deque<DialogScript> dialogs_;
+    std::deque<QueuedFile> files_;
+    std::map<int, std::string> status_;
+};
+
+} // namespace wt

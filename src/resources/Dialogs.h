@@ -1,0 +1,24 @@
+// Every dialog template of the editor, by dialog number. Each subsystem keeps its templates
+// in a file of its own; DialogTemplates() lists them all.
+#pragma once
+
+#include "platform/DialogTemplate.h"
+
+#include <vector>
+
+namespace wt {
+
+// nullptr when there is no dialog with that number.
+const DialogTemplate* FindDialogTemplate(int id);
+
+// The per-subsystem lists gathered by FindDialogTemplate.
+std::vector<DialogTemplate> AppDialogTemplates();    // About box
+std::vector<DialogTemplate> FileDialogTemplates();   // New, format conversion
+std::vector<DialogTemplate> ViewDialogTemplates();   // display settings
+std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
+
+// Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
+// 'k' black, 'g' green, 'b' blue, 'w' white).
+const std::vector<const char*>& ApplicationIcon();
+
+} // namespace wt

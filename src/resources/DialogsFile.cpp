@@ -1,0 +1,37 @@
+#include "resources/Dialogs.h"
+
+namespace wt {
+
+namespace {
+
+DialogTemplate FormatDialog(int id, const char* caption) {
+    DialogTemplate t;
+    t.id = id;
+    t.caption = caption;
+    t.width = 200;
+    t.height = 110;
+    t.controls = {
+        {100, ControlKind::GroupBox, "サンプリングレート", 7, 5, 60, 75},
+        {101, ControlKind::AutoRadio, "8.0K", 14, 18, 48, 10, true},
+        {102, ControlKind::AutoRadio, "11.025K", 14, 32, 48, 10},
+        {103, ControlKind::AutoRadio, "22.05K", 14, 46, 48, 10},
+        {104, ControlKind::AutoRadio, "44.1K", 14, 60, 48, 10},
+        {200, ControlKind::GroupBox, "ビット数", 72, 5, 55, 45},
+        {201, ControlKind::AutoRadio, "8 Bits", 79, 18, 44, 10, true},
+        {202, ControlKind::AutoRadio, "16Bits", 79, 32, 44, 10},
+        {300, ControlKind::GroupBox, "チャネル数", 132, 5, 60, 45},
+        {301, ControlKind::AutoRadio, "モノラル", 139, 18, 48, 10, true},
+        {302, ControlKind::AutoRadio, "ステレオ", 139, 32, 48, 10},
+        {1, ControlKind::DefPushButton, "OK", 80, 88, 50, 14},
+        {2, ControlKind::PushButton, "ｷｬﾝｾﾙ", 140, 88, 50, 14},
+    };
+    return t;
+}
+
+} // namespace
+
+std::vector<DialogTemplate> FileDialogTemplates() {
+    return {FormatDialog(1, "新規作成"), FormatDialog(113, "フォーマット変換")};
+}
+
+} // namespace wt

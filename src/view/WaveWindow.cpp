@@ -1,0 +1,591 @@
+#include "view/WaveWindow.h"
+
+#include "app/App.h"
+#include "document/DocumentUi.h"
+#include "platform/Canvas.h"
+#include "resources/CommandIds.h"
+#include "resources/Menus.h"
+#include "util/Format.h"
+
+#include <algorithm>
+
+namespace wt {
+
+namespace {
+
+constexpr int kZoomCommands[kZoomIndexCount] = {IDM_ZOOM_1_1024, IDM_ZOOM_1_256, IDM_ZOOM_1_64,
+                                                IDM_ZOOM_1_16,   IDM_ZOOM_1_4,   IDM_ZOOM_1_1};
+
+// Status-bar texts: part 2 cursor or selection, part 3 the time under the mouse.
+constexpr int kStatusPartSelection = 2;
+constexpr int kStatusPartMouse = 3;
+constexpr const char* kTextCursorTime = "Cur :%s(Sec)";
+constexpr const char* kTextSelectionTimes = "Sel :%s-%s(Sec)";
+constexpr const char* kTextMouseTime = "%s(Sec)";
+
+// The label column: level ticks from x = 40 to the vertical axis at x = 44.
+constexpr int kLevelTickLeft = 40;
+constexpr int kVerticalAxisX = 44;
+// The ruler below the area, in pixels from the area's bottom edge.
+constexpr int kRulerAxisOffset = 8;  // horizontal time axis
+constexpr int kSecondTickEnd = 12;   // ticks of whole seconds end here
+constexpr int kTenthTickEnd = 10;    // ticks of tenths end here
+constexpr int kRulerTextOffset = 12; // top of the labels
+
+Rect Intersect(const Rect& a, const Rect& b) {
+    return {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+            std::min(a.bottom, b.bottom)};
+}
+
+void Line(Canvas& c, int x0, int y0, int x1, int y1) {
+    c.MoveTo(x0, y0);
+    c.LineTo(x1, y1);
+}
+
+// Column of the area (0 = its left edge) for byte offset `offset`, as OffsetToPixel but in
+// 64 bits: the division by blockAlign comes first, by framesPerPixel second, each truncating
+// toward zero.
+std::int64_t OffsetToColumn(const SoundDocument& doc, std::int64_t offset) {
+    const std::int64_t blockAlign = std::max<std::int64_t>(1, doc.format.blockAlign);
+    const std::int64_t framesPerPixel = std::max<std::int64_t>(1, doc.framesPerPixel);
+    return ((offset - doc.viewStart) / blockAlign) / framesPerPixel;
+}
+
+// Bytes covered by one pixel column (at least 1).
+std::int64_t ColumnBytes(const SoundDocument& doc) {
+    return std::max<std::int64_t>(1, static_cast<std::int64_t>(doc.format.blockAlign) *
+                                         doc.framesPerPixel);
+}
+
+// The selection rectangle on screen; false when none of it is inside the area's columns.
+bool SelectionRect(const App& app, const WaveLayout& layout, Rect& rect) {
+    const SoundDocument& doc = app.doc;
+    std::int64_t left = OffsetToColumn(doc, doc.selStart) + kWaveAreaLeft;
+    std::int64_t right = OffsetToColumn(doc, doc.selEnd) + kWaveAreaLeft;
+    if (right < left) {
+        std::swap(left, right);
+    }
+    const int rightEdge = layout.clientWidth - kWaveRightGap;
+    if (right < kWaveAreaLeft || left >= rightEdge) {
+        return false;
+    }
+    left = std::max<std::int64_t>(left, kWaveAreaLeft);
+    right = std::min<std::int64_t>(right, rightEdge);
+    if (left == right) {
+        ++right; // an empty selection shows as a one-pixel line
+    }
+    rect = {static_cast<int>(left), kWaveAreaTop, static_cast<int>(right), layout.area.bottom};
+    return true;
+}
+
+void InvertSelection(const App& app, Canvas& canvas, const WaveLayout& layout) {
+    Rect rect;
+    if (SelectionRect(app, layout, rect)) {
+        canvas.InvertRect(rect);
+    }
+}
+
+// Draws `text` centred horizontally and vertically in `box`, on one line.
+void DrawCentred(Canvas& c, const Rect& box, const std::string& text) {
+    const TextMetrics m = c.GetTextMetrics();
+    const int x = box.left + (box.Width() - c.TextWidth(text)) / 2;
+    const int y = box.top + (box.Height() - m.height) / 2;
+    c.TextOut(x, y, text, kColourRuler);
+}
+
+// The time ruler, its grid lines in the area and the level ticks. The current pen is the
+// blue one on entry and on return.
+void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
+    const SoundDocument& doc = app.doc;
+    const Rect& a = layout.area;
+    const int rightEdge = layout.clientWidth - kWaveRightGap;
+    const int axisY = a.bottom + kRulerAxisOffset;
+
+    c.SetPen(kColourRuler);
+    Line(c, kVerticalAxisX, kWaveAreaTop, kVerticalAxisX, a.bottom);
+    Line(c, kWaveAreaLeft, axisY, a.right, axisY);
+
+    const std::int64_t framesPerPixel = doc.framesPerPixel;
+    const std::int64_t blockAlign = doc.format.blockAlign;
+    // Frames per tenth of a second; a rate below 10 Hz gives 0, and then only time zero is
+    // marked (every tenth would fall on the same column).
+    const std::int64_t tenthFrames = doc.format.sampleRate / 10;
+    const std::int64_t x0 = (-static_cast<std::int64_t>(doc.viewStart) / framesPerPixel) /
+                            blockAlign; // column of time zero
+    // Tenths whose column lies more than the label column to the left draw nothing: start
+    // just before the first that may draw (x >= 0), so a long sound scrolled to its end does
+    // not walk every tenth from zero.
+    std::int64_t t = 0;
+    const std::int64_t hiddenColumns = -kWaveAreaLeft - x0;
+    if (hiddenColumns > 0 && tenthFrames > 0) {
+        t = std::max<std::int64_t>(0, hiddenColumns * framesPerPixel / tenthFrames - 1);
+    }
+    for (;; ++t) {
+        const std::int64_t column = x0 + t * tenthFrames / framesPerPixel;
+        const std::int64_t x = kWaveAreaLeft + column;
+        if (x >= rightEdge) {
+            break;
+        }
+        const int xi = static_cast<int>(x);
+        std::string label;
+        bool grid = false;
+        if (t % 10 == 0) {
+            const long long s = t / 10;
+            if (column >= 0) {
+                c.SetPen(kColourRuler);
+                Line(c, xi, axisY, xi, a.bottom + kSecondTickEnd);
+            }
+            if (framesPerPixel < 64) {
+                label = Format("%lld.%d", s, 0);
+            } else if (framesPerPixel < 256) {
+                label = Format("%lld", s);
+            } else if (framesPerPixel < 1024) {
+                label = s % 2 == 0 ? Format("%lld", s) : std::string();
+            } else {
+                label = s % 4 == 0 ? Format("%lld", s) : std::string();
+            }
+            grid = true;
+        } else {
+            if (column >= 0) {
+                c.SetPen(kColourRuler);
+                Line(c, xi, axisY, xi, a.bottom + kTenthTickEnd);
+            }
+            if (framesPerPixel < 64) {
+                label = Format("%lld.%lld", static_cast<long long>(t / 10),
+                               static_cast<long long>(t % 10));
+                grid = true;
+            }
+        }
+        if (!label.empty() && x >= 0) {
+            c.TextOut(xi, a.bottom + kRulerTextOffset, label, kColourRuler);
+        }
+        if (grid && x >= kWaveAreaLeft) {
+            c.SetPen(kColourZeroLine);
+            Line(c, xi, a.top, xi, a.bottom);
+        }
+        if (tenthFrames == 0) {
+            break;
+        }
+    }
+
+    // Nine level ticks at top + k * H / 8, positions kept in eighths of a pixel.
+    const int height = a.Height();
+    if (height > 0) {
+        c.SetPen(kColourRuler);
+        std::int64_t y8 = 8 * static_cast<std::int64_t>(a.top);
+        for (int k = 0; k <= 8; ++k, y8 += height) {
+            const int y = static_cast<int>(y8 / 8);
+            Line(c, kLevelTickLeft, y, kVerticalAxisX, y);
+        }
+    }
+    c.SetPen(kColourZeroLine);
+}
+
+void ShowSelectionStatus(App& app) {
+    const SoundDocument& doc = app.doc;
+    if (doc.selStart == doc.selEnd) {
+        app.status.SetText(kStatusPartSelection,
+                           Format(kTextCursorTime, FormatSeconds(doc, doc.selStart).c_str()));
+    } else {
+        app.status.SetText(kStatusPartSelection,
+                           Format(kTextSelectionTimes, FormatSeconds(doc, doc.selStart).c_str(),
+                                  FormatSeconds(doc, doc.selEnd).c_str()));
+    }
+}
+
+// The byte offset under mouse column x: PixelToOffset(max(0, x - 48)), in 64 bits.
+std::int64_t MousePosition(const App& app, LParam lParam) {
+    const SoundDocument& doc = app.doc;
+    const std::int64_t column = std::max(0, PointX(lParam) - kWaveAreaLeft);
+    return doc.viewStart + column * ColumnBytes(doc);
+}
+
+// Moves the cursor to `position` and spans the selection between anchor and cursor.
+void ExtendSelection(App& app, std::int64_t position) {
+    SoundDocument& doc = app.doc;
+    ToggleSelection(app);
+    doc.cursor = static_cast<std::int32_t>(position);
+    if (doc.cursor > doc.anchor) {
+        doc.selStart = doc.anchor;
+        doc.selEnd = doc.cursor;
+    } else {
+        doc.selStart = doc.cursor;
+        doc.selEnd = doc.anchor;
+    }
+    ToggleSelection(app);
+}
+
+void OnLButtonDown(App& app, LParam lParam) {
+    SoundDocument& doc = app.doc;
+    app.view.dragging = true;
+    ToggleSelection(app);
+    const std::int64_t position =
+        std::clamp<std::int64_t>(MousePosition(app, lParam), 0, doc.byteLength);
+    doc.cursor = static_cast<std::int32_t>(position);
+    doc.anchor = doc.selStart = doc.selEnd = doc.cursor;
+    ToggleSelection(app);
+}
+
+void OnMouseMove(App& app, WParam keys, LParam lParam) {
+    const SoundDocument& doc = app.doc;
+    const std::int64_t position =
+        std::min<std::int64_t>(MousePosition(app, lParam), doc.byteLength);
+    app.status.SetText(kStatusPartMouse,
+                       Format(kTextMouseTime, FormatSeconds(doc, position).c_str()));
+    if ((keys & msg::MkLButton) && app.view.dragging) {
+        ExtendSelection(app, position);
+    }
+    ShowSelectionStatus(app);
+}
+
+void OnLButtonUp(App& app, LParam lParam) {
+    const std::int64_t position =
+        std::min<std::int64_t>(MousePosition(app, lParam), app.doc.byteLength);
+    if (app.view.dragging) {
+        ExtendSelection(app, position);
+        // A click without a move in between would otherwise leave the old times shown.
+        ShowSelectionStatus(app);
+    }
+    app.view.dragging = false;
+}
+
+void SetScrollBoxFromView(App& app) {
+    const SoundDocument& doc = app.doc;
+    if (doc.byteLength != 0) {
+        const std::int64_t percent =
+            static_cast<std::int64_t>(doc.viewStart) * 100 / doc.byteLength;
+        app.host.SetWaveScrollPos(static_cast<int>(percent), true);
+    }
+}
+
+// After viewStart moved by `movedBytes`: the scroll box follows and the picture inside the
+// area (ruler included) shifts by the columns moved, so only the uncovered strip is painted.
+void ShiftPicture(App& app, std::int64_t movedBytes) {
+    SetScrollBoxFromView(app);
+    const std::int64_t columnBytes = ColumnBytes(app.doc);
+    const std::int64_t columns = movedBytes / columnBytes;
+    if (columns != 0) {
+        const WaveLayout layout = GetWaveLayout(app);
+        const Rect area{kWaveAreaLeft, kWaveAreaTop, layout.clientWidth - kWaveRightGap,
+                        layout.clientHeight};
+        app.host.ScrollWave(static_cast<int>(-columns), area);
+    }
+    // A move by part of a column (the view did not start on a column boundary) cannot be
+    // shown by shifting whole pixels: paint everything again.
+    if (movedBytes % columnBytes != 0) {
+        RedrawWave(app);
+    }
+}
+
+void ScrollColumns(App& app, int columns) {
+    SoundDocument& doc = app.doc;
+    const std::int64_t old = doc.viewStart;
+    std::int64_t view = old + columns * ColumnBytes(doc);
+    if (columns < 0) {
+        view = std::max<std::int64_t>(view, 0);
+    } else if (view >= doc.byteLength) {
+        view = old; // the view never starts at or past the end
+    }
+    doc.viewStart = static_cast<std::int32_t>(view);
+    ShiftPicture(app, view - old);
+}
+
+void ScrollToThumb(App& app, int position) {
+    SoundDocument& doc = app.doc;
+    if (doc.byteLength == 0) {
+        return;
+    }
+    std::int64_t view = static_cast<std::int64_t>(position * 0.01 * doc.byteLength);
+    view = std::clamp<std::int64_t>(view, 0, doc.byteLength);
+    const std::int64_t blockAlign = std::max<std::int64_t>(1, doc.format.blockAlign);
+    view -= view % blockAlign;
+    doc.viewStart = static_cast<std::int32_t>(view);
+    SetScrollBoxFromView(app);
+    RedrawWave(app);
+}
+
+void OnHScroll(App& app, WParam wParam) {
+    const unsigned code = LowWord(wParam);
+    const int position = static_cast<int>(HighWord(wParam));
+    switch (code) {
+    case sb::LineUp:
+        ScrollColumns(app, -kWaveLineColumns);
+        break;
+    case sb::LineDown:
+        ScrollColumns(app, kWaveLineColumns);
+        break;
+    case sb::PageUp:
+        ScrollColumns(app, -kWavePageColumns);
+        break;
+    case sb::PageDown:
+        ScrollColumns(app, kWavePageColumns);
+        break;
+    case sb::ThumbPosition:
+        ScrollToThumb(app, position);
+        break;
+    case sb::ThumbTrack:
+        if (app.settings.trackMode) {
+            ScrollToThumb(app, position);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+WaveLayout GetWaveLayout(const App& app) {
+    WaveLayout layout;
+    layout.clientWidth = app.host.WaveClientWidth();
+    layout.clientHeight = app.host.WaveClientHeight();
+    layout.rulerBand = app.mainText.height + app.mainText.externalLeading + 10;
+    layout.area = {kWaveAreaLeft, kWaveAreaTop, layout.clientWidth - kWaveRightGap,
+                   layout.clientHeight - layout.rulerBand};
+    return layout;
+}
+
+std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset) {
+    std::int64_t ms = 0;
+    if (doc.format.blockAlign != 0 && doc.format.sampleRate != 0) {
+        ms = offset * 1000 / doc.format.blockAlign / doc.format.sampleRate;
+    }
+    return Format("%lld.%03lld", static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000));
+}
+
+void PaintWave(App& app, Canvas& c, const Rect& requested) {
+    const WaveLayout layout = GetWaveLayout(app);
+    const Rect update = Intersect(requested, {0, 0, layout.clientWidth, layout.clientHeight});
+    const Rect& a = layout.area;
+    c.SetRasterOp(RasterOp::CopyPen);
+    c.FillRect(update, kColourButtonFace); // the window's own background
+    if (a.Empty()) {
+        return;
+    }
+
+    // The area and its sunken bevel.
+    c.FillRect(a, kColourWaveBackground);
+    c.SetPen(kColourButtonShadow);
+    Line(c, a.left - 1, a.top - 1, a.right, a.top - 1);
+    Line(c, a.left - 1, a.top - 1, a.left - 1, a.bottom);
+    c.SetPen(kColourButtonHighlight);
+    Line(c, a.right, a.top - 1, a.right, a.bottom + 1);
+    Line(c, a.left - 1, a.bottom, a.right + 1, a.bottom);
+
+    SoundDocument& doc = app.doc;
+    if (doc.format.blockAlign == 0 || doc.framesPerPixel <= 0) {
+        return; // no frame size: nothing can be placed on the time axis
+    }
+    const std::int64_t blockAlign = doc.format.blockAlign;
+    const std::int64_t framesPerPixel = doc.framesPerPixel;
+    const std::int64_t first =
+        std::max(0, update.left - kWaveAreaLeft) * blockAlign * framesPerPixel;
+    const int rightLimit = std::min(update.right, layout.clientWidth - kWaveRightGap);
+
+    c.SetPen(kColourZeroLine);
+    PaintRuler(app, c, layout);
+
+    const int density = std::clamp(app.settings.density, 1, 128);
+    std::int64_t step = (framesPerPixel / density) * blockAlign;
+    if (step == 0) {
+        step = blockAlign;
+    }
+
+    // An empty sound has nothing to lock: the area and the ruler are all there is.
+    const std::int64_t available =
+        std::min<std::int64_t>(doc.byteLength, static_cast<std::int64_t>(doc.sampleData.Size()));
+    const int channels = doc.format.channels;
+    if (doc.byteLength <= 0 || doc.sampleData.Size() == 0 || channels == 0) {
+        return;
+    }
+    const int height = a.Height();
+    const int strip = height / channels;
+
+    for (int n = channels - 1; n >= 1; --n) {
+        const int y = strip * n + kWaveAreaTop;
+        c.SetPen(kColourButtonHighlight);
+        Line(c, a.left, y - 2, a.right, y - 2);
+        c.FillRect({a.left, y - 1, a.right, y + 2}, kColourButtonFace);
+        c.SetPen(kColourButtonShadow);
+        Line(c, a.left, y + 2, a.right, y + 2);
+    }
+    c.SetPen(kColourZeroLine);
+    for (int k = channels; k >= 1; --k) {
+        const int y = strip * (k - 1) + strip / 2 + kWaveAreaTop;
+        Line(c, a.left, y, a.right, y);
+    }
+    if (channels > 1) {
+        DrawCentred(c, {0, kWaveAreaTop, kWaveAreaLeft, strip + kWaveAreaTop}, "L");
+        DrawCentred(c, {0, strip + kWaveAreaTop, kWaveAreaLeft, 2 * strip + kWaveAreaTop}, "R");
+    }
+
+    c.SetPen(kColourSampleMark);
+    const bool lines = app.settings.dispMode == 1;
+    const std::uint8_t* view = doc.Data() + doc.viewStart;
+    const std::int64_t viewStart = doc.viewStart;
+    const int halfStrip = height / (2 * channels);
+    const std::int64_t scaleDivisor = static_cast<std::int64_t>(channels) * 65536;
+    for (int i = 0; i < channels; ++i) {
+        const int stripTop = i * height / channels + kWaveAreaTop;
+        bool firstPoint = true;
+        // A frame is drawn only when it lies wholly inside the data.
+        for (std::int64_t o = first; viewStart + o + blockAlign <= available; o += step) {
+            const std::int64_t x = (o / framesPerPixel) / blockAlign + kWaveAreaLeft;
+            if (x >= rightLimit) {
+                break;
+            }
+            const int v = ReadSample(doc, view + o, i);
+            const int y =
+                halfStrip + stripTop -
+                static_cast<int>(static_cast<std::int64_t>(height - 4) * v / scaleDivisor);
+            if (lines) {
+                if (firstPoint) {
+                    c.MoveTo(static_cast<int>(x), y);
+                    firstPoint = false;
+                }
+                c.LineTo(static_cast<int>(x), y);
+            } else {
+                c.SetPixel(static_cast<int>(x), y, kColourSampleMark);
+            }
+        }
+    }
+
+    InvertSelection(app, c, layout);
+}
+
+LParam WaveWndProc(App& app, unsigned message, WParam wParam, LParam lParam, Canvas* canvas) {
+    switch (message) {
+    case msg::Create:
+        app.view.dragging = false;
+        app.host.SetWaveScrollRange(0, 100, false);
+        return 0;
+    case msg::Paint:
+        if (canvas) {
+            const Rect* update = reinterpret_cast<const Rect*>(lParam);
+            const WaveLayout layout = GetWaveLayout(app);
+            PaintWave(app, *canvas,
+                      update ? *update : Rect{0, 0, layout.clientWidth, layout.clientHeight});
+        }
+        return 0;
+    default:
+        break;
+    }
+    if (app.busy) {
+        return 0;
+    }
+    switch (message) {
+    case msg::HScroll:
+        OnHScroll(app, wParam);
+        return 0;
+    case msg::LButtonDown:
+        OnLButtonDown(app, lParam);
+        return 0;
+    case msg::MouseMove:
+        OnMouseMove(app, wParam, lParam);
+        return 0;
+    case msg::LButtonUp:
+        OnLButtonUp(app, lParam);
+        return 0;
+    case msg::LButtonDblClk:
+        SelectAll(app);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+void ToggleSelection(App& app) {
+    if (Canvas* canvas = app.host.WaveCanvas()) {
+        InvertSelection(app, *canvas, GetWaveLayout(app));
+    }
+}
+
+void SelectAll(App& app) {
+    ToggleSelection(app);
+    app.doc.selStart = 0;
+    app.doc.selEnd = app.doc.byteLength;
+    ToggleSelection(app);
+    ShowSelectionStatus(app);
+}
+
+void ApplyZoom(App& app, int index) {
+    index = std::clamp(index, 0, kZoomIndexCount - 1);
+    app.doc.framesPerPixel = ZoomTable[static_cast<std::size_t>(index)];
+    Menu* bar = app.menus.current;
+    if (!bar || static_cast<int>(bar->popups.size()) <= kViewPopupIndex) {
+        return;
+    }
+    for (int i = 0; i < kZoomIndexCount; ++i) {
+        CheckMenuItem(*bar, kZoomCommands[i], i == index);
+    }
+    app.host.DrawMenuBar();
+}
+
+void CenterOnCursor(App& app) {
+    SoundDocument& doc = app.doc;
+    // Half the waveform width of the window as it was at start-up: the width less the two
+    // 32-pixel allowances for the label column and the margins.
+    const std::int64_t halfColumns = (app.settings.startWidth - 32 - 32) / 2;
+    const std::int64_t view = doc.cursor - halfColumns * ColumnBytes(doc);
+    doc.viewStart = static_cast<std::int32_t>(std::clamp<std::int64_t>(view, 0, doc.byteLength));
+}
+
+void SetZoomIndex(App& app, int index) {
+    index = std::clamp(index, 0, kZoomIndexCount - 1);
+    app.doc.zoomIndex = index;
+    ApplyZoom(app, index);
+    CenterOnCursor(app);
+    SetScrollBoxFromView(app);
+    RedrawWave(app);
+}
+
+int CmdZoom1024(App& app) {
+    SetZoomIndex(app, 0);
+    return 1;
+}
+int CmdZoom256(App& app) {
+    SetZoomIndex(app, 1);
+    return 1;
+}
+int CmdZoom64(App& app) {
+    SetZoomIndex(app, 2);
+    return 1;
+}
+int CmdZoom16(App& app) {
+    SetZoomIndex(app, 3);
+    return 1;
+}
+int CmdZoom4(App& app) {
+    SetZoomIndex(app, 4);
+    return 1;
+}
+int CmdZoom1(App& app) {
+    SetZoomIndex(app, 5);
+    return 1;
+}
+
+int CmdZoomIn(App& app) {
+    if (app.doc.zoomIndex < kZoomIndexCount - 1) {
+        SetZoomIndex(app, app.doc.zoomIndex + 1);
+    } else {
+        RedrawWave(app);
+    }
+    return 1;
+}
+
+int CmdZoomOut(App& app) {
+    if (app.doc.zoomIndex > 0) {
+        SetZoomIndex(app, app.doc.zoomIndex - 1);
+    } else {
+        RedrawWave(app);
+    }
+    return 1;
+}
+
+int CmdSelectAll(App& app) {
+    SelectAll(app);
+    return 1;
+}
+
+} // namespace wt

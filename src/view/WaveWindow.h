@@ -1,0 +1,84 @@
+// The waveform window: paint, mouse selection, scrolling and zoom.
+//
+// Layout, in client pixels: a 32-pixel label column and a 16-pixel gap at the left, so the
+// waveform area begins at x = 48; it ends 16 pixels before the right edge, begins at y = 8 and
+// ends above the ruler band (the main window's character height + external leading + 10).
+// Column x of the area is pixel index x - 48 of PixelToOffset / OffsetToPixel.
+#pragma once
+
+#include "platform/Canvas.h"
+#include "platform/Messages.h"
+
+#include <cstdint>
+#include <string>
+
+namespace wt {
+
+struct App;
+struct SoundDocument;
+
+inline constexpr int kWaveAreaLeft = 48; // left margin 32 + inner offset 16
+inline constexpr int kWaveAreaTop = 8;
+inline constexpr int kWaveRightGap = 16;    // the area ends this far before the right edge
+inline constexpr int kWaveLineColumns = 8;  // one line scroll, in pixel columns
+inline constexpr int kWavePageColumns = 80; // one page scroll
+inline constexpr int kZoomIndexCount = 6;
+
+// Colours of the window. The system colours are those of a classic light desktop theme.
+inline constexpr Rgb kColourButtonFace{212, 208, 200};
+inline constexpr Rgb kColourButtonShadow{128, 128, 128};
+inline constexpr Rgb kColourButtonHighlight{255, 255, 255};
+inline constexpr Rgb kColourWaveBackground{0, 0, 0};
+inline constexpr Rgb kColourSampleMark{0, 255, 0};
+inline constexpr Rgb kColourZeroLine{0, 0, 255}; // zero lines and time grid
+inline constexpr Rgb kColourRuler{0, 0, 0};      // ticks, axes and ruler text
+
+// The window's geometry for its current client size and the main window's font.
+struct WaveLayout {
+    int clientWidth = 0;
+    int clientHeight = 0;
+    int rulerBand = 0; // height of the band below the area
+    Rect area;         // the waveform area; area.Height() is H
+};
+WaveLayout GetWaveLayout(const App& app);
+
+// The window procedure: msg::Create, msg::Paint, msg::HScroll, msg::MouseMove,
+// msg::LButtonDown, msg::LButtonUp and msg::LButtonDblClk. Mouse and scroll messages are
+// ignored while app.busy is set.
+// msg::Paint draws on `canvas`; lParam is a `const Rect*` update rectangle, or 0 for the
+// whole client area. The canvas is expected to clip to the update rectangle, as a paint
+// device does; the procedure draws only what the rectangle needs but may touch more.
+LParam WaveWndProc(App& app, unsigned message, WParam wParam, LParam lParam, Canvas* canvas);
+
+// Paints the window (background, area, ruler, channels, samples, selection) for `update`.
+void PaintWave(App& app, Canvas& canvas, const Rect& update);
+
+// Inverts the selection rectangle on the window at once (host.WaveCanvas()); calling it twice
+// restores the picture. Does nothing when the window cannot be drawn on.
+void ToggleSelection(App& app);
+// Selects the whole sound; cursor and anchor stay.
+void SelectAll(App& app);
+
+// framesPerPixel := ZoomTable[index]; the View popup's check mark follows the index.
+void ApplyZoom(App& app, int index);
+// The zoom commands' common step: zoomIndex := index, ApplyZoom, CenterOnCursor, scroll box
+// position, repaint.
+void SetZoomIndex(App& app, int index);
+// viewStart := cursor minus half the start-up window's waveform width, clamped to the sound.
+void CenterOnCursor(App& app);
+
+// "%d.%03d": the time of byte offset `offset` in whole seconds and milliseconds, truncated.
+// Computed in 64 bits, so offsets of long sounds do not overflow.
+std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset);
+
+int CmdZoom1024(App& app);
+int CmdZoom256(App& app);
+int CmdZoom64(App& app);
+int CmdZoom16(App& app);
+int CmdZoom4(App& app);
+int CmdZoom1(App& app);
+int CmdZoomIn(App& app);
+int CmdZoomOut(App& app);
+int CmdSelectAll(App& app);
+
+} // namespace wt

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The executable's batch mode: the status texts of the empty sound, the exit status, and a
+# settings file of its own.
+set -euo pipefail
+wtomuka=$1
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+out=$("$wtomuka" --batch --ini "$tmp/w.ini" -e info)
+grep -qx 'status0: 22050Hz 8Bits Mono' <<<"$out"
+grep -qx 'status1: 0 Bytes' <<<"$out"
+grep -qx 'caption: WaveTomuka -\[無題\]' <<<"$out"
+
+# Lines from standard input after the -e lines; a bad line fails the run and is named.
+if printf 'info\nno_such_command\n' | "$wtomuka" --batch --ini "$tmp/w.ini" - 2>"$tmp/err" >/dev/null; then
+    echo "a failing line must make the exit status 1" >&2
+    exit 1
+fi
+grep -q 'stdin:2: no_such_command' "$tmp/err"
+
+# A new stereo 16-bit sound, then the status bar tells its format.
+out=$("$wtomuka" --batch --ini "$tmp/w.ini" -e 'new 104=1 202=1 302=1' -e info)
+grep -qx 'status0: 44100Hz 16Bits Stereo' <<<"$out"
+echo "batch_info: ok"

@@ -1,0 +1,431 @@
+// The file commands: choosing the reader by extension, the writer by type or extension, the
+// save-as rules, New, the recent files, and saves that fail without losing the old file.
+#include "FileTestSupport.h"
+
+#include "app/Settings.h"
+#include "document/Undo.h"
+#include "fileio/FileCommands.h"
+#include "fileio/NewDialog.h"
+#include "fileio/SoundFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <csignal>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+using namespace wt;
+using namespace wt::test;
+
+namespace {
+
+constexpr const char* kUnsupported = "この形式はサポートしていません";
+constexpr const char* kCannotWrite = "ファイルに書き込めません";
+
+std::string Magic(const std::string& path) {
+    const Bytes b = ReadFile(path);
+    return b.size() < 4 ? std::string() : std::string(b.begin(), b.begin() + 4);
+}
+
+// Names of the files in `folder` but the editor's settings file, so a test can see which
+// files a save wrote and that no temporary file was left.
+std::vector<std::string> FolderContents(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() != ".ini") {
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct LoadCase {
+    const char* name; // inside the test folder, or as given when it has no "/"
+    bool inFolder;
+    int fileType;      // afterwards (the start value is 0)
+    bool refused;      // "この形式はサポートしていません"
+    const char* title; // afterwards, when not the path itself
+};
+
+class LoadByExtension : public ::testing::TestWithParam<LoadCase> {};
+
+TEST_P(LoadByExtension, PicksTheReaderOrRefuses) {
+    const LoadCase& c = GetParam();
+    TestApp t;
+    t.app.settings.lastDirectory = "/before";
+    const std::string path = c.inFolder ? t.dir.File(c.name) : c.name;
+    if (c.inFolder) {
+        t.SetSound(16, 1, 10, TestSignal);
+        t.app.doc.title = path;
+        ASSERT_EQ(SaveWaveFile(t.app), 1) << "every existing file here is a WAV file";
+        t.app.doc.fileType = FileTypeNone;
+    }
+    const int result = LoadSoundFile(t.app, path);
+    EXPECT_EQ(t.app.doc.fileType, c.fileType);
+    EXPECT_EQ(t.app.doc.title, c.title ? std::string(c.title) : path);
+    EXPECT_EQ(t.app.settings.lastDirectory, c.inFolder ? t.dir.Path().string() : "/before");
+    if (c.refused) {
+        EXPECT_EQ(result, 0);
+        ASSERT_EQ(t.host.messages.size(), 1u);
+        EXPECT_EQ(t.host.messages[0].text, kUnsupported);
+        EXPECT_EQ(t.host.messages[0].caption, "WaveTomuka");
+        EXPECT_EQ(t.host.messages[0].flags, mb::Ok | mb::IconInformation);
+    } else {
+        // Existing files here are WAV: only the WAV reader loads them.
+        EXPECT_EQ(result, c.inFolder && c.fileType == FileTypeWav ? 1 : 0);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, LoadByExtension,
+                         ::testing::Values(LoadCase{"SONG.WAV", true, FileTypeWav, false, nullptr},
+                                           LoadCase{"x.wav.txt", true, FileTypeNone, true, nullptr},
+                                           LoadCase{".wav", false, FileTypeNone, true, nullptr},
+                                           LoadCase{".aif", false, FileTypeNone, true, nullptr},
+                                           LoadCase{"a.au", false, FileTypeAu, false, nullptr},
+                                           LoadCase{"b.AIF", false, FileTypeAiff, false, nullptr},
+                                           LoadCase{"c.aiff", false, FileTypeAiff, false, nullptr},
+                                           LoadCase{"noext", false, FileTypeNone, true, "noext."}),
+                         [](const auto& info) {
+                             std::string name;
+                             for (char ch : std::string(info.param.name)) {
+                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+                             }
+                             return name;
+                         });
+
+struct SaveCase {
+    const char* title;
+    int fileType;
+    const char* written;
+    const char* magic;
+};
+
+class SaveByType : public ::testing::TestWithParam<SaveCase> {};
+
+TEST_P(SaveByType, PicksTheWriterAndTheName) {
+    const SaveCase& c = GetParam();
+    TestApp t;
+    t.SetSound(16, 1, 10, TestSignal, 8000);
+    t.app.doc.title = t.dir.File(c.title);
+    t.app.doc.modified = true;
+    const std::string caption = t.host.caption;
+    EXPECT_EQ(SaveSoundFile(t.app, c.fileType), 1);
+    EXPECT_EQ(t.app.doc.title, t.dir.File(c.written));
+    EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{c.written});
+    EXPECT_EQ(Magic(t.app.doc.title), c.magic);
+    EXPECT_FALSE(t.app.doc.modified);
+    EXPECT_EQ(t.host.caption, caption) << "saving does not refresh the caption";
+}
+
+INSTANTIATE_TEST_SUITE_P(Rules, SaveByType,
+                         ::testing::Values(SaveCase{"B.AIF", FileTypeNone, "B.AIF", "FORM"},
+                                           SaveCase{"take1.raw", FileTypeNone, "take1.raw.wav",
+                                                    "RIFF"},
+                                           SaveCase{"Song.Au", FileTypeNone, "Song.Au", ".snd"},
+                                           SaveCase{"a.aif", FileTypeAiff, "a.aif", "FORM"},
+                                           SaveCase{"m.aiff", FileTypeAiff, "m.aiff", "FORM"},
+                                           SaveCase{"x.au", FileTypeWav, "x.au.wav", "RIFF"},
+                                           SaveCase{"v", FileTypeAu, "v.au", ".snd"},
+                                           SaveCase{"q.wav", 9, "q.wav.wav", "RIFF"}));
+
+TEST(SaveAs, AppendsTheFiltersExtensionAndKeepsTheType) {
+    TestApp t;
+    t.SetSound(16, 1, 10, TestSignal, 8000);
+    t.app.settings.lastDirectory = t.dir.Path().string();
+    t.app.doc.title = kUntitled;
+    t.host.QueueFile(t.dir.File("voice"), FileTypeAu);
+    EXPECT_EQ(CmdSave(t.app), 1) << "an untitled sound is saved through save as";
+
+    ASSERT_EQ(t.host.fileRequests.size(), 1u);
+    const FileDialogRequest& request = t.host.fileRequests[0];
+    EXPECT_EQ(request.path, "Noname.wav");
+    EXPECT_EQ(request.initialDir, t.dir.Path().string());
+    EXPECT_EQ(request.filterIndex, FileTypeNone);
+    EXPECT_TRUE(request.overwritePrompt);
+    ASSERT_EQ(request.filters.size(), 3u);
+    EXPECT_EQ(request.filters[1].first, "AU (ulaw) Format (*.au)");
+    EXPECT_EQ(request.filters[2].second, "*.aif;*.aiff");
+
+    const std::string voice = t.dir.File("voice.au");
+    EXPECT_EQ(t.app.doc.title, voice);
+    EXPECT_EQ(t.app.doc.fileType, FileTypeAu);
+    EXPECT_EQ(Magic(voice), ".snd");
+    EXPECT_EQ(t.host.caption, "WaveTomuka -[" + voice + "]");
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), voice);
+
+    // A later save writes voice.au again, in AU.
+    WriteSample(t.app.doc, t.app.doc.Data(), 30000, 0);
+    const Bytes first = ReadFile(voice);
+    EXPECT_EQ(CmdSave(t.app), 1);
+    EXPECT_NE(ReadFile(voice), first);
+    EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{"voice.au"});
+
+    // The dialog then proposes the name and the type; cancelling changes nothing.
+    EXPECT_EQ(CmdSaveAs(t.app), 0);
+    EXPECT_EQ(t.host.fileRequests.back().path, voice);
+    EXPECT_EQ(t.host.fileRequests.back().filterIndex, FileTypeAu);
+    EXPECT_EQ(t.app.doc.title, voice);
+}
+
+TEST(SaveAs, AnEmptySoundIsSavedOnlyWhenTheUserAgrees) {
+    TestApp t;
+    t.app.doc.title = t.dir.File("empty.wav");
+    t.host.QueueAnswer(IdNo);
+    EXPECT_EQ(CmdSave(t.app), 0);
+    ASSERT_EQ(t.host.messages.size(), 1u);
+    EXPECT_EQ(t.host.messages[0].text, "データがありませんが、保存してよろしいですか");
+    EXPECT_EQ(t.host.messages[0].caption, "保存");
+    EXPECT_EQ(t.host.messages[0].flags, mb::YesNo | mb::IconWarning);
+    EXPECT_FALSE(std::filesystem::exists(t.app.doc.title));
+
+    t.host.QueueAnswer(IdYes);
+    EXPECT_EQ(CmdSave(t.app), 1);
+    EXPECT_EQ(ReadFile(t.app.doc.title).size(), 44u);
+}
+
+TEST(Open, AsksAboutChangesThenLoadsTheChosenFile) {
+    TestApp t;
+    t.SetSound(8, 2, 20, TestSignal, 11025);
+    const std::string path = t.dir.File("in.aiff");
+    t.app.doc.title = path;
+    ASSERT_EQ(SaveAiffFile(t.app), 1);
+    t.SetSound(16, 1, 5, TestSignal);
+    t.app.doc.modified = true;
+    t.app.doc.fileType = FileTypeAu;
+    t.app.settings.lastDirectory = "/somewhere";
+
+    t.host.QueueAnswer(IdCancel);
+    EXPECT_EQ(CmdOpen(t.app), 0);
+    EXPECT_TRUE(t.host.fileRequests.empty()) << "Cancel at the question stops before the dialog";
+
+    t.host.QueueAnswer(IdNo);
+    t.host.QueueFile(path);
+    EXPECT_EQ(CmdOpen(t.app), 1);
+    ASSERT_EQ(t.host.fileRequests.size(), 1u);
+    const FileDialogRequest& request = t.host.fileRequests[0];
+    EXPECT_EQ(request.filters.size(), 4u);
+    EXPECT_EQ(request.filters[0].first, ".WAV File (*.wav)");
+    EXPECT_EQ(request.filters[3].second, "*.*");
+    EXPECT_EQ(request.filterIndex, FileTypeAu);
+    EXPECT_EQ(request.path, "");
+    EXPECT_EQ(request.initialDir, "/somewhere");
+    EXPECT_TRUE(request.fileMustExist);
+    EXPECT_EQ(t.app.doc.format.sampleRate, 11025u);
+    EXPECT_EQ(t.app.doc.fileType, FileTypeAiff);
+    EXPECT_EQ(t.app.settings.lastDirectory, t.dir.Path().string());
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), path);
+    EXPECT_FALSE(t.app.doc.modified);
+}
+
+TEST(Open, RecentFilesMoveToTheTop) {
+    TestApp t;
+    t.SetSound(16, 1, 7, TestSignal, 8000);
+    const std::string a = t.dir.File("a.wav"), b = t.dir.File("b.au");
+    t.app.doc.title = b;
+    ASSERT_EQ(SaveAuFile(t.app), 1);
+    AddRecentFile(t.app.profile, b);
+    AddRecentFile(t.app.profile, a);
+
+    EXPECT_EQ(OpenRecentFile(t.app, 2), 1);
+    EXPECT_EQ(t.app.doc.title, b);
+    EXPECT_EQ(t.app.doc.byteLength, 14);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), b);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 2), a);
+    // A listed file that is gone fails silently and stays listed.
+    EXPECT_EQ(OpenRecentFile(t.app, 2), 0);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), a);
+    EXPECT_TRUE(t.host.messages.empty());
+}
+
+TEST(New, MakesAnEmptySoundAndUndoBringsTheOldOneBack) {
+    TestApp t;
+    t.SetSound(16, 2, 30, TestSignal, 44100);
+    SoundDocument& doc = t.app.doc;
+    doc.title = "/music/take.wav";
+    doc.fileType = FileTypeWav;
+    doc.modified = true;
+    doc.cursor = doc.anchor = 40;
+    const SoundFormat oldFormat = doc.format;
+    const Bytes oldSamples = DocumentBytes(doc);
+
+    // The unsaved-changes question first; then Cancel in the dialog leaves everything.
+    t.host.QueueAnswer(IdNo);
+    t.host.QueueDialog({{{kIdRate8000, "1"}}, true});
+    EXPECT_EQ(CmdNew(t.app), 0);
+    ASSERT_EQ(t.host.messages.size(), 1u);
+    EXPECT_EQ(t.host.messages[0].text, "[/music/take.wav]は変更されています\n保存しますか?");
+    EXPECT_EQ(DocumentBytes(doc), oldSamples);
+    EXPECT_TRUE(doc.modified);
+
+    t.host.QueueAnswer(IdNo);
+    t.host.QueueDialog({{{kIdRate8000, "1"}, {kIdBits8, "1"}, {kIdMono, "1"}}, false});
+    EXPECT_EQ(CmdNew(t.app), 1);
+    EXPECT_EQ(doc.format.sampleRate, 8000u);
+    EXPECT_EQ(doc.format.bitsPerSample, 8);
+    EXPECT_EQ(doc.format.channels, 1);
+    EXPECT_EQ(doc.format.blockAlign, 1);
+    EXPECT_EQ(doc.format.bytesPerSecond, 8000u);
+    EXPECT_EQ(doc.byteLength, 0);
+    EXPECT_EQ(doc.cursor, 0);
+    EXPECT_EQ(doc.anchor, 0);
+    EXPECT_EQ(doc.title, kUntitled);
+    EXPECT_EQ(doc.fileType, FileTypeWav) << "the type stays";
+    EXPECT_FALSE(doc.modified);
+    EXPECT_EQ(t.host.caption, "WaveTomuka -[無題]");
+    EXPECT_EQ(t.host.StatusText(0), "8000Hz 8Bits Mono");
+
+    CmdUndo(t.app);
+    EXPECT_EQ(doc.format, oldFormat);
+    EXPECT_EQ(DocumentBytes(doc), oldSamples);
+    EXPECT_EQ(doc.cursor, 40);
+    EXPECT_EQ(t.host.StatusText(0), "44100Hz 16Bits Stereo");
+}
+
+TEST(NewDialog, ShowsTheCurrentFormat) {
+    struct Case {
+        std::uint32_t rate;
+        int bits, channels;
+        int rateButton, bitsButton, channelButton;
+    };
+    const Case cases[] = {{8000, 8, 1, kIdRate8000, kIdBits8, kIdMono},
+                          {11025, 16, 2, kIdRate11025, kIdBits16, kIdStereo},
+                          {44100, 16, 1, kIdRate44100, kIdBits16, kIdMono},
+                          {48000, 24, 6, kIdRate22050, kIdBits16, kIdStereo}};
+    for (const Case& c : cases) {
+        TestApp t;
+        t.SetSound(16, 1, 0, TestSignal, c.rate);
+        t.app.doc.format.bitsPerSample = static_cast<std::uint16_t>(c.bits);
+        t.app.doc.format.channels = static_cast<std::uint16_t>(c.channels);
+        // OK without touching anything returns exactly what was shown.
+        SoundFormat chosen = t.app.doc.format;
+        chosen.extraSize = 7;
+        ASSERT_EQ(RunNewDialog(t.app, kDialogNew, chosen), 1);
+        EXPECT_EQ(chosen.sampleRate, c.rateButton == kIdRate22050 ? 22050u : c.rate) << c.rate;
+        EXPECT_EQ(chosen.bitsPerSample, c.bitsButton == kIdBits8 ? 8 : 16) << c.rate;
+        EXPECT_EQ(chosen.channels, c.channelButton - 300) << c.rate;
+        EXPECT_EQ(chosen.blockAlign, chosen.bitsPerSample / 8 * chosen.channels);
+        EXPECT_EQ(chosen.extraSize, 7) << "the extra-size word is not touched";
+    }
+}
+
+// --- Saves that fail -------------------------------------------------------------------------
+
+void ExpectWriteFailureReported(TestApp& t) {
+    ASSERT_FALSE(t.host.messages.empty());
+    EXPECT_EQ(t.host.messages.back().text, kCannotWrite);
+    EXPECT_EQ(t.host.messages.back().caption, "保存");
+    EXPECT_EQ(t.host.messages.back().flags, mb::Ok | mb::IconWarning);
+    EXPECT_TRUE(t.app.doc.modified);
+}
+
+TEST(SaveFailure, AMissingFolderIsReported) {
+    TestApp t;
+    t.SetSound(16, 1, 100, TestSignal, 8000);
+    t.app.doc.modified = true;
+    for (const char* name : {"no/such/folder/x.wav", "no/x.aiff", "no/x.au"}) {
+        t.app.doc.title = t.dir.File(name);
+        EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0) << name;
+        ExpectWriteFailureReported(t);
+    }
+    t.app.doc.title = "/proc/x.wav";
+    EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0);
+    ExpectWriteFailureReported(t);
+}
+
+TEST(SaveFailure, AWriteFailingPartWayKeepsTheOldFile) {
+    TestApp t;
+    const std::string path = t.dir.File("keep.wav");
+    const Bytes old = {'o', 'l', 'd'};
+    WriteFile(path, old);
+    t.SetSound(16, 2, 100000, TestSignal, 8000); // 400 kB
+    t.app.doc.modified = true;
+    for (int type : {FileTypeWav, FileTypeAiff, FileTypeAu}) {
+        t.app.doc.title = path;
+        // Files may grow to 64 kB only: the writer's second write fails with EFBIG.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        setrlimit(RLIMIT_FSIZE, &small);
+        const int result = SaveSoundFile(t.app, type);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+
+        EXPECT_EQ(result, 0) << type;
+        ExpectWriteFailureReported(t);
+        EXPECT_EQ(ReadFile(path), old) << type;
+        EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{"keep.wav"})
+            << "no temporary file is left behind";
+    }
+}
+
+TEST(SaveFailure, AReadOnlyFolderKeepsTheOldFile) {
+    // A read-only tmpfs in a mount namespace of a child process (root does not need the
+    // folder's write permission, so chmod alone would not stop the save).
+    TestApp t;
+    const std::string folder = t.dir.File("ro");
+    std::filesystem::create_directory(folder);
+    const std::string path = folder + "/old.wav";
+    t.SetSound(16, 1, 100, TestSignal, 8000);
+    t.app.doc.title = path;
+    t.app.doc.modified = true;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (unshare(CLONE_NEWNS) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) {
+            _exit(77);
+        }
+        if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
+            _exit(77);
+        }
+        WriteFile(path, {'o', 'l', 'd'});
+        if (mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
+            _exit(77);
+        }
+        const int result = SaveSoundFile(t.app, FileTypeWav);
+        const bool reported =
+            !t.host.messages.empty() && t.host.messages.back().text == kCannotWrite;
+        const bool intact = ReadFile(path) == Bytes{'o', 'l', 'd'};
+        _exit(result == 0 && reported && intact && t.app.doc.modified ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "no mount namespace for a read-only folder here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "save into the read-only folder";
+}
+
+TEST(SaveTarget, KeepsPermissionsAndFollowsLinks) {
+    TestApp t;
+    t.SetSound(8, 1, 10, TestSignal, 8000);
+    const std::string real = t.dir.File("real.wav"), link = t.dir.File("link.wav");
+    WriteFile(real, {'o', 'l', 'd'});
+    chmod(real.c_str(), 0640);
+    std::filesystem::create_symlink(real, link);
+    t.app.doc.title = link;
+    ASSERT_EQ(SaveSoundFile(t.app, FileTypeWav), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Magic(real), "RIFF");
+    struct stat st {};
+    ASSERT_EQ(stat(real.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+
+    const mode_t mask = umask(022);
+    t.app.doc.title = t.dir.File("fresh.wav");
+    ASSERT_EQ(SaveSoundFile(t.app, FileTypeWav), 1);
+    umask(mask);
+    ASSERT_EQ(stat(t.app.doc.title.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0644u) << "a new file gets 0666 less the umask";
+}
+
+} // namespace

@@ -1,0 +1,518 @@
+// The editor's main window on the real desktop host: menus, accelerators, toolbar, status bar,
+// caption, layout, the waveform window's input and picture, timers, closing, and the desktop
+// services (message boxes, file dialogs, clipboard, processes).
+#include "platform/qt/ClassicScrollBar.h"
+#include "platform/qt/Desktop.h"
+#include "platform/qt/QtHost.h"
+#include "platform/qt/QtMainWindow.h"
+#include "platform/qt/QtMenuBar.h"
+
+#include "app/App.h"
+#include "app/MainWindow.h"
+#include "app/Settings.h"
+#include "resources/CommandIds.h"
+#include "resources/Menus.h"
+
+#include "QtTestSupport.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QDir>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace wt {
+namespace {
+
+using qttest::Settle;
+using qttest::WhenModal;
+
+struct Message {
+    unsigned message;
+    WParam wParam;
+    LParam lParam;
+};
+
+// The editor started as wtomuka starts it, with both window procedures spied on.
+struct Editor {
+    qttest::TempDir dir;
+    QtHost host;
+    App app{host};
+    std::vector<Message> mainLog, waveLog;
+
+    Editor() {
+        InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
+        EXPECT_TRUE(OpenMainWindow(host, app, ""));
+        auto main = host.mainWindowProc;
+        host.mainWindowProc = [this, main](unsigned m, WParam w, LParam l) {
+            mainLog.push_back({m, w, l});
+            return main(m, w, l);
+        };
+        auto wave = host.waveWindowProc;
+        host.waveWindowProc = [this, wave](unsigned m, WParam w, LParam l, Canvas* c) {
+            waveLog.push_back({m, w, l});
+            return wave(m, w, l, c);
+        };
+        host.Frame()->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(host.Frame()));
+        Settle();
+    }
+    bool MainGot(unsigned m, WParam w) const {
+        return std::any_of(mainLog.begin(), mainLog.end(),
+                           [&](const Message& x) { return x.message == m && x.wParam == w; });
+    }
+    QMenu* Popup(int index) const { return host.MenuBar()->actions().at(index)->menu(); }
+    QAction* ItemAction(int popup, const QString& text) const {
+        for (QAction* a : Popup(popup)->actions()) {
+            if (a->text() == text) {
+                return a;
+            }
+        }
+        return nullptr;
+    }
+};
+
+TEST(MainWindow, MenuBarShowsTheMenuModelWithItsTextsSeparatorsAndChecks) {
+    Editor e;
+    const QList<QAction*> titles = e.host.MenuBar()->actions();
+    const std::vector<std::string> expected = {"ﾌｧｲﾙ(&F)", "編集(&E)", "効果(&T)", "作成(&C)",
+                                               "表示(&D)", "設定(&O)", "ﾍﾙﾌﾟ(&H)"};
+    ASSERT_EQ(titles.size(), 7);
+    const Menu model = LoadMenu1();
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(titles[i]->text().toStdString(), expected[static_cast<std::size_t>(i)]);
+        const QList<QAction*> items = titles[i]->menu()->actions();
+        const auto& children = model.popups[static_cast<std::size_t>(i)].children;
+        ASSERT_EQ(items.size(), static_cast<qsizetype>(children.size())) << expected[i];
+        for (std::size_t k = 0; k < children.size(); ++k) {
+            EXPECT_EQ(items[static_cast<qsizetype>(k)]->isSeparator(), children[k].separator);
+            EXPECT_EQ(items[static_cast<qsizetype>(k)]->text().toStdString(), children[k].text);
+        }
+    }
+    EXPECT_EQ(e.Popup(0)->actions().at(2)->text().toStdString(), "新規作成(&N)...\tCtrl+N");
+    EXPECT_TRUE(e.Popup(0)->actions().at(1)->isSeparator());
+    // Start-up applied zoom 1/256: only that View item carries a mark.
+    for (QAction* a : e.Popup(kViewPopupIndex)->actions()) {
+        EXPECT_EQ(a->isChecked(), a->text() == QStringLiteral("1/256")) << a->text().toStdString();
+    }
+}
+
+TEST(MainWindow, MenuCommandsArriveOnceTheMenuHasClosedAndCheckMarksFollow) {
+    Editor e;
+    const int rebuilds = e.host.MenuView()->Rebuilds();
+    e.ItemAction(kViewPopupIndex, QStringLiteral("1/64"))->trigger();
+    EXPECT_FALSE(e.MainGot(msg::Command, MakeWParam(IDM_ZOOM_1_64, 0)));
+    Settle();
+    EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_ZOOM_1_64, NotifyMenu)));
+    EXPECT_EQ(e.app.doc.zoomIndex, 2);
+    EXPECT_TRUE(e.ItemAction(kViewPopupIndex, QStringLiteral("1/64"))->isChecked());
+    EXPECT_FALSE(e.ItemAction(kViewPopupIndex, QStringLiteral("1/256"))->isChecked());
+    // A check mark is a property change, not a rebuild of the bar or the popup.
+    EXPECT_EQ(e.host.MenuView()->Rebuilds(), rebuilds);
+}
+
+TEST(MainWindow, FileMenuShowsTheRecentFilesWhenItOpens) {
+    Editor e;
+    AddRecentFile(e.app.profile, "/tmp/a.wav");
+    AddRecentFile(e.app.profile, "/tmp/b 2.wav");
+    QMenu* file = e.Popup(kFilePopupIndex);
+    const qsizetype before = file->actions().size();
+    file->popup(e.host.Frame()->mapToGlobal(QPoint(0, 0)));
+    Settle();
+    EXPECT_TRUE(e.MainGot(msg::InitMenu, 0));
+    const QList<QAction*> items = file->actions();
+    ASSERT_EQ(items.size(), before + 2);
+    EXPECT_EQ(items[before]->text().toStdString(), "1:/tmp/b 2.wav");
+    EXPECT_EQ(items[before + 1]->text().toStdString(), "2:/tmp/a.wav");
+    file->hide();
+    Settle();
+    // Choosing an entry sends its command.
+    e.mainLog.clear();
+    items[before + 1]->trigger();
+    Settle();
+    EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_RECENT1 + 1, NotifyMenu)));
+}
+
+TEST(MainWindow, AcceleratorsSendCommandsAndTwoControlKeysSendCharacters) {
+    Editor e;
+    // The first undo snapshot holds the empty 22050 Hz document; undo brings it back.
+    e.app.doc.format.sampleRate = 44100;
+    QTest::keyClick(e.host.Frame(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_UNDO, NotifyAccelerator)));
+    EXPECT_EQ(e.app.doc.format.sampleRate, 22050u);
+    QTest::keyClick(e.host.Frame(), Qt::Key_Delete);
+    EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_DELETE, NotifyAccelerator)));
+    QTest::keyClick(e.host.Frame(), Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(e.host.Frame(), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(e.MainGot(msg::Char, 6));
+    EXPECT_TRUE(e.MainGot(msg::Char, 20));
+    EXPECT_FALSE(e.MainGot(msg::Command, MakeWParam(IDM_UNDO, NotifyMenu)));
+}
+
+TEST(MainWindow, StatusBarCaptionAndToolbarAfterStartUp) {
+    Editor e;
+    EXPECT_EQ(e.host.Frame()->windowTitle().toStdString(), "WaveTomuka -[無題]");
+    StatusBarWidget* status = e.host.StatusBarWidgetPtr();
+    ASSERT_NE(status, nullptr);
+    ASSERT_EQ(status->PartCount(), 4);
+    EXPECT_EQ(status->Part(0)->text().toStdString(), "22050Hz 8Bits Mono");
+    EXPECT_EQ(status->Part(1)->text().toStdString(), "0 Bytes");
+    EXPECT_EQ(e.host.StatusText(1), "0 Bytes");
+    EXPECT_LE(status->Part(0)->geometry().right(), 150);
+    EXPECT_GE(status->Part(1)->geometry().left(), 150);
+    EXPECT_LE(status->Part(1)->geometry().right(), 250);
+    EXPECT_EQ(status->Part(3)->geometry().left(), 500);
+
+    QToolBar* toolbar = e.host.Toolbar();
+    ASSERT_NE(toolbar, nullptr);
+    const QList<QAction*> entries = toolbar->actions();
+    ASSERT_EQ(entries.size(), 9);
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(entries[i]->isSeparator(), i == 0 || i == 6) << i;
+        EXPECT_TRUE(entries[i]->isEnabled());
+    }
+    EXPECT_EQ(entries[1]->icon().availableSizes().value(0), QSize(16, 15));
+    QTest::mouseClick(toolbar->widgetForAction(entries[7]), Qt::LeftButton);
+    Settle();
+    EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_ZOOM_IN, NotifyMenu)));
+    EXPECT_EQ(e.app.doc.zoomIndex, 2);
+}
+
+TEST(MainWindow, ResizingPlacesTheWaveformWindowBetweenToolbarAndStatusBar) {
+    Editor e;
+    for (const QSize size : {QSize(640, 360), QSize(300, 60)}) {
+        e.mainLog.clear();
+        e.host.Frame()->resize(size);
+        Settle();
+        QWidget* client = e.host.Client();
+        EXPECT_TRUE(e.MainGot(msg::Size, SizeRestored));
+        const int top = e.host.ToolbarHeight();
+        const int height = std::max(0, client->height() - e.host.StatusBarHeight() - top);
+        EXPECT_EQ(e.host.WaveWindow()->geometry(), QRect(0, top, client->width(), height));
+        EXPECT_EQ(e.host.WaveClientWidth(), std::max(0, client->width() - 4));
+        EXPECT_EQ(e.host.WaveClientHeight(), std::max(0, height - 4 - 16));
+        EXPECT_EQ(e.host.StatusBarWidgetPtr()->geometry().bottom(), client->height() - 1);
+    }
+}
+
+TEST(MainWindow, WaveformWindowGetsTheMouseAndItsScrollBarAsAClassicWindowDoes) {
+    Editor e;
+    e.host.Frame()->resize(640, 360);
+    Settle();
+    WaveArea* area = e.host.WaveDrawingArea();
+    e.waveLog.clear();
+    QTest::mousePress(area, Qt::LeftButton, {}, QPoint(100, 20));
+    QTest::mouseMove(area, QPoint(-5, 20)); // outside, not captured: not seen
+    e.host.CaptureMouse();
+    QTest::mouseMove(area, QPoint(-6, 21));
+    QTest::mouseRelease(area, Qt::LeftButton, {}, QPoint(-6, 21));
+    e.host.ReleaseMouse();
+    ASSERT_EQ(e.waveLog.size(), 3u);
+    EXPECT_EQ(e.waveLog[0].message, msg::LButtonDown);
+    EXPECT_EQ(e.waveLog[0].lParam, MakeLParam(100, 20));
+    EXPECT_TRUE(e.waveLog[0].wParam & msg::MkLButton);
+    EXPECT_EQ(e.waveLog[1].message, msg::MouseMove);
+    EXPECT_EQ(PointX(e.waveLog[1].lParam), -6);
+    EXPECT_EQ(e.waveLog[2].message, msg::LButtonUp);
+
+    e.waveLog.clear();
+    ClassicScrollBar* bar = e.host.WaveScrollBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() - 4, bar->height() / 2));
+    ASSERT_FALSE(e.waveLog.empty());
+    EXPECT_EQ(e.waveLog[0].message, msg::HScroll);
+    EXPECT_EQ(LowWord(e.waveLog[0].wParam), sb::LineDown);
+    EXPECT_EQ(e.waveLog[0].lParam, 0);
+    e.host.SetWaveScrollRange(0, 100, true);
+    e.host.SetWaveScrollPos(40, true);
+    EXPECT_EQ(bar->value(), 40);
+    EXPECT_EQ(e.host.WaveScrollPos(), 40);
+}
+
+TEST(MainWindow, WaveformPictureShowsPaintsDrawingOutsidePaintAndScrolls) {
+    Editor e;
+    e.host.Frame()->resize(640, 360);
+    Settle();
+    QColor paintColour(0, 0, 200);
+    e.host.waveWindowProc = [&paintColour](unsigned m, WParam, LParam, Canvas* canvas) -> LParam {
+        if (m == msg::Paint) {
+            canvas->FillRect({0, 0, canvas->Width(), canvas->Height()},
+                             {static_cast<std::uint8_t>(paintColour.red()),
+                              static_cast<std::uint8_t>(paintColour.green()),
+                              static_cast<std::uint8_t>(paintColour.blue())});
+        }
+        return 0;
+    };
+    WaveArea* area = e.host.WaveDrawingArea();
+    e.host.InvalidateWave(true);
+    const int w = area->width();
+    EXPECT_EQ(area->Picture().pixelColor(w / 2, 10), paintColour);
+
+    Canvas* canvas = e.host.WaveCanvas();
+    ASSERT_NE(canvas, nullptr);
+    canvas->FillRect({30, 5, 40, 15}, {255, 0, 0});
+    Settle();
+    EXPECT_EQ(area->grab().toImage().pixelColor(35, 10), QColor(255, 0, 0));
+
+    // Shift left by 10 inside x >= 20: the red square moves, only the strip is painted again.
+    paintColour = QColor(0, 150, 0);
+    e.host.ScrollWave(-10, {20, 0, w, area->height()});
+    const QImage picture = area->Picture();
+    EXPECT_EQ(picture.pixelColor(25, 10), QColor(255, 0, 0));
+    EXPECT_EQ(picture.pixelColor(35, 10), QColor(0, 0, 200));
+    EXPECT_EQ(picture.pixelColor(w - 11, 10), QColor(0, 0, 200));
+    EXPECT_EQ(picture.pixelColor(w - 10, 10), QColor(0, 150, 0));
+    EXPECT_EQ(picture.pixelColor(w - 1, 10), QColor(0, 150, 0));
+    Settle();
+    EXPECT_EQ(area->grab().toImage().pixelColor(w - 5, 10), QColor(0, 150, 0));
+}
+
+TEST(MainWindow, TimersDeliverTheirIdUntilKilled) {
+    Editor e;
+    e.host.SetTimer(7, 10);
+    QTest::qWait(120);
+    EXPECT_TRUE(e.MainGot(msg::Timer, 7));
+    e.host.KillTimer(7);
+    e.mainLog.clear();
+    QTest::qWait(60);
+    EXPECT_FALSE(e.MainGot(msg::Timer, 7));
+}
+
+TEST(MainWindow, CloseButtonAsksTheCoreWhichDestroysTheWindowOnlyWhenAllowed) {
+    Editor e;
+    e.app.doc.modified = true;
+    WhenModal([](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* b : box->buttons()) {
+            if (b->text() == QStringLiteral("キャンセル")) {
+                QTest::mouseClick(b, Qt::LeftButton);
+            }
+        }
+    });
+    e.host.Frame()->close();
+    EXPECT_TRUE(e.MainGot(msg::Close, 0));
+    EXPECT_FALSE(e.host.Destroyed());
+    EXPECT_TRUE(e.host.Frame()->isVisible());
+
+    e.app.doc.modified = false;
+    e.host.Frame()->close();
+    EXPECT_TRUE(e.host.Destroyed());
+    EXPECT_TRUE(e.MainGot(msg::Destroy, 0));
+    EXPECT_FALSE(e.host.Frame()->isVisible());
+    // The size was stored on the way out.
+    EXPECT_FALSE(e.app.profile.GetString(kSectionPosition, "width", "").empty());
+}
+
+TEST(MainWindow, ClosingEndsTheEventLoopWithCodeZero) {
+    Editor e;
+    QTimer::singleShot(0, e.host.Frame(), [&e] { e.host.Frame()->close(); });
+    EXPECT_EQ(e.host.Exec(), 0);
+    EXPECT_TRUE(e.host.Destroyed());
+    // Later modal loops still run (the quit request is not left behind).
+    QtHost other;
+    WhenModal([](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); });
+    EXPECT_EQ(other.MessageBox(Owner::MainWindow, "x", "y", mb::OkCancel), IdCancel);
+}
+
+TEST(MainWindow, DroppedFilesReachTheCoreInOrderAfterTheDrop) {
+    Editor e;
+    std::vector<std::string> dropped;
+    e.host.onDropFiles = [&](const std::vector<std::string>& paths) { dropped = paths; };
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile("/tmp/one.wav"), QUrl("https://example.invalid/x.wav"),
+                  QUrl::fromLocalFile("/tmp/two 2.au")});
+    // Qt delivers a drop only to the widget that accepted the drag's entry.
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e.host.Frame(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e.host.Frame(), &drop);
+    EXPECT_TRUE(dropped.empty());
+    Settle();
+    EXPECT_EQ(dropped, (std::vector<std::string>{"/tmp/one.wav", "/tmp/two 2.au"}));
+}
+
+struct BoxCase {
+    unsigned flags;
+    const char* press; // a button text, or "Escape"
+    int expected;
+    std::vector<const char*> buttons;
+    QMessageBox::Icon icon;
+};
+
+TEST(DesktopServices, MessageBoxesHaveTheClassicButtonsAndAnswers) {
+    Editor e;
+    const std::vector<BoxCase> cases = {
+        {mb::Ok | mb::IconInformation, "Escape", IdOk, {"OK"}, QMessageBox::Information},
+        {mb::OkCancel | mb::IconWarning,
+         "キャンセル",
+         IdCancel,
+         {"OK", "キャンセル"},
+         QMessageBox::Warning},
+        {mb::YesNoCancel | mb::IconQuestion,
+         "いいえ",
+         IdNo,
+         {"はい", "いいえ", "キャンセル"},
+         QMessageBox::Question},
+        {mb::YesNoCancel | mb::IconQuestion,
+         "Escape",
+         IdCancel,
+         {"はい", "いいえ", "キャンセル"},
+         QMessageBox::Question},
+        {mb::YesNo | mb::IconError, "はい", IdYes, {"はい", "いいえ"}, QMessageBox::Critical},
+    };
+    for (const BoxCase& c : cases) {
+        WhenModal([&c](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            ASSERT_NE(box, nullptr);
+            EXPECT_EQ(box->windowTitle().toStdString(), "見出し");
+            EXPECT_EQ(box->text().toStdString(), "本文\n二行目");
+            EXPECT_EQ(box->icon(), c.icon);
+            std::vector<std::pair<int, std::string>> shown;
+            for (QAbstractButton* b : box->buttons()) {
+                shown.emplace_back(b->x(), b->text().toStdString());
+            }
+            std::sort(shown.begin(), shown.end());
+            ASSERT_EQ(shown.size(), c.buttons.size());
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                EXPECT_EQ(shown[i].second, c.buttons[i]); // left to right
+            }
+            if (std::string(c.press) == "Escape") {
+                QTest::keyClick(box, Qt::Key_Escape);
+                return;
+            }
+            for (QAbstractButton* b : box->buttons()) {
+                if (b->text().toStdString() == c.press) {
+                    QTest::mouseClick(b, Qt::LeftButton);
+                }
+            }
+        });
+        EXPECT_EQ(e.host.MessageBox(Owner::MainWindow, "本文\n二行目", "見出し", c.flags),
+                  c.expected)
+            << c.press;
+    }
+}
+
+TEST(DesktopServices, SaveDialogOffersTheFiltersAndReportsTheChoice) {
+    Editor e;
+    const std::string folder = e.dir.File("");
+    FileDialogRequest request;
+    request.filters = {{"WAVE Format (*.wav)", "*.wav"},
+                       {"AU (ulaw) Format (*.au)", "*.au"},
+                       {"AIFF Format (*.aiff)", "*.aif;*.aiff"},
+                       {"ALL (*.*)", "*.*"}};
+    request.filterIndex = 2;
+    request.initialDir = folder;
+    request.path = "Noname.wav";
+    request.overwritePrompt = true;
+    const std::string chosen = e.dir.File("out.aiff");
+    WhenModal([&](QWidget* w) {
+        auto* dialog = qobject_cast<QFileDialog*>(w);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->nameFilters(),
+                  (QStringList{"WAVE Format (*.wav)", "AU (ulaw) Format (*.au)",
+                               "AIFF Format (*.aif *.aiff)", "ALL (*)"}));
+        EXPECT_EQ(dialog->selectedNameFilter(), QStringLiteral("AU (ulaw) Format (*.au)"));
+        EXPECT_EQ(QDir(dialog->directory()).canonicalPath(),
+                  QDir(QString::fromStdString(folder)).canonicalPath());
+        EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
+        dialog->selectNameFilter(dialog->nameFilters().at(2));
+        dialog->selectFile(QString::fromStdString(chosen));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ASSERT_TRUE(e.host.GetSaveFileName(request));
+    EXPECT_EQ(std::filesystem::path(request.path).filename(), "out.aiff");
+    EXPECT_EQ(request.filterIndex, 3);
+
+    WhenModal([](QWidget* w) { static_cast<QFileDialog*>(w)->reject(); });
+    FileDialogRequest cancelled;
+    EXPECT_FALSE(e.host.GetOpenFileName(cancelled));
+}
+
+TEST(DesktopServices, ClipboardProcessesAndThePump) {
+    Editor e;
+    const std::vector<std::uint8_t> riff = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E'};
+    ASSERT_TRUE(e.host.SetClipboardWave(riff));
+    EXPECT_TRUE(e.host.ClipboardHasWave());
+    std::vector<std::uint8_t> back;
+    ASSERT_TRUE(e.host.GetClipboardWave(back));
+    EXPECT_EQ(back, riff);
+    QGuiApplication::clipboard()->setText(QStringLiteral("text only"));
+    EXPECT_FALSE(e.host.ClipboardHasWave());
+    EXPECT_FALSE(e.host.GetClipboardWave(back));
+
+    EXPECT_EQ(e.host.StartProcess(e.dir.File("no-such-program")), 2);
+    const std::string plain = e.dir.File("plain.txt");
+    std::ofstream(plain) << "not a program\n";
+    EXPECT_EQ(e.host.StartProcess(plain), 11);
+    EXPECT_GE(e.host.StartProcess("/bin/true"), 32);
+    EXPECT_FALSE(e.host.OpenHelp(e.dir.File("missing.html")));
+
+    bool ran = false;
+    QMetaObject::invokeMethod(
+        e.host.Frame(), [&ran] { ran = true; }, Qt::QueuedConnection);
+    EXPECT_TRUE(e.host.PumpOneMessage());
+    EXPECT_TRUE(ran);
+    EXPECT_FALSE(e.host.ModulePath().empty());
+}
+
+struct ArgsCase {
+    std::vector<std::string> args;
+    bool ok;
+    std::string ini, tail;
+};
+
+TEST(DesktopArguments, IniOptionAndTheCommandTailTakenWhole) {
+    const std::vector<ArgsCase> cases = {
+        {{}, true, "", ""},
+        {{"a.wav"}, true, "", "a.wav"},
+        {{"\"my", "song.wav\""}, true, "", "\"my song.wav\""},
+        {{"--ini", "/tmp/x.ini", "b.wav"}, true, "/tmp/x.ini", "b.wav"},
+        {{"--", "--ini"}, true, "", "--ini"},
+        {{"c.wav", "--ini", "y"}, true, "", "c.wav --ini y"},
+        {{"--ini"}, false, "", ""},
+    };
+    for (const ArgsCase& c : cases) {
+        DesktopOptions options;
+        std::string error;
+        EXPECT_EQ(ParseDesktopArguments(c.args, options, error), c.ok) << c.tail;
+        if (c.ok) {
+            EXPECT_EQ(options.iniPath, c.ini);
+            EXPECT_EQ(options.commandTail, c.tail);
+        } else {
+            EXPECT_FALSE(error.empty());
+        }
+    }
+}
+
+TEST(MainWindow, ScreenshotOfTheStartedEditor) {
+    Editor e;
+    Settle();
+    const QImage shot = e.host.Frame()->grab().toImage();
+    ASSERT_FALSE(shot.isNull());
+    EXPECT_GE(shot.width(), 300);
+    const char* fromEnvironment = std::getenv("WT_ARTIFACT_DIR");
+    const std::string folder = fromEnvironment ? fromEnvironment : WT_ARTIFACT_DIR;
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/main-window.png";
+    ASSERT_TRUE(shot.save(QString::fromStdString(path)));
+    EXPECT_GT(std::filesystem::file_size(path), 1000u);
+}
+
+} // namespace
+} // namespace wt
