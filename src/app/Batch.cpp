@@ -96,7 +96,9 @@ bool ParseNumber(const std::string& text, long long& value) {
 }
 
 std::int32_t FramesToOffset(const App& app, long long frames) {
-    const long long offset = frames * app.doc.format.blockAlign;
+    // Clamped before the product, so a huge frame count cannot overflow it.
+    const long long offset =
+        std::clamp<long long>(frames, 0, app.doc.byteLength) * app.doc.format.blockAlign;
     return static_cast<std::int32_t>(std::clamp<long long>(offset, 0, app.doc.byteLength));
 }
 

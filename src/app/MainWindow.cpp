@@ -70,6 +70,11 @@ void CloseMainWindow(App& app) {
     if (ConfirmDiscardChanges(app) != 1) {
         return;
     }
+    // Playback and recording stop through IDM_STOP's handler (a recording does not set the
+    // busy flag, so the window can be closed while one runs).
+    if (const CommandEntry* stop = FindCommand(IDM_STOP); stop && stop->handler) {
+        stop->handler(app);
+    }
     app.host.DestroyMainWindow();
 }
 

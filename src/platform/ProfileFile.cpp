@@ -102,7 +102,8 @@ std::string ProfileFile::GetString(const std::string& section, const std::string
 
 int ProfileFile::GetInt(const std::string& section, const std::string& key, int fallback) const {
     std::string value;
-    if (!Lookup(path_, section, key, value)) {
+    // An empty value counts as missing, as with the classic integer read.
+    if (!Lookup(path_, section, key, value) || value.empty()) {
         return fallback;
     }
     std::size_t i = 0;

@@ -21,7 +21,7 @@ public:
     std::string GetString(const std::string& section, const std::string& key,
                           const std::string& fallback, std::size_t maxChars = 4096) const;
     // The decimal value of key (leading sign and digits; 0 when the text has none);
-    // `fallback` when the key is missing.
+    // `fallback` when the key is missing or its value is empty.
     int GetInt(const std::string& section, const std::string& key, int fallback) const;
     // Sets key in section, creating the file and the section when needed. Returns false when
     // the file could not be written (callers do not report this).

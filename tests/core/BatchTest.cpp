@@ -109,6 +109,9 @@ TEST(Batch, SelectionAndCursorAreGivenInFrames) {
     EXPECT_EQ(app.doc.selEnd, 360);
     ASSERT_TRUE(RunBatchLine(context, "select 0 1000", error, stop));
     EXPECT_EQ(app.doc.selEnd, 400) << "clamped to the sound";
+    ASSERT_TRUE(RunBatchLine(context, "select 2 99999999999999999999", error, stop));
+    EXPECT_EQ(app.doc.selStart, 8);
+    EXPECT_EQ(app.doc.selEnd, 400) << "a frame count beyond any sound is its end";
     ASSERT_TRUE(RunBatchLine(context, "cursor 7", error, stop));
     EXPECT_EQ(app.doc.cursor, 28);
     ASSERT_TRUE(RunBatchLine(context, "select all", error, stop));

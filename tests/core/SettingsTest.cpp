@@ -58,6 +58,20 @@ TEST(Settings, ReadsWhatIsStoredAndClampsDensity) {
     EXPECT_EQ(ReadStartupSettings(profile, "/").density, 1);
 }
 
+TEST(Settings, AnEmptyIntegerValueTakesTheDefault) {
+    // The classic integer read gives the default for "key=" as for a missing key; 0 would
+    // open a window of no size.
+    test::TempDir dir;
+    const std::string path = dir.File("w.ini");
+    std::ofstream(path) << "[Options]\ndensity=\ndirectory=\n[Position]\nwidth=\nheight= \n";
+    ProfileFile profile(path);
+    const Settings s = ReadStartupSettings(profile, "/home");
+    EXPECT_EQ(s.density, 8);
+    EXPECT_EQ(s.startWidth, 480);
+    EXPECT_EQ(s.startHeight, 200);
+    EXPECT_EQ(s.lastDirectory, "") << "an empty text is still a text";
+}
+
 TEST(Settings, WritesKeepOtherSectionsAndKeys) {
     test::TempDir dir;
     const std::string path = dir.File("w.ini");
