@@ -74,6 +74,22 @@ void ConvertWithProgress(App& app, std::uint8_t* data, std::size_t bytes, std::u
     }
 }
 
+// Holds the busy gate closed while the reader's progress pump runs. The pump lets pending
+// messages through; without the gate a dropped file, a menu command or a close request could
+// load, rename or free the document under the load, which then installed its sound under
+// another name. The previous state comes back afterwards.
+class BusyWhileLoading {
+public:
+    explicit BusyWhileLoading(App& app) : app_(app), wasBusy_(app.busy) { app.busy = true; }
+    ~BusyWhileLoading() { app_.busy = wasBusy_; }
+    BusyWhileLoading(const BusyWhileLoading&) = delete;
+    BusyWhileLoading& operator=(const BusyWhileLoading&) = delete;
+
+private:
+    App& app_;
+    bool wasBusy_;
+};
+
 } // namespace
 
 double ExtendedToDouble(const std::uint8_t bytes[10]) {
@@ -203,6 +219,7 @@ int LoadAiffFile(App& app, const std::string& path, bool* outOfMemory) {
     got -= got % static_cast<std::uint64_t>(soundFrameBytes);
 
     // Convert in place; 8- and 16-bit samples report progress for each sample.
+    const BusyWhileLoading gate(app);
     switch (soundSampleBytes) {
     case 1:
         ConvertWithProgress<1>(app, data, static_cast<std::size_t>(got), fileSize);

@@ -3,9 +3,11 @@
 // numbers and the mu-law code.
 #include "FileTestSupport.h"
 
+#include "app/MainWindow.h"
 #include "fileio/FileCommands.h"
 #include "fileio/MuLaw.h"
 #include "fileio/SoundFiles.h"
+#include "resources/CommandIds.h"
 
 #include <gtest/gtest.h>
 
@@ -155,6 +157,52 @@ TEST(AiffReader, ReportsProgressForEachSample) {
     // 2000 samples: every 200th progress call writes the percentage and pumps once.
     EXPECT_EQ(t.host.pumpCalls - pumpsBefore, 10);
     EXPECT_EQ(t.host.StatusText(0), "22050Hz 16Bits Stereo") << "the format replaces the progress";
+}
+
+// The progress pump of the AIFF reader lets pending messages through. A file dropped, a menu
+// command or a close request arriving then must not replace, rename or free the document
+// under the load: the file being loaded ends up as the document, under its own name.
+TEST(AiffReader, MessagesDuringTheLoadLeaveItAlone) {
+    TestApp t;
+    t.SetSound(8, 1, 30, TestSignal, 8000);
+    const std::string other = t.dir.File("other.wav");
+    t.app.doc.title = other;
+    ASSERT_EQ(SaveWaveFile(t.app), 1);
+    t.SetSound(16, 2, 1000, TestSignal, 44100);
+    const std::string path = t.dir.File("long.aiff");
+    t.app.doc.title = path;
+    ASSERT_EQ(SaveAiffFile(t.app), 1);
+    const Bytes samples = DocumentBytes(t.app.doc);
+    t.SetSound(16, 1, 5, TestSignal, 11025);
+    t.app.doc.title = "/music/before.wav";
+
+    int pumps = 0;
+    t.host.onPump = [&] {
+        switch (pumps++) {
+        case 0:
+            OnDropFiles(t.app, {other});
+            break;
+        case 1:
+            DispatchCommand(t.app, IDM_NEW);
+            break;
+        case 2:
+            MainWndProc(t.app, msg::Close, 0, 0);
+            break;
+        default:
+            break;
+        }
+        return true;
+    };
+    EXPECT_EQ(LoadSoundFile(t.app, path), 1);
+    t.host.onPump = nullptr;
+    EXPECT_GE(pumps, 3);
+    EXPECT_FALSE(t.host.destroyed);
+    EXPECT_EQ(t.app.doc.title, path);
+    EXPECT_EQ(t.app.doc.fileType, FileTypeAiff);
+    EXPECT_EQ(t.app.doc.format.sampleRate, 44100u);
+    EXPECT_EQ(DocumentBytes(t.app.doc), samples);
+    EXPECT_TRUE(t.host.messages.empty());
+    EXPECT_FALSE(t.app.busy) << "the gate opens again after the load";
 }
 
 struct ExtendedCase {
