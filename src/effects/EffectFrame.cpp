@@ -38,6 +38,15 @@ bool TakeEffectSnapshot(App& app, const char* caption) {
     return true;
 }
 
+bool BeginInPlaceEffect(App& app, const char* caption) {
+    if (!TakeEffectSnapshot(app, caption)) {
+        return false;
+    }
+    BeginBusy(app);
+    ResetPeak(app.doc);
+    return true;
+}
+
 bool AllocateWorkBuffer(App& app, SampleBlock& buffer, std::size_t bytes, const char* caption) {
     if (TryAllocate(buffer, bytes)) {
         return true;

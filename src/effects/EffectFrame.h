@@ -25,6 +25,11 @@ void EndBusy(App& app);
 // without changing anything.
 bool TakeEffectSnapshot(App& app, const char* caption);
 
+// The start of a command that works in place without a work buffer: takes the undo snapshot,
+// shows the busy menu and resets the peak tracker. Returns false, with nothing changed and
+// "not enough memory" said under `caption`, when the snapshot cannot be had.
+bool BeginInPlaceEffect(App& app, const char* caption);
+
 // Allocates a work buffer of `bytes`. On failure puts the sound back from the undo snapshot,
 // says "not enough memory" under `caption` and returns false; the command then ends before
 // BeginBusy.

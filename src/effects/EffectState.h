@@ -17,9 +17,10 @@ struct VolumeParams {
 struct EffectState {
     int progressCounter = 0; // ShowProgress calls since the last progress text
     // The last progress text and what it was made of, so that an unchanged text is not
-    // formatted again.
+    // formatted again. The label is kept by content: a caller may pass a buffer whose text
+    // changes while its address stays.
     std::string progressText;
-    const char* progressLabel = nullptr;
+    std::string progressLabel;
     long long progressPercent = -1;
     VolumeParams volume;
 };

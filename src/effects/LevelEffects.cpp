@@ -120,13 +120,11 @@ void VolumeProcess(App& app, const Selection& sel, const Ops& ops, const VolumeG
 int Fade(App& app, const char* label, bool fadeIn) {
     SoundDocument& doc = app.doc;
     SelectAllIfNone(doc);
-    if (!TakeEffectSnapshot(app, label)) {
+    if (!BeginInPlaceEffect(app, label)) {
         return 0;
     }
     const std::int32_t n = SelectionFrames(doc);
     const Selection sel(doc);
-    BeginBusy(app);
-    ResetPeak(doc);
     WithSampleOps(doc, [&](const auto ops) {
         ForEachWithProgress(
             app, label, n, n, [](std::int64_t i) { return i; },
@@ -170,11 +168,9 @@ int CmdVolume(App& app) {
                             mb::OkCancel | mb::IconInformation) != IdOk) {
         return 0;
     }
-    if (!TakeEffectSnapshot(app, kLabelVolume)) {
+    if (!BeginInPlaceEffect(app, kLabelVolume)) {
         return 0;
     }
-    BeginBusy(app);
-    ResetPeak(doc);
     const VolumeGain gain(params.volume, params.pan);
     const Selection sel(doc);
     const bool limiter = params.limiter != 0;
@@ -193,11 +189,9 @@ int CmdVolume(App& app) {
 int CmdNormalize(App& app) {
     SoundDocument& doc = app.doc;
     SelectAllIfNone(doc);
-    if (!TakeEffectSnapshot(app, kLabelNormalize)) {
+    if (!BeginInPlaceEffect(app, kLabelNormalize)) {
         return 0;
     }
-    BeginBusy(app);
-    ResetPeak(doc);
     const Selection sel(doc);
     const std::int64_t total = 2 * sel.bytes;
     WithSampleOps(doc, [&](const auto ops) {
@@ -265,11 +259,9 @@ int CmdFadeOut(App& app) {
 int CmdReverse(App& app) {
     SoundDocument& doc = app.doc;
     SelectAllIfNone(doc);
-    if (!TakeEffectSnapshot(app, kLabelReverse)) {
+    if (!BeginInPlaceEffect(app, kLabelReverse)) {
         return 0;
     }
-    BeginBusy(app);
-    ResetPeak(doc);
     const Selection sel(doc);
     if (sel.bytes > 0) {
         const std::int32_t n = SelectionFrames(doc);
@@ -301,11 +293,9 @@ int CmdReverse(App& app) {
 int CmdPhaseInvert(App& app) {
     SoundDocument& doc = app.doc;
     SelectAllIfNone(doc);
-    if (!TakeEffectSnapshot(app, kLabelPhaseInvert)) {
+    if (!BeginInPlaceEffect(app, kLabelPhaseInvert)) {
         return 0;
     }
-    BeginBusy(app);
-    ResetPeak(doc);
     const Selection sel(doc);
     if (sel.bytes > 0) {
         const std::int32_t n = SelectionFrames(doc);

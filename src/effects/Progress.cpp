@@ -33,9 +33,9 @@ void ShowProgress(App& app, const char* label, std::int64_t done, std::int64_t t
     const long long percent = total != 0 ? done * 100 / total : 0;
     EffectState& state = app.effects;
     // The percentage changes about a hundred times per pass, the text is set far more often.
-    if (label != state.progressLabel || percent != state.progressPercent) {
+    if (state.progressLabel != label || percent != state.progressPercent) {
         FormatProgress(state.progressText, label, percent);
-        state.progressLabel = label;
+        state.progressLabel.assign(label);
         state.progressPercent = percent;
     }
     app.status.SetText(0, state.progressText);

@@ -219,6 +219,16 @@ TEST(EffectProgressCounter, PercentageStaysRightForAnyLength) {
     t.app.effects.progressCounter = 199;
     ShowProgress(t.app, "X", 5, 0);
     EXPECT_EQ(t.host.StatusText(0), "X:  0%") << "an empty total divides by nothing";
+
+    // A label built in a buffer: the same address with another text at the same percentage.
+    char label[8] = "Load";
+    t.app.effects.progressCounter = 199;
+    ShowProgress(t.app, label, 1, 2);
+    EXPECT_EQ(t.host.StatusText(0), "Load: 50%");
+    std::strcpy(label, "Save");
+    t.app.effects.progressCounter = 199;
+    ShowProgress(t.app, label, 1, 2);
+    EXPECT_EQ(t.host.StatusText(0), "Save: 50%");
 }
 
 struct ProgressWalkCase {
