@@ -53,6 +53,10 @@ public:
     virtual void TextOut(int x, int y, const std::string& utf8, Rgb colour) = 0;
     virtual TextMetrics GetTextMetrics() const = 0;
     virtual int TextWidth(const std::string& utf8) const = 0;
+
+    // Limits every later drawing call to `clip` (and to the picture), as a paint is limited
+    // to its update rectangle; the whole picture again is {0, 0, Width(), Height()}.
+    virtual void SetClip(const Rect& clip) = 0;
 };
 
 } // namespace wt

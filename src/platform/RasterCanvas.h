@@ -32,7 +32,7 @@ public:
 
     // Every drawing call is clipped to `clip` (and to the picture), as a paint is clipped to
     // its update rectangle. ResetClip allows the whole picture again.
-    void SetClip(const Rect& clip);
+    void SetClip(const Rect& clip) override;
     void ResetClip();
 
     // Moves the pixels inside `area` horizontally by dx (dx > 0: to the right), as a window

@@ -258,8 +258,29 @@ void SetScrollBoxFromView(App& app) {
     }
 }
 
+// A ruler label is drawn from its tick to the right, so labels reach into the label column
+// (ticks just left of the area) and into the right gap, outside the shifted rectangle. Paint
+// the ruler band there again at once, or labels that moved would stay behind or be missing.
+void RepaintRulerMargins(App& app, const WaveLayout& layout) {
+    Canvas* canvas = app.host.WaveCanvas();
+    if (!canvas) {
+        return;
+    }
+    const Rect& a = layout.area;
+    const Rect margins[] = {{0, a.bottom + 1, kWaveAreaLeft, layout.clientHeight},
+                            {a.right, a.bottom + 1, layout.clientWidth, layout.clientHeight}};
+    for (const Rect& margin : margins) {
+        if (!margin.Empty()) {
+            canvas->SetClip(margin);
+            PaintWave(app, *canvas, margin);
+        }
+    }
+    canvas->SetClip({0, 0, canvas->Width(), canvas->Height()});
+}
+
 // After viewStart moved by `movedBytes`: the scroll box follows and the picture inside the
-// area (ruler included) shifts by the columns moved, so only the uncovered strip is painted.
+// area (ruler included) shifts by the columns moved, so only the uncovered strip and the
+// ruler's margins are painted.
 void ShiftPicture(App& app, std::int64_t movedBytes) {
     SetScrollBoxFromView(app);
     const std::int64_t columnBytes = ColumnBytes(app.doc);
@@ -269,6 +290,7 @@ void ShiftPicture(App& app, std::int64_t movedBytes) {
         const Rect area{kWaveAreaLeft, kWaveAreaTop, layout.clientWidth - kWaveRightGap,
                         layout.clientHeight};
         app.host.ScrollWave(static_cast<int>(-columns), area);
+        RepaintRulerMargins(app, layout);
     }
     // A move by part of a column (the view did not start on a column boundary) cannot be
     // shown by shifting whole pixels: paint everything again.

@@ -37,7 +37,7 @@ public:
 
     // Every drawing call is clipped to `clip` (and to the picture), as a paint is clipped to
     // its update rectangle.
-    void SetClip(const Rect& clip);
+    void SetClip(const Rect& clip) override;
 
     // Metrics of `font` with the classic meanings: the average width is that of the Latin
     // letters (dialog units are derived from it), not of every glyph in a CJK font.
