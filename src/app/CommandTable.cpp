@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "document/Undo.h"
+#include "effects/EnvelopeEffects.h"
 #include "effects/LevelEffects.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
@@ -52,14 +53,14 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_FADE_OUT, "IDM_FADE_OUT", CmdFadeOut},
         {IDM_VOLUME, "IDM_VOLUME", CmdVolume},
         {IDM_TREMOLO, "IDM_TREMOLO", nullptr},
-        {IDM_ENVELOPE, "IDM_ENVELOPE", nullptr},
-        {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
+        {IDM_ENVELOPE, "IDM_ENVELOPE", CmdEnvelope},
+        {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", CmdPanEnvelope},
         {IDM_NOISE_GATE, "IDM_NOISE_GATE", nullptr},
         {IDM_COMPRESSOR, "IDM_COMPRESSOR", nullptr},
         {IDM_ECHO, "IDM_ECHO", nullptr},
         {IDM_REVERB, "IDM_REVERB", nullptr},
         {IDM_PITCH, "IDM_PITCH", nullptr},
-        {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", nullptr},
+        {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", CmdPitchEnvelope},
         {IDM_VIBRATO, "IDM_VIBRATO", nullptr},
         {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
         {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
