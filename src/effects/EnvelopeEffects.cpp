@@ -93,15 +93,23 @@ int InPlaceEnvelope(App& app, const char* label, const EnvelopePoints& points, A
     const Frames frames(doc);
     if (frames.bytes > 0) {
         const std::array<int, kEnvelopeFull> values = EnvelopeValues(points);
-        PositionWalk walk(frames.bytes, frames.step);
+        // The position p = b * 256 / bytes of frame i (at byte offset b = i * step) changes
+        // at most 256 times: it is worked out again only at the first frame of the next
+        // position, ceil((p + 1) * bytes / (256 * step)), so most frames cost one comparison.
+        const std::int64_t span = static_cast<std::int64_t>(kEnvelopeFull) * frames.step;
+        std::int64_t nextChange = 0;
+        int v = 0;
         WithSampleOps(doc, [&](const auto ops) {
             ForEachWithProgress(
                 app, label, frames.Count(), frames.bytes,
                 [&](std::int64_t i) { return i * frames.step; },
                 [&](std::int64_t i) {
-                    apply(ops, frames.start + i * frames.step,
-                          values[static_cast<std::size_t>(walk.Position())]);
-                    walk.Next();
+                    if (i >= nextChange) {
+                        const std::int64_t p = i * span / frames.bytes;
+                        v = values[static_cast<std::size_t>(p)];
+                        nextChange = ((p + 1) * frames.bytes + span - 1) / span;
+                    }
+                    apply(ops, frames.start + i * frames.step, v);
                 });
         });
     }
