@@ -43,8 +43,8 @@ private:
 // The envelope's value at every position p = 0..255 across the selection: on the segment from
 // point s to point s + 1 that holds p (x_s <= p < x_(s+1)), v = (p - x_s) * (y_(s+1) - y_s) /
 // (x_(s+1) - x_s) + y_s, truncated toward zero. The segment is the one that holds p even where
-// frames are further apart than a segment is wide (selections under 256 frames), so the value
-// always lies between the two points' values.
+// frames are further apart than a segment is wide (selections of a few hundred frames), so the
+// value always lies between the two points' values.
 std::array<int, kEnvelopeFull> EnvelopeValues(const EnvelopePoints& points) {
     std::array<int, kEnvelopeFull> values{};
     const int count = EnvelopePointCount(points);

@@ -139,6 +139,21 @@ TEST(EnvelopeEffects, PositionsRunAcrossASelectionLongerThanEightMegabytes) {
     EXPECT_EQ(ReadSample(t.app.doc, t.app.doc.Data() + length - 2, 0), 1000 * 255 / 128);
 }
 
+TEST(EnvelopeEffects, PitchInputPositionRunsPastTwoBillionHundredths) {
+    // 22,000,000 frames: the input position t reaches 2.2e9 hundredths of a frame.
+    test::TestApp t;
+    constexpr int kFrames = 22000000;
+    t.SetSound(8, 1, kFrames, [](int f, int) { return (f % 251 - 125) * 256; });
+    std::string error;
+    ASSERT_TRUE(ParseEnvelopePoints("0:256,256:256", t.app.effects.envelopes.pitch, error));
+    ASSERT_EQ(CmdPitchEnvelope(t.app), 1);
+    // Step 200: output frame k is input frame 2k.
+    ASSERT_EQ(t.app.doc.byteLength, kFrames / 2);
+    for (int k = kFrames / 2 - 1; k > 0; k -= 1234567) {
+        ASSERT_EQ(ReadSample(t.app.doc, t.app.doc.Data() + k, 0), ((2 * k) % 251 - 125) * 256) << k;
+    }
+}
+
 TEST(EnvelopeEffects, CancelChangesNoSampleButKeepsTheDrawnPoints) {
     for (const Command command : {CmdEnvelope, CmdPanEnvelope, CmdPitchEnvelope}) {
         test::TestApp t;
