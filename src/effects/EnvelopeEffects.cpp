@@ -8,6 +8,7 @@
 #include "effects/Progress.h"
 #include "effects/SampleOps.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -93,24 +94,25 @@ int InPlaceEnvelope(App& app, const char* label, const EnvelopePoints& points, A
     const Frames frames(doc);
     if (frames.bytes > 0) {
         const std::array<int, kEnvelopeFull> values = EnvelopeValues(points);
-        // The position p = b * 256 / bytes of frame i (at byte offset b = i * step) changes
-        // at most 256 times: it is worked out again only at the first frame of the next
-        // position, ceil((p + 1) * bytes / (256 * step)), so most frames cost one comparison.
+        // The position p = b * 256 / bytes of the frame at byte offset b changes at most 256
+        // times: the frames run in stretches of one position each, from the first frame at p
+        // to ceil((p + 1) * bytes / (256 * step)), with the value fixed inside a stretch.
+        // Progress goes on from one stretch to the next as over one loop.
         const std::int64_t span = static_cast<std::int64_t>(kEnvelopeFull) * frames.step;
-        std::int64_t nextChange = 0;
-        int v = 0;
+        const std::int64_t count = frames.Count();
         WithSampleOps(doc, [&](const auto ops) {
-            ForEachWithProgress(
-                app, label, frames.Count(), frames.bytes,
-                [&](std::int64_t i) { return i * frames.step; },
-                [&](std::int64_t i) {
-                    if (i >= nextChange) {
-                        const std::int64_t p = i * span / frames.bytes;
-                        v = values[static_cast<std::size_t>(p)];
-                        nextChange = ((p + 1) * frames.bytes + span - 1) / span;
-                    }
-                    apply(ops, frames.start + i * frames.step, v);
-                });
+            for (std::int64_t first = 0; first < count;) {
+                const std::int64_t p = first * span / frames.bytes;
+                const std::int64_t end =
+                    std::min(count, ((p + 1) * frames.bytes + span - 1) / span);
+                const int v = values[static_cast<std::size_t>(p)];
+                std::uint8_t* const stretch = frames.start + first * frames.step;
+                ForEachWithProgress(
+                    app, label, end - first, frames.bytes,
+                    [&](std::int64_t i) { return (first + i) * frames.step; },
+                    [&](std::int64_t i) { apply(ops, stretch + i * frames.step, v); });
+                first = end;
+            }
         });
     }
     doc.modified = true;

@@ -54,22 +54,19 @@ LParam ScriptedDialog::Send(unsigned message, WParam wParam, LParam lParam) {
     return Ended() ? 0 : proc_(*this, message, wParam, lParam);
 }
 
-void ScriptedDialog::PaintInvalidItems() {
-    for (auto& [id, item] : items_) {
-        if (!item.invalid || Ended()) {
-            continue;
-        }
-        item.invalid = false;
-        RasterCanvas& canvas = *item.picture;
-        canvas.ResetClip();
-        canvas.FillRect({0, 0, canvas.Width(), canvas.Height()}, kItemBackground);
-        Send(msg::Paint, static_cast<WParam>(id), reinterpret_cast<LParam>(&canvas));
+void ScriptedDialog::PaintIfInvalid(int id, Item& item) {
+    if (!item.invalid || Ended()) {
+        return;
     }
+    item.invalid = false;
+    RasterCanvas& canvas = *item.picture;
+    canvas.ResetClip();
+    canvas.FillRect({0, 0, canvas.Width(), canvas.Height()}, kItemBackground);
+    Send(msg::Paint, static_cast<WParam>(id), reinterpret_cast<LParam>(&canvas));
 }
 
 bool ScriptedDialog::Initialize(LParam param) {
     proc_(*this, msg::InitDialog, 0, param);
-    PaintInvalidItems();
     return !Ended();
 }
 
@@ -102,12 +99,6 @@ std::vector<int> ScriptedDialog::RadioGroup(int id) const {
 }
 
 bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error) {
-    const bool applied = ApplyValue(id, value, error);
-    PaintInvalidItems();
-    return applied;
-}
-
-bool ScriptedDialog::ApplyValue(int id, const std::string& value, std::string& error) {
     Item* item = Find(id);
     if (!item) {
         error = "dialog " + std::to_string(template_.id) + " has no control " + std::to_string(id);
@@ -204,7 +195,6 @@ bool ScriptedDialog::ApplyValue(int id, const std::string& value, std::string& e
 
 void ScriptedDialog::Press(int id) {
     Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyClicked), 0);
-    PaintInvalidItems();
 }
 
 bool ScriptedDialog::Mouse(int id, unsigned message, int x, int y, std::string& error) {
@@ -219,13 +209,16 @@ bool ScriptedDialog::Mouse(int id, unsigned message, int x, int y, std::string& 
         return false;
     }
     Send(message, static_cast<WParam>(id), MakeLParam(x, y));
-    PaintInvalidItems();
     return true;
 }
 
-const RasterCanvas* ScriptedDialog::ItemPicture(int id) const {
-    const Item* item = Find(id);
-    return item ? item->picture.get() : nullptr;
+const RasterCanvas* ScriptedDialog::ItemPicture(int id) {
+    Item* item = Find(id);
+    if (!item || !item->picture) {
+        return nullptr;
+    }
+    PaintIfInvalid(id, *item);
+    return item->picture.get();
 }
 
 void ScriptedDialog::InvalidateItem(int id) {
@@ -244,6 +237,7 @@ Canvas* ScriptedDialog::ItemCanvas(int id) {
     if (!item || !item->picture) {
         return nullptr;
     }
+    PaintIfInvalid(id, *item);
     item->picture->ResetClip();
     return item->picture.get();
 }

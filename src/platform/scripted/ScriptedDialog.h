@@ -1,7 +1,9 @@
 // A modal dialog without a window: the items of a dialog template held as plain values, and
 // the procedure driven by messages as a user's actions would raise them. Owner-drawn items
-// keep their picture in memory: the procedure paints them when the dialog opens and after an
-// action that invalidated them, and may draw on them outside a paint (ItemCanvas).
+// keep their picture in memory. The procedure paints one when the picture is wanted (drawn on
+// outside a paint with ItemCanvas, or looked at with ItemPicture) and the item has not been
+// painted since the dialog opened or the item was invalidated: the picture is the one a
+// screen would show, without the cost of painting what nobody looks at.
 #pragma once
 
 #include "platform/DialogHost.h"
@@ -36,8 +38,9 @@ public:
     // owner-drawn item `id` at (x, y) in its pixels. Returns false with a reason when there is
     // no such item or the position cannot be carried (each coordinate is a 16-bit number).
     bool Mouse(int id, unsigned message, int x, int y, std::string& error);
-    // The picture of owner-drawn item `id`; nullptr for other items.
-    const RasterCanvas* ItemPicture(int id) const;
+    // The picture of owner-drawn item `id`, painted first if it is due; nullptr for other
+    // items.
+    const RasterCanvas* ItemPicture(int id);
 
     bool Ended() const { return result_.has_value(); }
     LParam Result() const { return result_.value_or(0); }
@@ -77,13 +80,12 @@ private:
         bool enabled = true;
         Rect rect;                             // in the dialog's client pixels
         std::unique_ptr<RasterCanvas> picture; // owner-drawn items only
-        bool invalid = false;                  // to be painted before the next action
+        bool invalid = false;                  // to be painted before it is next used
     };
     LParam Send(unsigned message, WParam wParam, LParam lParam);
-    bool ApplyValue(int id, const std::string& value, std::string& error);
-    // Paints the owner-drawn items that were invalidated, as a message loop does once the
-    // actions before it have been handled.
-    void PaintInvalidItems();
+    // Has the procedure paint owner-drawn item `id` when it is due (not once the dialog has
+    // ended).
+    void PaintIfInvalid(int id, Item& item);
     Item* Find(int id);
     const Item* Find(int id) const;
     // The ids of the radio group that `id` belongs to, in template order.
