@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "document/Undo.h"
+#include "effects/DynamicsEffects.h"
 #include "effects/LevelEffects.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
@@ -54,8 +55,8 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_TREMOLO, "IDM_TREMOLO", nullptr},
         {IDM_ENVELOPE, "IDM_ENVELOPE", nullptr},
         {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
-        {IDM_NOISE_GATE, "IDM_NOISE_GATE", nullptr},
-        {IDM_COMPRESSOR, "IDM_COMPRESSOR", nullptr},
+        {IDM_NOISE_GATE, "IDM_NOISE_GATE", CmdNoiseGate},
+        {IDM_COMPRESSOR, "IDM_COMPRESSOR", CmdCompressor},
         {IDM_ECHO, "IDM_ECHO", nullptr},
         {IDM_REVERB, "IDM_REVERB", nullptr},
         {IDM_PITCH, "IDM_PITCH", nullptr},
@@ -64,7 +65,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
         {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
-        {IDM_DISTORTION, "IDM_DISTORTION", nullptr},
+        {IDM_DISTORTION, "IDM_DISTORTION", CmdDistortion},
         {IDM_FLANGER, "IDM_FLANGER", nullptr},
         {IDM_EQUALIZER, "IDM_EQUALIZER", nullptr},
         {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", nullptr},
