@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "document/Undo.h"
+#include "effects/DelayEffects.h"
 #include "effects/DynamicsEffects.h"
 #include "effects/LevelEffects.h"
 #include "fileio/FileCommands.h"
@@ -57,8 +58,8 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
         {IDM_NOISE_GATE, "IDM_NOISE_GATE", CmdNoiseGate},
         {IDM_COMPRESSOR, "IDM_COMPRESSOR", CmdCompressor},
-        {IDM_ECHO, "IDM_ECHO", nullptr},
-        {IDM_REVERB, "IDM_REVERB", nullptr},
+        {IDM_ECHO, "IDM_ECHO", CmdEcho},
+        {IDM_REVERB, "IDM_REVERB", CmdReverb},
         {IDM_PITCH, "IDM_PITCH", nullptr},
         {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", nullptr},
         {IDM_VIBRATO, "IDM_VIBRATO", nullptr},
@@ -66,7 +67,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
         {IDM_DISTORTION, "IDM_DISTORTION", CmdDistortion},
-        {IDM_FLANGER, "IDM_FLANGER", nullptr},
+        {IDM_FLANGER, "IDM_FLANGER", CmdFlanger},
         {IDM_EQUALIZER, "IDM_EQUALIZER", nullptr},
         {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", nullptr},
         // Create

@@ -20,6 +20,7 @@ std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
 // The dialogs of the dynamics (compressor, noise gate, distortion), delay (echo, reverb,
 // flanger) and modulation (tremolo, vibrato) effects.
 std::vector<DialogTemplate> DynamicsDialogTemplates();
+std::vector<DialogTemplate> DelayDialogTemplates();
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).
