@@ -5,6 +5,7 @@
 #include "effects/DelayEffects.h"
 #include "effects/DynamicsEffects.h"
 #include "effects/LevelEffects.h"
+#include "effects/ModulationEffects.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
 #include "view/DisplaySettings.h"
@@ -53,7 +54,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_FADE_IN, "IDM_FADE_IN", CmdFadeIn},
         {IDM_FADE_OUT, "IDM_FADE_OUT", CmdFadeOut},
         {IDM_VOLUME, "IDM_VOLUME", CmdVolume},
-        {IDM_TREMOLO, "IDM_TREMOLO", nullptr},
+        {IDM_TREMOLO, "IDM_TREMOLO", CmdTremolo},
         {IDM_ENVELOPE, "IDM_ENVELOPE", nullptr},
         {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
         {IDM_NOISE_GATE, "IDM_NOISE_GATE", CmdNoiseGate},
@@ -62,7 +63,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_REVERB, "IDM_REVERB", CmdReverb},
         {IDM_PITCH, "IDM_PITCH", nullptr},
         {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", nullptr},
-        {IDM_VIBRATO, "IDM_VIBRATO", nullptr},
+        {IDM_VIBRATO, "IDM_VIBRATO", CmdVibrato},
         {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
         {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},

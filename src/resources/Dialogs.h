@@ -21,6 +21,7 @@ std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
 // flanger) and modulation (tremolo, vibrato) effects.
 std::vector<DialogTemplate> DynamicsDialogTemplates();
 std::vector<DialogTemplate> DelayDialogTemplates();
+std::vector<DialogTemplate> ModulationDialogTemplates();
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).
