@@ -91,8 +91,9 @@ template <int Bits> struct PackedSamples {
 };
 
 template <int Bits>
-void ReverbPackedStretch(const std::uint8_t* input, std::uint8_t* output, std::int64_t count,
-                         const ReverbPlan& plan, int channels, int dryLevel) {
+[[gnu::always_inline]] inline void
+ReverbPackedStretch(const std::uint8_t* input, std::uint8_t* output, std::int64_t count,
+                    const ReverbPlan& plan, int channels, int dryLevel) {
     using P = PackedSamples<Bits>;
     using Stored = typename P::Stored;
     constexpr std::int64_t kBlock = 512;
@@ -115,6 +116,27 @@ void ReverbPackedStretch(const std::uint8_t* input, std::uint8_t* output, std::i
             out[t] = P::Store(sum[t]);
         }
     }
+}
+
+// The tap loops divide by a constant, which the baseline x86-64 instruction set does four
+// lanes at a time through emulated multiplies; where the processor has AVX2 a second copy of
+// these loops, picked when the program starts, does eight at a time with the same results.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define WT_ALSO_FOR_AVX2 __attribute__((target_clones("avx2", "default")))
+#else
+#define WT_ALSO_FOR_AVX2
+#endif
+
+WT_ALSO_FOR_AVX2 void ReverbPacked16(const std::uint8_t* input, std::uint8_t* output,
+                                     std::int64_t count, const ReverbPlan& plan, int channels,
+                                     int dryLevel) {
+    ReverbPackedStretch<16>(input, output, count, plan, channels, dryLevel);
+}
+
+WT_ALSO_FOR_AVX2 void ReverbPacked8(const std::uint8_t* input, std::uint8_t* output,
+                                    std::int64_t count, const ReverbPlan& plan, int channels,
+                                    int dryLevel) {
+    ReverbPackedStretch<8>(input, output, count, plan, channels, dryLevel);
 }
 
 } // namespace
@@ -254,11 +276,11 @@ int CmdReverb(App& app) {
                 if (k < end) {
                     const std::int64_t samples = (end - k) * sel.channels;
                     if (bits == 16) {
-                        ReverbPackedStretch<16>(sel.Frame(k), out + k * sel.step, samples, plan,
-                                                sel.channels, dryLevel);
+                        ReverbPacked16(sel.Frame(k), out + k * sel.step, samples, plan,
+                                       sel.channels, dryLevel);
                     } else {
-                        ReverbPackedStretch<8>(sel.Frame(k), out + k * sel.step, samples, plan,
-                                               sel.channels, dryLevel);
+                        ReverbPacked8(sel.Frame(k), out + k * sel.step, samples, plan, sel.channels,
+                                      dryLevel);
                     }
                 }
             });

@@ -99,8 +99,13 @@ int CmdCompressor(App& app) {
     }
     BeginBusy(app);
     std::uint8_t* env = envelope.Data();
-    const int outputLevel = params.outputLevel;
-    const int ratio = params.ratio;
+    // The gain depends on the envelope (0..32767) alone: one division per envelope value
+    // instead of one per frame.
+    std::vector<std::int8_t> gainOf(32768);
+    for (int e = 0; e < 32768; ++e) {
+        gainOf[static_cast<std::size_t>(e)] =
+            static_cast<std::int8_t>(CompressorGain(e, params.outputLevel, params.ratio));
+    }
     // Three passes and no progress: the level of each frame, the held envelope, the gain.
     WithSampleOps(doc, [&](const auto ops) {
         for (std::int64_t k = 0; k < sel.frames; ++k) {
@@ -122,7 +127,7 @@ int CmdCompressor(App& app) {
         }
         for (std::int64_t k = 0; k < sel.frames; ++k) {
             std::uint8_t* frame = sel.Frame(k);
-            const int gain = CompressorGain(ops.Read(env + k * sel.step, 0), outputLevel, ratio);
+            const int gain = gainOf[static_cast<std::size_t>(ops.Read(env + k * sel.step, 0))];
             for (int c = 0; c < sel.channels; ++c) {
                 ops.Write(frame, ops.Read(frame, c) * gain / 100, c);
             }
