@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The compressor, noise gate, distortion, echo, reverb, flanger, tremolo and vibrato run by
-# name in batch mode on a real WAV file: each keeps the length and changes the samples, the
-# neutral settings change nothing, and undo brings back every byte.
+# name in batch mode on a real WAV file: each keeps the length and changes the samples, and
+# undo brings back every byte.
 set -euo pipefail
 wtomuka=$1
 tmp=$(mktemp -d)
@@ -35,23 +35,5 @@ for line in "${lines[@]}"; do
     run -e "open $tmp/in.wav" -e "$line" -e undo -e "saveas $tmp/undo.wav"
     cmp -s "$tmp/undo.wav" "$tmp/copy.wav" || fail "undo after $line left a change"
 done
-
-# Settings that leave the sound as it is.
-neutral=(
-    "distortion 201=0"
-    "noise_gate 201=0"
-    "echo 203=0"
-    "flanger 203=0 201=100"
-    "tremolo 201=0"
-    "vibrato 201=0"
-)
-for line in "${neutral[@]}"; do
-    run -e "open $tmp/in.wav" -e "$line" -e "saveas $tmp/out.wav"
-    cmp -s <(samples "$tmp/out.wav") <(samples "$tmp/copy.wav") || fail "$line changed the sound"
-done
-
-# A typed value that is not a number is 0 at OK; the vibrato's rate keeps to its range.
-run -e "open $tmp/in.wav" -e 'vibrato 201=abc 203=0.7' -e "saveas $tmp/out.wav"
-cmp -s <(samples "$tmp/out.wav") <(samples "$tmp/copy.wav") || fail "vibrato at depth 0 changed the sound"
 
 echo "effect_families: ok"

@@ -94,8 +94,4 @@ inline void ExpectEffectCase(const EffectCase& c) {
     EXPECT_TRUE(t.host.messages.empty());
 }
 
-inline std::string CaseName(const char* name) {
-    return name;
-}
-
 } // namespace wt::test

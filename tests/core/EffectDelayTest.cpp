@@ -210,18 +210,4 @@ INSTANTIATE_TEST_SUITE_P(Formats, ReverbFormula,
                                     std::to_string(info.param.channels) + "ch";
                          });
 
-TEST(ReverbTaps, HaveTwentyEightRowsWhoseGainsAddUpTo529) {
-    int gains = 0, rows = 0;
-    for (const ReverbTap& tap : ReverbTaps) {
-        if (tap.delay == 0 && tap.gain == 0) {
-            break;
-        }
-        gains += tap.gain;
-        ++rows;
-    }
-    EXPECT_EQ(rows, 28);
-    EXPECT_EQ(gains, 529);
-    EXPECT_EQ(ReverbTaps.back().delay, 0);
-}
-
 } // namespace
