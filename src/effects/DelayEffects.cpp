@@ -8,7 +8,7 @@
 #include "effects/LevelEffects.h"
 #include "effects/Progress.h"
 #include "effects/SampleOps.h"
-#include "effects/SweptDelay.h"
+#include "effects/SineSweep.h"
 
 #include <algorithm>
 #include <cstdint>

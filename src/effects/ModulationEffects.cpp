@@ -7,46 +7,12 @@
 #include "effects/ModulationTexts.h"
 #include "effects/Progress.h"
 #include "effects/SampleOps.h"
-#include "effects/SweptDelay.h"
+#include "effects/SineSweep.h"
 
 #include <cstdint>
 #include <vector>
 
 namespace wt {
-
-namespace {
-
-// The tremolo's SineTable index for frame k: ((k * 102 / sampleRate) * rate) mod 1024, so
-// that the index jumps by `rate` entries 102 times a second. The quotient is kept with its
-// remainder as k grows, so that no frame divides, and in 64 bits, so that it keeps growing
-// past the 42 million frames at which k * 102 would leave 32 bits.
-class TremoloIndex {
-public:
-    TremoloIndex(std::uint32_t sampleRate, int rate)
-        : sampleRate_(sampleRate), rate_(static_cast<std::uint64_t>(rate)) {}
-
-    int Index() const { return static_cast<int>((quotient_ * rate_) & 1023u); }
-
-    // A sound cannot have sample rate 0; were it to, the index would stay 0.
-    void Next() {
-        if (sampleRate_ == 0) {
-            return;
-        }
-        remainder_ += 102;
-        if (remainder_ >= sampleRate_) {
-            quotient_ += remainder_ / sampleRate_;
-            remainder_ %= sampleRate_;
-        }
-    }
-
-private:
-    std::uint64_t sampleRate_;
-    std::uint64_t rate_;
-    std::uint64_t quotient_ = 0;  // k * 102 / sampleRate
-    std::uint64_t remainder_ = 0; // k * 102 % sampleRate
-};
-
-} // namespace
 
 std::vector<DialogBinding> TremoloBindings(TremoloParams& params, bool mono) {
     std::vector<DialogBinding> table;

@@ -128,6 +128,9 @@ const EffectCase kDelayCases[] = {
      {0, 1000, 3000, 6000, 10000, 15000}, {0, (1000 + 5999) / 2, (3000 + 3009) / 2, (6000 + 1) / 2, 10000, 15000 / 2}},
     // At 13 Hz the first step reaches SineTable 787 (about -0.99): at depth 100 frame 1 reads
     // 99 and 98 frames before the start of the sound, which are 0.
+    // At 5 Hz one step of 100 passes two periods of 50: the sweep stays at SineTable 0.
+    {"FlangerBelow10Hz", CmdFlanger, 16, 1, 5, [](EffectState& s) { s.delay.flanger = {100, 100, 100, 0}; },
+     {1000, 2000, 3000}, {1000, 2000, 3000}},
     {"FlangerReadsBeforeTheStart", CmdFlanger, 16, 1, 13, [](EffectState& s) { s.delay.flanger = {100, 100, 100, 0}; },
      {1000, 2000}, {1000, 1000}},
 };

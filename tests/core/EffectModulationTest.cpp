@@ -3,6 +3,7 @@
 #include "EffectCaseSupport.h"
 
 #include "effects/ModulationEffects.h"
+#include "effects/SineSweep.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,34 @@ TEST(VibratoOnset, DepthGrowsOverTheOnsetAndTheSweepFollowsTheSine) {
     }
     EXPECT_GE(largestAfter, 99);
     EXPECT_GE(largestInOnset, 95);
+}
+
+// The sweep's table index is phase * 1024 / (10 * rate) with the phase advanced by the sweep
+// rate each frame and wrapped at 10 * rate: at rates so low that one step passes several
+// periods (5 Hz) and so high that phase * 1024 leaves 32 bits (768 kHz). The tremolo's index
+// ((k * 102 / rate) * sweep) mod 1024 keeps growing past 42 million frames, where k * 102
+// leaves 32 bits.
+TEST(SineSweep, IndicesFollowTheirFormulaAtAnySampleRate) {
+    for (const std::uint32_t rate : {5u, 13u, 22050u, 768000u}) {
+        for (const int sweep : {1, 7, 200}) {
+            SinePhase phase(rate, sweep);
+            const std::uint64_t period = 10ULL * rate;
+            for (std::uint64_t k = 1; k <= 100000; ++k) {
+                phase.Advance();
+                const std::uint64_t expected = k * sweep % period * 1024 / period;
+                ASSERT_EQ(static_cast<std::uint64_t>(phase.Index()), expected)
+                    << rate << " Hz, sweep " << sweep << ", frame " << k;
+            }
+        }
+    }
+    TremoloIndex index(44100, 20);
+    std::uint64_t k = 0;
+    for (const std::uint64_t at : {0ULL, 1ULL, 433ULL, 42'107'000ULL, 42'200'000ULL}) {
+        for (; k < at; ++k) {
+            index.Next();
+        }
+        ASSERT_EQ(static_cast<std::uint64_t>(index.Index()), k * 102 / 44100 * 20 % 1024) << k;
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
-// The swept read shared by the flanger and the vibrato: a copy of the sound read at a position
-// that a low-frequency sine from SineTable moves around the current frame, with linear
-// interpolation between two frames.
+// The low-frequency sines of the modulation effects, read from SineTable: the sweep of the
+// flanger and the vibrato (a copy of the sound read at a position that the sine moves around
+// the current frame, with linear interpolation between two frames) and the stepped index of
+// the tremolo.
 #pragma once
 
 #include "effects/FrameRange.h"
@@ -52,6 +53,36 @@ private:
     std::uint64_t phase_ = 0;
     std::uint64_t index_ = 0;     // phase * 1024 / period
     std::uint64_t remainder_ = 0; // phase * 1024 % period
+};
+
+// The tremolo's SineTable index for frame k: ((k * 102 / sampleRate) * rate) mod 1024, so
+// that the index jumps by `rate` entries 102 times a second. The quotient is kept with its
+// remainder as k grows, so that no frame divides, and in 64 bits, so that it keeps growing
+// past the 42 million frames at which k * 102 would leave 32 bits.
+class TremoloIndex {
+public:
+    TremoloIndex(std::uint32_t sampleRate, int rate)
+        : sampleRate_(sampleRate), rate_(static_cast<std::uint64_t>(rate)) {}
+
+    int Index() const { return static_cast<int>((quotient_ * rate_) & 1023u); }
+
+    // A sound cannot have sample rate 0; were it to, the index would stay 0.
+    void Next() {
+        if (sampleRate_ == 0) {
+            return;
+        }
+        remainder_ += 102;
+        if (remainder_ >= sampleRate_) {
+            quotient_ += remainder_ / sampleRate_;
+            remainder_ %= sampleRate_;
+        }
+    }
+
+private:
+    std::uint64_t sampleRate_;
+    std::uint64_t rate_;
+    std::uint64_t quotient_ = 0;  // k * 102 / sampleRate
+    std::uint64_t remainder_ = 0; // k * 102 % sampleRate
 };
 
 // Writes into `out` (a frame in the sound's layout) frame k of the selection read `offset`
