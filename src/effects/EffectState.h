@@ -3,7 +3,10 @@
 // defaults below; nothing here is written to the settings file.
 #pragma once
 
+#include "effects/DelayParams.h"
+#include "effects/DynamicsParams.h"
 #include "effects/EnvelopeParams.h"
+#include "effects/ModulationParams.h"
 
 #include <string>
 
@@ -25,7 +28,10 @@ struct EffectState {
     std::string progressLabel;
     long long progressPercent = -1;
     VolumeParams volume;
-    EnvelopeParams envelopes;
+    DynamicsParams dynamics;     // compressor, noise gate, distortion
+    DelayParams delay;           // echo, reverb, flanger
+    ModulationParams modulation; // tremolo, vibrato
+    EnvelopeParams envelopes;    // volume, pan and pitch envelopes
 };
 
 } // namespace wt
