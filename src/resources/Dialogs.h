@@ -16,6 +16,7 @@ std::vector<DialogTemplate> AppDialogTemplates();    // About box
 std::vector<DialogTemplate> FileDialogTemplates();   // New, format conversion
 std::vector<DialogTemplate> ViewDialogTemplates();   // display settings
 std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
+std::vector<DialogTemplate> AudioDialogTemplates();  // recording settings, wave devices
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).
