@@ -40,6 +40,9 @@ bool Running(const App& app) {
 // The time the running playback or recording can still take at most.
 milliseconds RemainingBound(const App& app) {
     const AudioState& audio = app.audio;
+    if (audio.stopping) {
+        return kDeviceGrace;
+    }
     if (audio.recording) {
         return milliseconds(audio.recordSeconds * 1000LL) + kDeviceGrace;
     }
@@ -71,7 +74,7 @@ bool BatchWait(BatchContext& c, const std::vector<std::string>& args, std::strin
         return false;
     }
     const bool untilEnd = ms < 0;
-    if (untilEnd && c.app.audio.playMode == kPlayLoop) {
+    if (untilEnd && c.app.audio.playMode == kPlayLoop && !c.app.audio.stopping) {
         error = "loop playback ends only with stop";
         return false;
     }

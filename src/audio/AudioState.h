@@ -20,6 +20,7 @@ inline constexpr int kPlayLoop = 3;       // the selection, repeated until stopp
 struct AudioState {
     int playMode = kPlayIdle; // non-zero exactly while the output device is open
     bool recording = false;   // set exactly while the input device is open
+    bool stopping = false;    // stop has reset the devices; their done reports are due
     // Device identifiers chosen in the device dialog; -1 is the default device.
     int outputDevice = -1;
     int inputDevice = -1;

@@ -191,6 +191,7 @@ int CmdStop(App& app) {
     if (!devices) {
         return 1;
     }
+    app.audio.stopping = true;
     if (app.audio.playMode != kPlayIdle) {
         devices->ResetOutput();
     }
@@ -211,6 +212,7 @@ void OnWaveOutDone(App& app, WParam handle) {
     }
     audio.playMode = kPlayIdle;
     audio.outputHandle = 0;
+    audio.stopping = false;
     FillStrip(app, 0, PositionBarStrip(app).right, kColourBarStrip);
     app.busy = false;
     SetTransportButtons(app, 1);
@@ -346,6 +348,7 @@ void OnWaveInData(App& app, WParam handle) {
     }
     audio.recording = false;
     audio.inputHandle = 0;
+    audio.stopping = false;
     const std::size_t blockAlign = std::max<std::size_t>(1, audio.recordFormat.blockAlign);
     bytes = std::min(bytes, audio.recordBlockSize);
     bytes -= bytes % blockAlign;

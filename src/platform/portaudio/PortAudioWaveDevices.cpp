@@ -179,7 +179,10 @@ int OutputCallback(const void*, void* output, unsigned long frameCount,
     }
     if (!s->allHanded && s->cursor.Finished()) {
         s->allHanded = true;
-        s->endsAt = heardAt + static_cast<double>(fromBlock) / s->rate;
+        // A sound server may hold more than the device reports as its delay, and drops it
+        // when the stream closes: the same time again is allowed on top.
+        s->endsAt = heardAt + static_cast<double>(fromBlock) / s->rate +
+                    std::max(s->latency, kMinimumLatency);
     }
     // Silence is handed on until the last frame has really been heard, so that closing the
     // device on the done report cannot cut the end of the sound off.
