@@ -46,7 +46,7 @@ DialogTemplate RecordDialog() {
 // (output only) the five support flags. `offset` is 0 for output and 100 for input.
 void AddDeviceGroup(DialogTemplate& t, int offset, int top, const char* caption) {
     const bool output = offset == 0;
-    const int height = output ? 104 : 84;
+    const int height = output ? 96 : 82;
     Add(t, -1, ControlKind::GroupBox, caption, 7, top, 306, height);
     Add(t, -1, ControlKind::Static, kTextDeviceName, 14, top + 14, 44, 8);
     Add(t, kIdOutputList + offset, ControlKind::ComboList, "", 60, top + 12, 180, 80);
@@ -83,12 +83,12 @@ DialogTemplate DeviceDialog() {
     t.id = kDialogDevice;
     t.caption = kCaptionDeviceDialog;
     t.width = 320;
-    t.height = 236;
+    t.height = 226;
     Add(t, -1, ControlKind::Static, kTextChooseDevices, 7, 5, 200, 8);
     AddDeviceGroup(t, 0, 17, kTextOutputGroup);
-    AddDeviceGroup(t, kIdInputList - kIdOutputList, 125, kTextInputGroup);
-    Add(t, IdOk, ControlKind::DefPushButton, kTextOk, 204, 215, 50, 14);
-    Add(t, IdCancel, ControlKind::PushButton, kTextCancel, 263, 215, 50, 14);
+    AddDeviceGroup(t, kIdInputList - kIdOutputList, 117, kTextInputGroup);
+    Add(t, IdOk, ControlKind::DefPushButton, kTextOk, 204, 205, 50, 14);
+    Add(t, IdCancel, ControlKind::PushButton, kTextCancel, 263, 205, 50, 14);
     return t;
 }
 
