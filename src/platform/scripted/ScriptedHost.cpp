@@ -216,8 +216,9 @@ bool ScriptedHost::GetClipboardWave(std::vector<std::uint8_t>& riffImage) {
     return true;
 }
 
-int ScriptedHost::StartProcess(const std::string& path) {
+int ScriptedHost::StartProcess(const std::string& path, const std::vector<std::string>& args) {
     startedProcesses.push_back(path);
+    startedArguments.push_back(args);
     return startProcessResult;
 }
 
