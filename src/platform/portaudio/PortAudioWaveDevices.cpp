@@ -1,6 +1,6 @@
 #include "platform/portaudio/PortAudioWaveDevices.h"
 
-#include "platform/BlockCursor.h"
+#include "platform/PlaybackRenderer.h"
 #include "platform/portaudio/PortAudioSession.h"
 
 #include <portaudio.h>
@@ -65,41 +65,6 @@ WaveResult LastError(PaError error) {
     return WaveResultOf(error, hostCode);
 }
 
-// A seqlock-guarded pair written by the audio callback only: the frames handed before the
-// current buffer and the stream time its first frame is heard at.
-struct TimingSnapshot {
-    std::atomic<std::uint32_t> sequence{0};
-    std::atomic<std::int64_t> frames{0};
-    std::atomic<double> heardAt{0.0};
-
-    void Write(std::int64_t f, double t) {
-        const std::uint32_t s = sequence.load(std::memory_order_relaxed);
-        sequence.store(s + 1, std::memory_order_relaxed);
-        std::atomic_thread_fence(std::memory_order_release);
-        frames.store(f, std::memory_order_relaxed);
-        heardAt.store(t, std::memory_order_relaxed);
-        sequence.store(s + 2, std::memory_order_release);
-    }
-    // False when nothing has been written yet.
-    bool Read(std::int64_t& f, double& t) const {
-        for (;;) {
-            const std::uint32_t s1 = sequence.load(std::memory_order_acquire);
-            if (s1 == 0) {
-                return false;
-            }
-            if (s1 & 1u) {
-                continue; // the writer is between its two stores; it never waits
-            }
-            f = frames.load(std::memory_order_relaxed);
-            t = heardAt.load(std::memory_order_relaxed);
-            std::atomic_thread_fence(std::memory_order_acquire);
-            if (sequence.load(std::memory_order_relaxed) == s1) {
-                return true;
-            }
-        }
-    }
-};
-
 } // namespace
 
 WaveResult WaveResultOf(int error, long hostErrorCode) {
@@ -136,15 +101,12 @@ struct PortAudioWaveDevices::OutputStream {
     PortAudioWaveDevices* owner = nullptr;
     PaStream* stream = nullptr;
     WParam handle = 0;
+    int blockAlign = 1;
+    std::uint8_t silence = 0;
     double rate = 0;
     double latency = 0;
     bool started = false;
-    BlockCursor cursor; // the callback's own from WriteOutput on
-    // Callback only: the stream time at which the block's last frame has been heard.
-    bool allHanded = false;
-    double endsAt = 0;
-    std::atomic<std::int64_t> handed{0}; // block frames handed out, every repeat counted
-    TimingSnapshot timing;
+    PlaybackRenderer renderer; // the callback's own from WriteOutput on
     std::atomic<bool> reported{false};
 };
 
@@ -169,24 +131,10 @@ int OutputCallback(const void*, void* output, unsigned long frameCount,
     auto* s = static_cast<PortAudioWaveDevices::OutputStream*>(user);
     const double heardAt =
         time->outputBufferDacTime > 0 ? time->outputBufferDacTime : time->currentTime + s->latency;
-    const std::int64_t before = s->handed.load(std::memory_order_relaxed);
-    s->timing.Write(before, heardAt);
-    const std::int64_t count = static_cast<std::int64_t>(frameCount);
-    const std::int64_t fromBlock = s->cursor.Render(static_cast<std::uint8_t*>(output), count);
-    s->handed.store(before + fromBlock, std::memory_order_release);
-    if (s->cursor.loop) {
-        return paContinue;
-    }
-    if (!s->allHanded && s->cursor.Finished()) {
-        s->allHanded = true;
-        // A sound server may hold more than the device reports as its delay, and drops it
-        // when the stream closes: the same time again is allowed on top.
-        s->endsAt = heardAt + static_cast<double>(fromBlock) / s->rate +
-                    std::max(s->latency, kMinimumLatency);
-    }
-    // Silence is handed on until the last frame has really been heard, so that closing the
-    // device on the done report cannot cut the end of the sound off.
-    return s->allHanded && time->currentTime >= s->endsAt ? paComplete : paContinue;
+    return s->renderer.Render(static_cast<std::uint8_t*>(output),
+                              static_cast<std::int64_t>(frameCount), time->currentTime, heardAt)
+               ? paContinue
+               : paComplete;
 }
 
 void OutputFinished(void* user) {
@@ -400,8 +348,8 @@ WaveResult PortAudioWaveDevices::OpenOutput(int id, const WaveFormat& format, WP
     auto s = std::make_unique<OutputStream>();
     s->owner = this;
     s->rate = format.sampleRate;
-    s->cursor.blockAlign = format.blockAlign;
-    s->cursor.silence = format.bitsPerSample == 8 ? 128 : 0;
+    s->blockAlign = format.blockAlign;
+    s->silence = format.bitsPerSample == 8 ? 128 : 0;
     const PaError opened =
         Pa_OpenStream(&s->stream, nullptr, &p, format.sampleRate, paFramesPerBufferUnspecified,
                       paNoFlag, OutputCallback, s.get());
@@ -422,14 +370,14 @@ WaveResult PortAudioWaveDevices::WriteOutput(const std::uint8_t* data, std::size
     if (!out_ || out_->started) {
         return WaveResult::Error;
     }
-    BlockCursor& c = out_->cursor;
-    if (!data || length < static_cast<std::size_t>(c.blockAlign)) {
+    const auto align = static_cast<std::size_t>(out_->blockAlign);
+    if (!data || length < align) {
         return WaveResult::Error;
     }
-    c.data = data;
-    c.frames = static_cast<std::int64_t>(length / static_cast<std::size_t>(c.blockAlign));
-    c.loop = loop;
-    c.next = 0;
+    // A sound server may hold back more than the delay the device states, and drops it when
+    // the stream closes: the device is kept running that much longer after the last frame.
+    out_->renderer.Start(data, static_cast<std::int64_t>(length / align), out_->blockAlign, loop,
+                         out_->silence, out_->rate, std::max(out_->latency, kMinimumLatency));
     const PaError started = Pa_StartStream(out_->stream);
     if (started != paNoError) {
         return LastError(started);
@@ -452,26 +400,15 @@ std::int64_t PortAudioWaveDevices::OutputPosition() {
     if (!out_ || !out_->started) {
         return 0;
     }
-    OutputStream& s = *out_;
-    const std::int64_t handed = s.handed.load(std::memory_order_acquire);
-    if (s.reported.load()) {
-        return handed;
+    if (out_->reported.load()) {
+        return out_->renderer.Handed();
     }
-    std::int64_t frames = 0;
-    double heardAt = 0;
-    if (!s.timing.Read(frames, heardAt)) {
-        return 0;
-    }
-    const double now = Pa_GetStreamTime(s.stream);
-    if (now <= 0) {
-        return frames;
-    }
-    const auto heard = frames + static_cast<std::int64_t>(std::floor((now - heardAt) * s.rate));
-    return std::clamp<std::int64_t>(heard, 0, handed);
+    const double now = Pa_GetStreamTime(out_->stream);
+    return now > 0 ? out_->renderer.Heard(now) : 0;
 }
 
 std::int64_t PortAudioWaveDevices::FramesHanded() const {
-    return out_ ? out_->handed.load(std::memory_order_acquire) : 0;
+    return out_ ? out_->renderer.Handed() : 0;
 }
 
 void PortAudioWaveDevices::CloseOutput() {
