@@ -34,7 +34,7 @@ start_pulse
 # Starts the noise playing into the sink and returns once the server has it.
 start_source() {
     pacat --playback -d wt_sink --format=s16le --rate=44100 --channels=2 --raw \
-        --latency-msec=50 "$tmp/source.raw" &
+        --latency-msec=200 "$tmp/source.raw" &
     pacat_pid=$!
     for _ in $(seq 100); do
         if [ -n "$(pactl list short sink-inputs)" ]; then
