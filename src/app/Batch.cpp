@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "audio/AudioBatch.h"
 #include "document/DocumentUi.h"
 #include "effects/EnvelopeBatch.h"
 #include "platform/scripted/ScriptedDialog.h"
@@ -221,9 +222,17 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
 
 const std::vector<BatchVerb>& BatchVerbs() {
     static const std::vector<BatchVerb> verbs = {
-        {"info", VerbInfo},     {"select", VerbSelect}, {"cursor", VerbCursor},
-        {"answer", VerbAnswer}, {"open", VerbOpen},     {"saveas", VerbSaveAs},
-        {"recent", VerbRecent}, {"paint", BatchPaint},  {"envelope_dialog", BatchEnvelopeDialog},
+        {"info", VerbInfo},
+        {"select", VerbSelect},
+        {"cursor", VerbCursor},
+        {"answer", VerbAnswer},
+        {"open", VerbOpen},
+        {"saveas", VerbSaveAs},
+        {"recent", VerbRecent},
+        {"paint", BatchPaint},
+        {"devices", BatchDevices},
+        {"wait", BatchWait},
+        {"envelope_dialog", BatchEnvelopeDialog},
     };
     return verbs;
 }
@@ -281,6 +290,7 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& opt
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     ScriptedHost host;
     host.modulePath = options.modulePath;
+    host.UseDevices(options.devices);
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);
     host.onMessage = [&err](const ShownMessage& m) {
