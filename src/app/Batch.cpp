@@ -1,6 +1,7 @@
 #include "app/Batch.h"
 
 #include "app/App.h"
+#include "app/AppBatch.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "audio/AudioBatch.h"
@@ -233,6 +234,8 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"devices", BatchDevices},
         {"wait", BatchWait},
         {"envelope_dialog", BatchEnvelopeDialog},
+        {"paths", BatchPaths},
+        {"commands", BatchCommands},
     };
     return verbs;
 }
