@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "document/ClipboardBatch.h"
 #include "document/DocumentUi.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
@@ -208,8 +209,17 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
 
 const std::vector<BatchVerb>& BatchVerbs() {
     static const std::vector<BatchVerb> verbs = {
-        {"info", VerbInfo}, {"select", VerbSelect}, {"cursor", VerbCursor}, {"answer", VerbAnswer},
-        {"open", VerbOpen}, {"saveas", VerbSaveAs}, {"recent", VerbRecent}, {"paint", BatchPaint},
+        {"info", VerbInfo},
+        {"select", VerbSelect},
+        {"cursor", VerbCursor},
+        {"answer", VerbAnswer},
+        {"open", VerbOpen},
+        {"saveas", VerbSaveAs},
+        {"recent", VerbRecent},
+        {"paint", BatchPaint},
+        {"clipboard_load", BatchClipboardLoad},
+        {"clipboard_save", BatchClipboardSave},
+        {"clipboard_hold", BatchClipboardHold},
     };
     return verbs;
 }
@@ -267,6 +277,7 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& opt
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     ScriptedHost host;
     host.modulePath = options.modulePath;
+    host.desktopClipboard = options.clipboard;
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);
     host.onMessage = [&err](const ShownMessage& m) {

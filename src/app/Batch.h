@@ -15,12 +15,15 @@ namespace wt {
 
 struct App;
 class ScriptedHost;
+class WaveClipboard;
 
 struct BatchOptions {
     std::string modulePath;
     std::string iniPath;            // --ini; empty: the usual settings file
     std::vector<std::string> lines; // from -e, in order
     std::string scriptPath;         // a file, "-" for standard input, empty for none
+    // The desktop's clipboard when there is one; otherwise the run has one in memory.
+    WaveClipboard* clipboard = nullptr;
 };
 
 struct BatchContext {

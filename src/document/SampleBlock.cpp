@@ -1,6 +1,8 @@
 #include "document/SampleBlock.h"
 
 #include <cstdlib>
+#include <new>
+#include <stdexcept>
 #include <sys/mman.h>
 #include <utility>
 
@@ -75,6 +77,20 @@ void SampleBlock::SetAllocationLimitForTesting(std::size_t bytes) {
 
 bool TryAllocate(SampleBlock& block, std::size_t bytes) {
     return block.Resize(bytes);
+}
+
+bool TryResize(std::vector<std::uint8_t>& bytes, std::size_t size) {
+    if (g_allocationLimit != 0 && size > g_allocationLimit) {
+        return false;
+    }
+    try {
+        bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace wt

@@ -122,6 +122,7 @@ public:
     bool SetClipboardWave(const std::vector<std::uint8_t>& riffImage) override;
     bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) override;
     bool ClipboardHasWave() override;
+    void EmptyClipboard() override;
     int StartProcess(const std::string& path) override;
     bool OpenHelp(const std::string& path) override;
     void PlaySoundFile(const std::string& path) override;
