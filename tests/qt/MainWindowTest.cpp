@@ -166,6 +166,8 @@ TEST(MainWindow, AcceleratorsSendCommandsAndTwoControlKeysSendCharacters) {
     QTest::keyClick(e.host.Frame(), Qt::Key_Delete);
     EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_DELETE, NotifyAccelerator)));
     EXPECT_EQ(said, "範囲が選択されていません");
+    e.host.Frame()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(e.host.Frame()));
     QTest::keyClick(e.host.Frame(), Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(e.host.Frame(), Qt::Key_T, Qt::ControlModifier);
     EXPECT_TRUE(e.MainGot(msg::Char, 6));

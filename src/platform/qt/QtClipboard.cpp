@@ -157,7 +157,7 @@ void QtBatchClipboard::Empty() {
 }
 
 bool QtBatchClipboard::Hold(int milliseconds) {
-    QClipboard* clipboard = application_ ? Clipboard() : nullptr;
+    QClipboard* clipboard = Clipboard();
     if (!clipboard || !clipboard->ownsClipboard()) {
         return false;
     }
