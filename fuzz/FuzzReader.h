@@ -105,9 +105,9 @@ inline int FuzzOneInput(const std::uint8_t* data, std::size_t size, Reader read,
     ScriptedHost host;
     App app(host);
     app.status.Create();
-    bool outOfMemory = false;
-    const int loaded = read(app, InputPath(), &outOfMemory);
-    Require(!outOfMemory);
+    bool documentKept = false;
+    const int loaded = read(app, InputPath(), &documentKept);
+    Require(!documentKept);
     if (loaded != 1) {
         Require(app.doc.byteLength == 0);
         return 0;

@@ -7,10 +7,13 @@
 #include "document/DocumentUi.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
+#include "util/ParseNumber.h"
 #include "view/ViewBatch.h"
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -51,10 +54,15 @@ bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std
             continue;
         }
         const auto eq = arg.find('=');
-        char* end = nullptr;
-        const long id = eq == std::string::npos ? 0 : std::strtol(arg.c_str(), &end, 10);
-        if (eq == std::string::npos || eq == 0 || end != arg.c_str() + eq) {
+        long long id = 0;
+        if (eq == std::string::npos || eq == 0) {
             error = "expected ID=VALUE or cancel, got \"" + arg + "\"";
+            return false;
+        }
+        // Control ids are 16-bit numbers: a larger one must not wrap onto another control.
+        if (!ParseInteger(arg.substr(0, eq), 0, 0xFFFF, id)) {
+            error = "control id must be a whole number from 0 to 65535, got \"" +
+                    arg.substr(0, eq) + "\"";
             return false;
         }
         script.assignments.emplace_back(static_cast<int>(id), arg.substr(eq + 1));
@@ -87,13 +95,9 @@ bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std
 
 namespace {
 
+// A whole number of the 64-bit range; larger ones are refused, not cut.
 bool ParseNumber(const std::string& text, long long& value) {
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    value = std::strtoll(text.c_str(), &end, 10);
-    return *end == '\0';
+    return ParseInteger(text, LLONG_MIN, LLONG_MAX, value);
 }
 
 std::int32_t FramesToOffset(const App& app, long long frames) {
@@ -301,8 +305,12 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
         std::istream* source = &in;
         std::string origin = "stdin";
         if (!options.scriptPath.empty() && options.scriptPath != "-") {
-            file.open(options.scriptPath);
-            if (!file) {
+            // A folder opens as a stream on Linux but has no lines: it is no script.
+            std::error_code ec;
+            if (!std::filesystem::is_directory(options.scriptPath, ec)) {
+                file.open(options.scriptPath);
+            }
+            if (!file.is_open() || !file) {
                 err << "error: cannot read " << options.scriptPath << "\n";
                 return 1;
             }

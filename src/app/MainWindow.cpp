@@ -9,6 +9,7 @@
 #include "view/WaveWindow.h"
 
 #include <cmath>
+#include <filesystem>
 
 namespace wt {
 
@@ -119,6 +120,12 @@ void InitializeApp(App& app, const std::string& modulePath, const std::string& i
     app.settings = ReadStartupSettings(app.profile, HomeDirectory());
     app.settings.modulePath = modulePath;
     app.settings.helpPath = ReplaceExtension(modulePath, ".html");
+    // Kept absolute, so a new window started from another folder reads the same file.
+    if (!iniOverride.empty()) {
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(iniOverride, error);
+        app.settings.iniOverride = error ? iniOverride : absolute.string();
+    }
 }
 
 void FillSineTable(App& app) {
@@ -162,12 +169,10 @@ void OnDropFiles(App& app, const std::vector<std::string>& paths) {
     if (app.busy || paths.empty()) {
         return;
     }
-    std::string path = paths.front();
-    if (path.size() > 299) {
-        path.resize(299);
-    }
+    // The whole name is kept (Linux paths go to 4095 bytes): a cut name would fail to open
+    // with a misleading message.
     app.host.BringToForeground();
-    LoadSoundFile(app, path);
+    LoadSoundFile(app, paths.front());
 }
 
 LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
@@ -208,7 +213,12 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
 }
 
 int CmdNewWindow(App& app) {
-    const int code = app.host.StartProcess(app.settings.modulePath);
+    // A new window works with the settings file this one was started with.
+    std::vector<std::string> args;
+    if (!app.settings.iniOverride.empty()) {
+        args = {"--ini", app.settings.iniOverride};
+    }
+    const int code = app.host.StartProcess(app.settings.modulePath, args);
     if (code >= 32) {
         return 1;
     }

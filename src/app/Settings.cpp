@@ -10,13 +10,18 @@ namespace wt {
 
 Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defaultDirectory) {
     Settings s;
-    s.lastDirectory = profile.GetString(kSectionOptions, "directory", defaultDirectory, 256);
+    s.lastDirectory =
+        profile.GetString(kSectionOptions, "directory", defaultDirectory, kMaxPathChars);
     // The waveform window divides by the density: a hand-edited value must not reach it.
     s.density = std::clamp(profile.GetInt(kSectionOptions, "density", 8), 1, 128);
     s.dispMode = profile.GetInt(kSectionOptions, "dispmode", 0);
     s.trackMode = profile.GetInt(kSectionOptions, "trackmode", 0);
-    s.startWidth = profile.GetInt(kSectionPosition, "width", 480);
-    s.startHeight = profile.GetInt(kSectionPosition, "height", 200);
+    // The zoom centring and the window itself work with the stored size: a hand-edited value
+    // must not overflow their arithmetic nor ask for a window no screen holds.
+    s.startWidth =
+        std::clamp(profile.GetInt(kSectionPosition, "width", 480), kMinWindowSize, kMaxWindowSize);
+    s.startHeight =
+        std::clamp(profile.GetInt(kSectionPosition, "height", 200), kMinWindowSize, kMaxWindowSize);
     return s;
 }
 
@@ -25,6 +30,9 @@ std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxCha
 }
 
 void AddRecentFile(const ProfileFile& profile, const std::string& path) {
+    if (!IsStorableProfileValue(path)) {
+        return;
+    }
     std::array<std::string, kRecentFileCount> entries;
     for (int n = 1; n <= kRecentFileCount; ++n) {
         entries[n - 1] = ReadRecentFile(profile, n);

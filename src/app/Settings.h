@@ -13,10 +13,16 @@ inline constexpr const char* kSectionPosition = "Position";
 inline constexpr const char* kSectionRecent = "RecentFiles";
 inline constexpr const char* kSectionEq = "Eq";
 inline constexpr int kRecentFileCount = 6;
+// Buffer size for a path read from the settings file: Linux paths go to 4095 bytes.
+inline constexpr std::size_t kMaxPathChars = 4096;
+// The main window's stored outer size is kept to what a screen can show.
+inline constexpr int kMinWindowSize = 100;
+inline constexpr int kMaxWindowSize = 16384;
 
 struct Settings {
     std::string modulePath;    // the executable
     std::string helpPath;      // the help page beside it
+    std::string iniOverride;   // absolute path given with --ini; empty: the usual settings file
     std::string lastDirectory; // folder of the last file opened, no trailing separator
     int density = 8;           // samples drawn per pixel column at most, 1..128
     int dispMode = 0;          // 0 points, 1 lines
@@ -25,14 +31,16 @@ struct Settings {
     int startHeight = 200;     // centring's view width
 };
 
-// Reads directory, density (clamped to 1..128), dispmode, trackmode, width and height.
-// `defaultDirectory` is used when the file has no "directory".
+// Reads directory, density (clamped to 1..128), dispmode, trackmode, width and height (each
+// clamped to kMinWindowSize..kMaxWindowSize). `defaultDirectory` is used when the file has no
+// "directory".
 Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defaultDirectory);
 
 // Recent entry n (1..6), at most maxChars - 1 characters; empty when missing.
-std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxChars = 512);
+std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxChars = kMaxPathChars);
 // Puts path at the top of the list (moving it up if it is already listed) and writes all six
-// entries back.
+// entries back. A path holding a line break or a NUL cannot be stored as one value and is not
+// listed: the list stays as it was.
 void AddRecentFile(const ProfileFile& profile, const std::string& path);
 
 // Where the settings file lives: `override` when given; otherwise beside the executable

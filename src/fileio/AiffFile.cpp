@@ -142,9 +142,10 @@ void DoubleToExtended(double value, std::uint8_t bytes[10]) {
     PutBe32(bytes + 6, low);
 }
 
-int LoadAiffFile(App& app, const std::string& path, bool* outOfMemory) {
+int LoadAiffFile(App& app, const std::string& path, bool* documentKept) {
     InputFile file;
     if (!file.Open(path)) {
+        ShowLoadCannotOpen(app, documentKept);
         return 0;
     }
     const std::uint64_t fileSize = file.Size();
@@ -210,8 +211,7 @@ int LoadAiffFile(App& app, const std::string& path, bool* outOfMemory) {
 
     LoadedSound sound;
     sound.format = comm->format;
-    if (!AllocateSoundBlock(sound.data, bytes)) {
-        ShowLoadOutOfMemory(app, outOfMemory);
+    if (!AllocateSoundBlock(app, sound.data, bytes, documentKept)) {
         return 0;
     }
     std::uint8_t* data = sound.data.Data();

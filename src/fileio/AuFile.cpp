@@ -25,9 +25,10 @@ constexpr std::size_t kWriteSliceBytes = std::size_t{1} << 20;
 
 } // namespace
 
-int LoadAuFile(App& app, const std::string& path, bool* outOfMemory) {
+int LoadAuFile(App& app, const std::string& path, bool* documentKept) {
     InputFile file;
     if (!file.Open(path)) {
+        ShowLoadCannotOpen(app, documentKept);
         return 0;
     }
     std::uint8_t header[kAuHeaderBytes] = {};
@@ -69,8 +70,7 @@ int LoadAuFile(App& app, const std::string& path, bool* outOfMemory) {
     std::uint64_t codes =
         dataSize == kSizeUnknown ? present : std::min<std::uint64_t>(dataSize, present);
     codes -= codes % channels;
-    if (!AllocateSoundBlock(sound.data, codes * 2)) {
-        ShowLoadOutOfMemory(app, outOfMemory);
+    if (!AllocateSoundBlock(app, sound.data, codes * 2, documentKept)) {
         return 0;
     }
     // The codes go into the upper half of the block and are decoded forward into 16-bit

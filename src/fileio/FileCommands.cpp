@@ -69,8 +69,8 @@ int LoadSoundFile(App& app, const std::string& path) {
     if (slash != std::string::npos) {
         app.settings.lastDirectory = slash == 0 ? "/" : path.substr(0, slash);
     }
-    // When the sound stays because memory ran out, so does its name: a later save must not
-    // write the old sound over the file that could not be opened.
+    // When the sound stays (the file could not be opened, or its samples could not be held),
+    // so does its name: a later save must not write the old sound over that file.
     const auto keepOldName = [&] {
         doc.title = previousTitle;
         doc.fileType = previousType;
@@ -79,23 +79,23 @@ int LoadSoundFile(App& app, const std::string& path) {
     if (!TakeSnapshot(app)) {
         return keepOldName();
     }
-    bool outOfMemory = false;
+    bool documentKept = false;
     int loaded;
     if (HasExtension(path, ".aiff") || HasExtension(path, ".aif")) {
         doc.fileType = FileTypeAiff;
-        loaded = LoadAiffFile(app, path, &outOfMemory);
+        loaded = LoadAiffFile(app, path, &documentKept);
     } else if (HasExtension(path, ".au")) {
         doc.fileType = FileTypeAu;
-        loaded = LoadAuFile(app, path, &outOfMemory);
+        loaded = LoadAuFile(app, path, &documentKept);
     } else if (HasExtension(path, ".wav")) {
         doc.fileType = FileTypeWav;
-        loaded = LoadWaveFile(app, path, &outOfMemory);
+        loaded = LoadWaveFile(app, path, &documentKept);
     } else {
         app.host.MessageBox(Owner::MainWindow, filetext::kTypeNotSupported, kProductName,
                             mb::Ok | mb::IconInformation);
         return 0;
     }
-    return outOfMemory ? keepOldName() : loaded;
+    return documentKept ? keepOldName() : loaded;
 }
 
 int SaveSoundFile(App& app, int fileType) {
@@ -147,7 +147,7 @@ int OpenRecentFile(App& app, int n) {
     if (ConfirmDiscardChanges(app) != 1) {
         return 0;
     }
-    const std::string path = ReadRecentFile(app.profile, n, 300);
+    const std::string path = ReadRecentFile(app.profile, n);
     AddRecentFile(app.profile, path);
     return LoadSoundFile(app, path);
 }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,14 +41,31 @@ std::string ResolveTarget(const std::string& target) {
     return target;
 }
 
-mode_t NewFileMode(const std::string& target) {
+std::string LeafOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The permission bits of the file a save replaces; nothing when there is none yet (a new file
+// then gets 0666 less the umask, as any program's would).
+std::optional<mode_t> ExistingFileMode(const std::string& target) {
     struct stat st {};
     if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
         return st.st_mode & 07777;
     }
-    const mode_t mask = umask(0);
-    umask(mask);
-    return 0666 & ~mask;
+    return std::nullopt;
+}
+
+// Six random characters for a temporary file's name.
+std::string RandomSuffix() {
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string suffix(6, 'X');
+    for (char& c : suffix) {
+        c = kAlphabet[random() % (sizeof kAlphabet - 1)];
+    }
+    return suffix;
 }
 
 } // namespace
@@ -58,7 +77,10 @@ InputFile::~InputFile() {
 }
 
 bool InputFile::Open(const std::string& path) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking: a FIFO named like a sound file would otherwise wait for a
+    // writer for ever, and a device could block too. Anything but a regular file is refused
+    // before a byte is read; reads of a regular file never block on O_NONBLOCK anyway.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return false;
     }
@@ -111,19 +133,39 @@ bool AtomicFileWriter::Open() {
         failed_ = true;
         return false;
     }
-    std::string pattern = FolderOf(target_) + "/.wtsave-XXXXXX";
-    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0) {
-        failed_ = true;
-        return false;
+    // ".NAME.wtsave-XXXXXX" beside the target: hidden, named after the file it will replace,
+    // and with no sound-file extension, so one left behind by a killed editor is recognisable
+    // and never taken for a sound. It is created with the old file's permission bits, so the
+    // new file never exists with wider or narrower ones.
+    const std::optional<mode_t> keptMode = ExistingFileMode(target_);
+    constexpr std::size_t kNameMax = 255;
+    constexpr std::size_t kDecoration = 1 + 8 + 6; // ".", ".wtsave-", the suffix
+    std::string leaf = LeafOf(target_);
+    if (leaf.size() > kNameMax - kDecoration) {
+        leaf.resize(kNameMax - kDecoration);
     }
-    fd_ = fd;
-    tempPath_ = pattern;
-    if (fchmod(fd_, NewFileMode(target_)) != 0) {
-        failed_ = true;
-        return false;
+    const std::string stem = FolderOf(target_) + "/." + leaf + ".wtsave-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = stem + RandomSuffix();
+        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            keptMode.value_or(0666));
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            break;
+        }
+        fd_ = fd;
+        tempPath_ = std::move(candidate);
+        // The umask narrowed the bits given to open(); the old file's are restored exactly.
+        if (keptMode && fchmod(fd_, *keptMode) != 0) {
+            failed_ = true;
+            return false;
+        }
+        return true;
     }
-    return true;
+    failed_ = true;
+    return false;
 }
 
 bool AtomicFileWriter::WriteAll(const void* data, std::size_t count) {

@@ -18,8 +18,8 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // False when the file cannot be opened or is not a regular file (or a pipe or memory file
-    // the size of which is known).
+    // False at once when the file cannot be opened or is not a regular file (a FIFO, a
+    // directory, a device or a socket): nothing waits for a writer.
     bool Open(const std::string& path);
     // Size in bytes at the time of opening.
     std::uint64_t Size() const { return size_; }

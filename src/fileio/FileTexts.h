@@ -9,6 +9,10 @@ inline constexpr const char* kCaptionOpen = "ファイルを開く";
 inline constexpr const char* kCaptionSave = "保存";
 
 // Reader messages (caption kCaptionOpen, warning icon).
+// The file is missing, unreadable, or not a regular file.
+inline constexpr const char* kCannotOpen = "ファイルを開けません";
+// The samples would not fit the document's 2 GiB block.
+inline constexpr const char* kTooLarge = "ファイルが大きすぎます";
 inline constexpr const char* kCorruptRiff = "データが異常です(RIFF)";
 inline constexpr const char* kCorruptWave = "データが異常です(WAVE)";
 inline constexpr const char* kCorrupt = "データが異常です";

@@ -14,6 +14,9 @@ namespace wt {
 
 namespace {
 
+// Every sample block keeps this many bytes after the data.
+constexpr std::size_t kSpareBytes = 16;
+
 bool IsConvertibleSource(const SoundFormat& from) {
     switch (from.sampleRate) {
     case 8000:
@@ -156,10 +159,11 @@ int ConvertFormat(App& app, const SoundFormat& from, const std::uint8_t* source,
     const std::int64_t outBytes = outFrames * to.blockAlign;
     SampleBlock block;
     if (static_cast<std::uint64_t>(outBytes) > kMaxSoundBytes ||
-        !AllocateSoundBlock(block, static_cast<std::uint64_t>(outBytes))) {
+        !block.Resize(static_cast<std::size_t>(outBytes + kSpareBytes))) {
         ShowOutOfMemory(app, filetext::kCaptionConvertMemory);
         return 0;
     }
+    std::memset(block.Data() + outBytes, 0, kSpareBytes);
     // Frames of a depth the sample operations do not write, and padding inside frames, would
     // otherwise be whatever the memory held.
     const int containerBytes = (to.bitsPerSample + 7) / 8;

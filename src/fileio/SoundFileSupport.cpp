@@ -27,12 +27,20 @@ std::int32_t KeepInside(std::int32_t offset, const SoundDocument& doc) {
 
 } // namespace
 
-bool AllocateSoundBlock(SampleBlock& block, std::uint64_t bytes) {
+bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes, bool* documentKept) {
     if (bytes > kMaxSoundBytes) {
+        ShowLoadMessage(app, filetext::kTooLarge);
+        if (documentKept) {
+            *documentKept = true;
+        }
         return false;
     }
     const std::size_t size = static_cast<std::size_t>(bytes);
     if (!block.Resize(size + kSpareBytes)) {
+        ShowOutOfMemory(app, filetext::kCaptionOpen);
+        if (documentKept) {
+            *documentKept = true;
+        }
         return false;
     }
     std::memset(block.Data() + size, 0, kSpareBytes);
@@ -89,10 +97,10 @@ void ShowLoadMessage(App& app, const char* text) {
     app.host.MessageBox(Owner::MainWindow, text, filetext::kCaptionOpen, mb::Ok | mb::IconWarning);
 }
 
-void ShowLoadOutOfMemory(App& app, bool* outOfMemory) {
-    ShowOutOfMemory(app, filetext::kCaptionOpen);
-    if (outOfMemory) {
-        *outOfMemory = true;
+void ShowLoadCannotOpen(App& app, bool* documentKept) {
+    ShowLoadMessage(app, filetext::kCannotOpen);
+    if (documentKept) {
+        *documentKept = true;
     }
 }
 

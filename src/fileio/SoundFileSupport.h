@@ -22,9 +22,11 @@ struct LoadedSound {
     std::int32_t byteLength = 0; // a multiple of format.blockAlign
 };
 
-// Makes `block` hold `bytes` sample bytes plus 16 zeroed spare bytes. False when the size is
-// beyond kMaxSoundBytes or the memory cannot be had.
-bool AllocateSoundBlock(SampleBlock& block, std::uint64_t bytes);
+// Makes `block` hold `bytes` sample bytes plus 16 zeroed spare bytes for a reader. When the
+// size is beyond kMaxSoundBytes it says "ファイルが大きすぎます", when the memory cannot be had
+// "メモリーが足りません"; either way it sets *documentKept (when given) and returns false, and
+// the reader must return 0 without touching the document.
+bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes, bool* documentKept);
 
 // True when the rest of the editor can work with `format` without dividing by zero or
 // reading outside a frame: at least one channel, a rate, bits per sample, and a block align
@@ -43,8 +45,9 @@ void EmptyDocumentAfterFailedLoad(App& app, const SoundFormat* format, bool unti
 
 // A reader's message: caption "ファイルを開く", warning icon, owned by the main window.
 void ShowLoadMessage(App& app, const char* text);
-// The reader's out-of-memory report; the document is left as it was.
-void ShowLoadOutOfMemory(App& app, bool* outOfMemory);
+// A file that cannot be opened (missing, unreadable, not a regular file): says
+// "ファイルを開けません" and sets *documentKept (when given); the document stays as it was.
+void ShowLoadCannotOpen(App& app, bool* documentKept);
 // A writer's failure: "ファイルに書き込めません", caption "保存", warning icon. Returns 0.
 int ReportWriteFailure(App& app);
 // A writer's success: `modified` cleared and the waveform repainted. Returns 1.

@@ -3,8 +3,10 @@
 // named by its title (1 written, 0 not written).
 //
 // A reader reads the whole sound into a block of its own before it touches the document, so
-// a failure never leaves a half-replaced sound. When the block cannot be had it says "not
-// enough memory", leaves the document exactly as it was and sets *outOfMemory (when given).
+// a failure never leaves a half-replaced sound. When the file cannot be opened, or its block
+// cannot be had (too large, or not enough memory), the reader says so, leaves the document
+// exactly as it was and sets *documentKept (when given): the caller then keeps the document's
+// name too, so a later save cannot write the old sound over that file.
 // A writer writes a temporary file beside the target and renames it over the target only
 // once everything was written; on failure it says so, keeps the old file and `modified`.
 #pragma once
@@ -16,11 +18,11 @@ namespace wt {
 
 struct App;
 
-int LoadWaveFile(App& app, const std::string& path, bool* outOfMemory = nullptr);
+int LoadWaveFile(App& app, const std::string& path, bool* documentKept = nullptr);
 int SaveWaveFile(App& app);
-int LoadAiffFile(App& app, const std::string& path, bool* outOfMemory = nullptr);
+int LoadAiffFile(App& app, const std::string& path, bool* documentKept = nullptr);
 int SaveAiffFile(App& app);
-int LoadAuFile(App& app, const std::string& path, bool* outOfMemory = nullptr);
+int LoadAuFile(App& app, const std::string& path, bool* documentKept = nullptr);
 // Asks first when the rate is not 8000 Hz; 0 also when the user declined.
 int SaveAuFile(App& app);
 

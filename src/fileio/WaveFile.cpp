@@ -11,9 +11,10 @@
 
 namespace wt {
 
-int LoadWaveFile(App& app, const std::string& path, bool* outOfMemory) {
+int LoadWaveFile(App& app, const std::string& path, bool* documentKept) {
     InputFile file;
     if (!file.Open(path)) {
+        ShowLoadCannotOpen(app, documentKept);
         return 0;
     }
     const WaveChunks found =
@@ -50,8 +51,7 @@ int LoadWaveFile(App& app, const std::string& path, bool* outOfMemory) {
 
     LoadedSound sound;
     sound.format = format;
-    if (!AllocateSoundBlock(sound.data, bytes)) {
-        ShowLoadOutOfMemory(app, outOfMemory);
+    if (!AllocateSoundBlock(app, sound.data, bytes, documentKept)) {
         return 0;
     }
     std::uint64_t got = file.ReadAt(dataOffset, sound.data.Data(), static_cast<std::size_t>(bytes));

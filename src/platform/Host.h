@@ -122,9 +122,9 @@ public:
     virtual bool ClipboardHasWave() = 0;
     // Removes whatever the clipboard holds.
     virtual void EmptyClipboard() = 0;
-    // Starts `path` as a new process; returns a value above 31 on success, otherwise an error
-    // code (0 or 8: out of memory or resources, 2: file not found, ...).
-    virtual int StartProcess(const std::string& path) = 0;
+    // Starts `path` with `args` as a new process; returns a value above 31 on success,
+    // otherwise an error code (0 or 8: out of memory or resources, 2: file not found, ...).
+    virtual int StartProcess(const std::string& path, const std::vector<std::string>& args) = 0;
     // Opens the help file at its contents; returns false when that failed.
     virtual bool OpenHelp(const std::string& path) = 0;
     // Starts playing a sound file asynchronously; silently does nothing when the file or the

@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace wt {
@@ -29,8 +33,17 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
            });
 }
 
+bool IsRegularFile(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
+    // Only a regular file is read: a FIFO given as the settings file would block for ever.
+    if (!IsRegularFile(path)) {
+        return lines;
+    }
     std::ifstream in(path, std::ios::binary);
     std::string line;
     while (std::getline(in, line)) {
@@ -81,7 +94,59 @@ bool Lookup(const std::string& path, const std::string& section, const std::stri
     return false;
 }
 
+bool WriteAll(int fd, const std::string& text) {
+    const char* at = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t put = write(fd, at, left);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        at += put;
+        left -= static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+// Replaces the file at `path` with `text` through a temporary file of its own in the same
+// folder, renamed over it. The file keeps its permission bits.
+bool ReplaceFile(const std::string& path, const std::string& text) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string temp = (slash == std::string::npos ? "" : folder) + "." + leaf + ".XXXXXX";
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    // A new file gets 0666 less the umask, as a plain create would (the temporary file itself
+    // starts as 0600).
+    struct stat st {};
+    mode_t mode = 0;
+    if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    } else {
+        const mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    const bool written = WriteAll(fd, text) && fchmod(fd, mode) == 0;
+    const bool closed = close(fd) == 0;
+    if (!written || !closed || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+bool IsStorableProfileValue(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
 
 std::string ProfileFile::GetString(const std::string& section, const std::string& key,
                                    const std::string& fallback, std::size_t maxChars) const {
@@ -122,7 +187,8 @@ int ProfileFile::GetInt(const std::string& section, const std::string& key, int 
 
 bool ProfileFile::WriteString(const std::string& section, const std::string& key,
                               const std::string& value) const {
-    if (path_.empty()) {
+    if (path_.empty() || !IsStorableProfileValue(section) || !IsStorableProfileValue(key) ||
+        !IsStorableProfileValue(value)) {
         return false;
     }
     std::vector<std::string> lines = ReadLines(path_);
@@ -160,26 +226,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
     for (const auto& line : lines) {
         text << line << "\n";
     }
-    // Write beside the file and rename over it, so a failed write never leaves half a file.
-    const std::string temp = path_ + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            return false;
-        }
-        out << text.str();
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path_.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return ReplaceFile(path_, text.str());
 }
 
 } // namespace wt

@@ -8,6 +8,9 @@
 
 namespace wt {
 
+// True when `text` can be stored as one key=value line: no line break and no NUL.
+bool IsStorableProfileValue(const std::string& text);
+
 class ProfileFile {
 public:
     ProfileFile() = default;
@@ -24,7 +27,11 @@ public:
     // `fallback` when the key is missing or its value is empty.
     int GetInt(const std::string& section, const std::string& key, int fallback) const;
     // Sets key in section, creating the file and the section when needed. Returns false when
-    // the file could not be written (callers do not report this).
+    // the file could not be written (callers do not report this), and writes nothing when the
+    // section, key or value holds a line break or a NUL (it would add lines of its own).
+    // The new text goes to a temporary file of its own beside the settings file, renamed over
+    // it: a reader never sees half a file, and two editors writing at once never share a
+    // temporary file.
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value) const;
 

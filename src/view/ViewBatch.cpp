@@ -3,9 +3,8 @@
 #include "app/App.h"
 #include "platform/RasterCanvas.h"
 #include "platform/scripted/ScriptedHost.h"
+#include "util/ParseNumber.h"
 #include "view/WaveWindow.h"
-
-#include <cstdlib>
 
 namespace wt {
 
@@ -16,12 +15,8 @@ constexpr int kDefaultHeight = 240;
 constexpr long kMaxSide = 8192;
 
 bool ParseSide(const std::string& text, int& value) {
-    if (text.empty() || text[0] < '0' || text[0] > '9') {
-        return false;
-    }
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0' || v < 1 || v > kMaxSide) {
+    long long v = 0;
+    if (text.empty() || text[0] < '0' || text[0] > '9' || !ParseInteger(text, 1, kMaxSide, v)) {
         return false;
     }
     value = static_cast<int>(v);

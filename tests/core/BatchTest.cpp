@@ -109,7 +109,7 @@ TEST(Batch, SelectionAndCursorAreGivenInFrames) {
     EXPECT_EQ(app.doc.selEnd, 360);
     ASSERT_TRUE(RunBatchLine(context, "select 0 1000", error, stop));
     EXPECT_EQ(app.doc.selEnd, 400) << "clamped to the sound";
-    ASSERT_TRUE(RunBatchLine(context, "select 2 99999999999999999999", error, stop));
+    ASSERT_TRUE(RunBatchLine(context, "select 2 99999999999", error, stop));
     EXPECT_EQ(app.doc.selStart, 8);
     EXPECT_EQ(app.doc.selEnd, 400) << "a frame count beyond any sound is its end";
     ASSERT_TRUE(RunBatchLine(context, "cursor 7", error, stop));
@@ -132,6 +132,56 @@ TEST(Batch, ArgumentsAndQuotedWords) {
     EXPECT_FALSE(ParseBatchArguments({"--frob"}, bad, error));
     EXPECT_EQ(SplitBatchLine("open \"/my sounds/a b.wav\"  1=\"x y\""),
               (std::vector<std::string>{"open", "/my sounds/a b.wav", "1=x y"}));
+}
+
+// Numbers in a line are whole numbers that fit, or the line fails; a scroll position outside
+// its bar's range is the nearest end, as dragging the thumb gives.
+TEST(Batch, NumbersThatDoNotFitFailAndPositionsAreClamped) {
+    struct Case {
+        const char* line;
+        bool ok;
+        int sampleAfter; // of 1000, when ok
+    };
+    for (const Case& c : std::vector<Case>{
+             {"volume 200=65586 204=0", true, 2000},
+             {"volume 200=-5 204=0", true, 0},
+             {"volume 200=150 204=0", true, 1500},
+             {"volume 200=99999999999999999999 204=0", false, 0},
+             {"volume 200=4294967346 204=0", false, 0},
+             {"volume 99999999999=5", false, 0},
+             {"volume 65737=5", false, 0},
+             {"volume 204=00000000000000000000001", false, 0},
+             {"select 0 99999999999999999999", false, 0},
+             {"recent 4294967297", false, 0},
+         }) {
+        test::TestApp t;
+        t.SetSound(16, 1, 4, [](int, int) { return 1000; });
+        std::ostringstream out, err;
+        BatchContext context{t.app, t.host, out, err};
+        std::string error;
+        bool stop = false;
+        EXPECT_EQ(RunBatchLine(context, c.line, error, stop), c.ok) << c.line << ": " << error;
+        if (c.ok) {
+            EXPECT_EQ(ReadSample(t.app.doc, t.app.doc.Data() + 2, 0), c.sampleAfter) << c.line;
+        } else {
+            EXPECT_FALSE(error.empty()) << c.line;
+            EXPECT_EQ(ReadSample(t.app.doc, t.app.doc.Data() + 2, 0), 1000) << c.line;
+        }
+    }
+    const BatchRun r = RunLines({"info", "volume 200=99999999999999999999"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("error: -e: volume 200=99999999999999999999: "), std::string::npos)
+        << r.err;
+}
+
+// A script that is a folder is no script: the run fails as for a missing one.
+TEST(Batch, AFolderIsNoScript) {
+    test::TempDir dir;
+    for (const std::string& script : {dir.Path().string(), dir.File("missing.txt")}) {
+        const BatchRun r = RunLines({}, "", script);
+        EXPECT_EQ(r.status, 1) << script;
+        EXPECT_NE(r.err.find("error: cannot read " + script), std::string::npos) << r.err;
+    }
 }
 
 } // namespace

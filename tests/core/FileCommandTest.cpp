@@ -5,6 +5,7 @@
 #include "app/Settings.h"
 #include "document/Undo.h"
 #include "fileio/FileCommands.h"
+#include "fileio/FileIo.h"
 #include "fileio/NewDialog.h"
 #include "fileio/SoundFiles.h"
 
@@ -12,12 +13,17 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
+#include <tuple>
 
 using namespace wt;
 using namespace wt::test;
@@ -87,9 +93,9 @@ INSTANTIATE_TEST_SUITE_P(Names, LoadByExtension,
                                            LoadCase{"x.wav.txt", true, FileTypeNone, true, nullptr},
                                            LoadCase{".wav", false, FileTypeNone, true, nullptr},
                                            LoadCase{".aif", false, FileTypeNone, true, nullptr},
-                                           LoadCase{"a.au", false, FileTypeAu, false, nullptr},
-                                           LoadCase{"b.AIF", false, FileTypeAiff, false, nullptr},
-                                           LoadCase{"c.aiff", false, FileTypeAiff, false, nullptr},
+                                           LoadCase{"a.au", true, FileTypeAu, false, nullptr},
+                                           LoadCase{"b.AIF", true, FileTypeAiff, false, nullptr},
+                                           LoadCase{"c.aiff", true, FileTypeAiff, false, nullptr},
                                            LoadCase{"noext", false, FileTypeNone, true, "noext."}),
                          [](const auto& info) {
                              std::string name;
@@ -237,10 +243,12 @@ TEST(Open, RecentFilesMoveToTheTop) {
     EXPECT_EQ(t.app.doc.byteLength, 14);
     EXPECT_EQ(ReadRecentFile(t.app.profile, 1), b);
     EXPECT_EQ(ReadRecentFile(t.app.profile, 2), a);
-    // A listed file that is gone fails silently and stays listed.
+    // A listed file that is gone fails with a message and stays listed.
     EXPECT_EQ(OpenRecentFile(t.app, 2), 0);
     EXPECT_EQ(ReadRecentFile(t.app.profile, 1), a);
-    EXPECT_TRUE(t.host.messages.empty());
+    ASSERT_EQ(t.host.messages.size(), 1u);
+    EXPECT_EQ(t.host.messages[0].text, "ファイルを開けません");
+    EXPECT_EQ(t.app.doc.title, b);
 }
 
 TEST(New, MakesAnEmptySoundAndUndoBringsTheOldOneBack) {
@@ -426,6 +434,155 @@ TEST(SaveTarget, KeepsPermissionsAndFollowsLinks) {
     umask(mask);
     ASSERT_EQ(stat(t.app.doc.title.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u) << "a new file gets 0666 less the umask";
+}
+
+// What cannot be opened: each kind of path fails at once with "ファイルを開けません", and the
+// document keeps its sound, type and name, so a later save goes where it went before.
+TEST(OpenFailure, WhatCannotBeOpenedFailsAtOnceAndKeepsTheName) {
+    TestApp t;
+    const std::string mine = t.dir.File("mine.au");
+    t.SetSound(16, 1, 50, TestSignal, 8000);
+    t.app.doc.title = mine;
+    t.app.doc.fileType = FileTypeAu;
+    t.app.doc.modified = true;
+    const Bytes before(t.app.doc.Data(), t.app.doc.Data() + t.app.doc.byteLength);
+
+    const std::string fifo = t.dir.File("fifo.wav"), folder = t.dir.File("folder.au");
+    const std::string device = t.dir.File("device.aiff"), socketPath = t.dir.File("sock.wav");
+    const std::string loop = t.dir.File("loop.aif"), missing = t.dir.File("missing.wav");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::filesystem::create_directory(folder);
+    std::filesystem::create_symlink("/dev/zero", device);
+    std::filesystem::create_symlink(loop, loop);
+    const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    for (const std::string& path : {fifo, folder, device, socketPath, loop, missing}) {
+        t.host.messages.clear();
+        alarm(10); // a blocking open would hang here: end the test run instead
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(LoadSoundFile(t.app, path), 0) << path;
+        const auto took = std::chrono::steady_clock::now() - start;
+        alarm(0);
+        EXPECT_LT(took, std::chrono::seconds(1)) << path;
+        ASSERT_EQ(t.host.messages.size(), 1u) << path;
+        EXPECT_EQ(t.host.messages[0].text, "ファイルを開けません");
+        EXPECT_EQ(t.host.messages[0].caption, "ファイルを開く");
+        EXPECT_EQ(t.host.messages[0].flags, mb::Ok | mb::IconWarning);
+        EXPECT_EQ(t.app.doc.title, mine) << path;
+        EXPECT_EQ(t.app.doc.fileType, FileTypeAu) << path;
+        EXPECT_TRUE(t.app.doc.modified);
+        EXPECT_EQ(Bytes(t.app.doc.Data(), t.app.doc.Data() + t.app.doc.byteLength), before);
+    }
+    close(sock);
+    ASSERT_EQ(SaveSoundFile(t.app, t.app.doc.fileType), 1);
+    EXPECT_EQ(Magic(mine), ".snd");
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo)) << "nothing was written over what failed";
+}
+
+// A file its reader may not read, then Save: the file stays byte for byte. Root reads any
+// file, so the open and the save run in a child that has given up its privileges.
+TEST(OpenFailure, AnUnreadableFileIsNeverSavedOver) {
+    TestApp t;
+    const std::string folder = t.dir.File("shared");
+    std::filesystem::create_directory(folder);
+    chmod(t.dir.Path().c_str(), 0755);
+    chmod(folder.c_str(), 0777);
+    const std::string locked = folder + "/locked.wav", mine = folder + "/mine.wav";
+    const Bytes secret = {'R', 'I', 'F', 'F', 's', 'e', 'c', 'r', 'e', 't'};
+    WriteFile(locked, secret);
+    ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(77);
+        }
+        t.SetSound(8, 1, 20, TestSignal, 8000);
+        t.app.doc.title = mine;
+        t.app.doc.fileType = FileTypeWav;
+        const bool failed = LoadSoundFile(t.app, locked) == 0;
+        const bool told =
+            !t.host.messages.empty() && t.host.messages.back().text == "ファイルを開けません";
+        const bool saved = SaveSoundFile(t.app, t.app.doc.fileType) == 1;
+        _exit(failed && told && saved && t.app.doc.title == mine ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77) {
+        GTEST_SKIP() << "cannot give up root here";
+    }
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    chmod(locked.c_str(), 0600);
+    EXPECT_EQ(ReadFile(locked), secret);
+    EXPECT_EQ(Magic(mine), "RIFF") << "the save went to the document's own name";
+}
+
+// Samples beyond the 2 GiB the document can hold are "too large", not "not enough memory".
+// The files are sparse: they take no disk space.
+TEST(OpenFailure, SamplesBeyondTheDocumentsLimitAreTooLarge) {
+    TestApp t;
+    const std::uint64_t huge = 0x90000000; // 2.25 GiB of samples
+    const Bytes wave = ByteWriter()
+                           .Text("RIFF")
+                           .Le32(0xFFFFFFF0)
+                           .Text("WAVE")
+                           .Append(WaveFormatChunk(1, 2, 44100, 4, 16))
+                           .Text("data")
+                           .Le32(static_cast<std::uint32_t>(huge))
+                           .bytes;
+    // AU decodes one byte into two: 1.2 GiB of codes are 2.4 GiB of samples.
+    const Bytes au =
+        ByteWriter().Text(".snd").Be32(24).Be32(0xFFFFFFFF).Be32(1).Be32(8000).Be32(1).bytes;
+    for (const auto& [name, header, size] :
+         std::vector<std::tuple<std::string, Bytes, std::uint64_t>>{{"huge.wav", wave, huge + 44},
+                                                                    {"huge.au", au, 0x4C000000}}) {
+        const std::string path = t.dir.File(name);
+        WriteFile(path, header);
+        ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(size)), 0);
+        t.SetSound(16, 1, 10, TestSignal, 8000);
+        t.app.doc.title = "keep.wav";
+        t.host.messages.clear();
+        EXPECT_EQ(LoadSoundFile(t.app, path), 0) << name;
+        ASSERT_EQ(t.host.messages.size(), 1u) << name;
+        EXPECT_EQ(t.host.messages[0].text, "ファイルが大きすぎます");
+        EXPECT_EQ(t.host.messages[0].caption, "ファイルを開く");
+        EXPECT_EQ(t.app.doc.title, "keep.wav");
+        EXPECT_EQ(t.app.doc.byteLength, 20);
+    }
+}
+
+// The temporary file of a save sits beside its target as ".NAME.wtsave-XXXXXX" and has the
+// old file's permission bits from its creation on.
+TEST(SaveTarget, TheTemporaryFileIsNamedAfterItsTargetWithItsBits) {
+    TempDir dir;
+    const std::string target = dir.File("take 1.wav");
+    WriteFile(target, {'o', 'l', 'd'});
+    ASSERT_EQ(chmod(target.c_str(), 0604), 0);
+    AtomicFileWriter writer(target);
+    ASSERT_TRUE(writer.Open());
+    std::vector<std::string> temporary;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+        const std::string name = entry.path().filename().string();
+        if (name != "take 1.wav") {
+            temporary.push_back(name);
+            struct stat st {};
+            ASSERT_EQ(stat(entry.path().c_str(), &st), 0);
+            EXPECT_EQ(st.st_mode & 07777, 0604u);
+        }
+    }
+    ASSERT_EQ(temporary.size(), 1u);
+    EXPECT_EQ(temporary[0].rfind(".take 1.wav.wtsave-", 0), 0u) << temporary[0];
+    EXPECT_EQ(temporary[0].size(), std::string(".take 1.wav.wtsave-").size() + 6);
+    EXPECT_TRUE(writer.Write("new", 3));
+    EXPECT_TRUE(writer.Commit());
+    EXPECT_EQ(ReadFile(target), (Bytes{'n', 'e', 'w'}));
 }
 
 } // namespace

@@ -266,6 +266,18 @@ TEST(MainWindow, NewWindowStartsItselfAndExplainsFailures) {
     EXPECT_EQ(DispatchCommand(t.app, IDM_NEW_WINDOW), 1);
     ASSERT_EQ(t.host.startedProcesses.size(), 1u);
     EXPECT_EQ(t.host.startedProcesses[0], t.host.modulePath);
+    // The new window reads the settings file this one was started with (--ini), by its
+    // absolute name; without --ini it finds the usual one itself.
+    EXPECT_EQ(t.host.startedArguments[0], (std::vector<std::string>{"--ini", t.IniPath()}));
+    for (const auto& [given, passed] : std::vector<std::pair<std::string, std::string>>{
+             {"", ""}, {"rel.ini", (std::filesystem::current_path() / "rel.ini").string()}}) {
+        test::TestApp other(false);
+        InitializeApp(other.app, other.host.modulePath, given);
+        EXPECT_EQ(CmdNewWindow(other.app), 1);
+        const std::vector<std::string> expected =
+            passed.empty() ? std::vector<std::string>() : std::vector<std::string>{"--ini", passed};
+        EXPECT_EQ(other.host.startedArguments.at(0), expected);
+    }
     for (const auto& [code, text] :
          std::vector<std::pair<int, std::string>>{{0, "メモリーが足りません"},
                                                   {8, "メモリーが足りません"},

@@ -1,12 +1,16 @@
 #include "TestApp.h"
 
 #include "app/Settings.h"
+#include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace wt;
 
@@ -53,7 +57,7 @@ TEST(Settings, ReadsWhatIsStoredAndClampsDensity) {
     EXPECT_EQ(s.trackMode, 1);
     EXPECT_EQ(s.lastDirectory, "/snd/take 1");
     EXPECT_EQ(s.startWidth, 800);
-    EXPECT_EQ(s.startHeight, -3) << "integers are read as their leading digits";
+    EXPECT_EQ(s.startHeight, 100) << "read as -3 (the leading digits), kept to a usable size";
     profile.WriteString("Options", "density", "0");
     EXPECT_EQ(ReadStartupSettings(profile, "/").density, 1);
 }
@@ -121,9 +125,12 @@ TEST(RecentFiles, ChoosingEntryThreeMovesItToTheTop) {
     EXPECT_EQ(RecentList(t.app.profile),
               (std::vector<std::string>{"/gone/f3.wav", "/gone/f1.wav", "/gone/f2.wav",
                                         "/gone/f4.wav", "/gone/f5.wav", "/gone/f6.wav"}));
-    // The file does not exist: it stays listed, and the open went to that path.
-    EXPECT_EQ(t.app.doc.title, "/gone/f3.wav");
+    // The file does not exist: it stays listed, the open went to that folder, and the
+    // document keeps its name, so a save cannot write over the missing file's place.
+    EXPECT_EQ(t.app.doc.title, "無題");
     EXPECT_EQ(t.app.settings.lastDirectory, "/gone");
+    ASSERT_EQ(t.host.messages.size(), 1u);
+    EXPECT_EQ(t.host.messages[0].text, "ファイルを開けません");
 }
 
 TEST(Settings, ExitStoresSizeDensityAndDirectoryButNotTheSizeWhenMinimized) {
@@ -168,6 +175,127 @@ TEST(Settings, FileLivesBesideTheExecutableOrInTheConfigFolder) {
     } else {
         unsetenv("XDG_CONFIG_HOME");
     }
+}
+
+// A name with a line break or a NUL would add lines of its own to the settings file: such a
+// file opens, but is not listed, and its folder is not stored as the last directory.
+TEST(Settings, NamesWithLineBreaksOrNulNeverReachTheFile) {
+    test::TestApp t;
+    AddRecentFile(t.app.profile, "/snd/kept.wav");
+    const std::string folder = t.dir.File("odd\n[Options]\ndensity=1\n");
+    std::filesystem::create_directory(folder);
+    const std::string path = folder + "/x\n[Options]\ndensity=1\n.wav";
+    t.SetSound(8, 1, 5, [](int f, int) { return f * 256; });
+    t.app.doc.title = path;
+    ASSERT_EQ(SaveSoundFile(t.app, 1), 1);
+    t.SetSound(16, 1, 1, [](int, int) { return 0; });
+    const std::string before = ReadAll(t.IniPath());
+
+    t.host.QueueFile(path);
+    EXPECT_EQ(DispatchCommand(t.app, IDM_OPEN), 1) << "the file itself opens";
+    EXPECT_EQ(t.app.doc.byteLength, 5);
+    AddRecentFile(t.app.profile, std::string("/snd/nul\0.wav", 13));
+    EXPECT_EQ(ReadAll(t.IniPath()), before);
+    MainWndProc(t.app, msg::Close, 0, 0); // exit stores the last directory
+    const std::string after = ReadAll(t.IniPath());
+    EXPECT_EQ(after.find("odd"), std::string::npos) << after;
+    EXPECT_EQ(after.find("density=1\n"), std::string::npos) << after;
+    EXPECT_EQ(RecentList(t.app.profile)[0], "/snd/kept.wav");
+}
+
+// Stored sizes no screen shows are kept to 100..16384 when read, so neither the zoom
+// arithmetic nor the window sees them (the sanitizers watch the zoom commands).
+TEST(Settings, ExtremeWindowSizesAreKeptToAScreen) {
+    for (const auto& [stored, expected] :
+         std::vector<std::pair<std::string, int>>{{"-99999999999", 100},
+                                                  {"999999999", 16384},
+                                                  {"0", 100},
+                                                  {"2147483647", 16384},
+                                                  {"640", 640}}) {
+        test::TestApp t(false);
+        std::ofstream(t.IniPath())
+            << "[Position]\nwidth=" << stored << "\nheight=" << stored << "\n";
+        t.Start();
+        EXPECT_EQ(t.app.settings.startWidth, expected) << stored;
+        EXPECT_EQ(t.app.settings.startHeight, expected) << stored;
+        t.SetSound(16, 2, 200000, [](int f, int) { return f % 100; });
+        t.app.doc.cursor = 100000 * 4;
+        for (int command : {IDM_ZOOM_OUT, IDM_ZOOM_1_1024, IDM_ZOOM_1_1, IDM_ZOOM_IN}) {
+            DispatchCommand(t.app, command);
+        }
+        EXPECT_GE(t.app.doc.viewStart, 0);
+    }
+}
+
+// Two editors writing the settings file at once: every version a third one reads is whole.
+TEST(Settings, ConcurrentWritersNeverLeaveATornFile) {
+    test::TempDir dir;
+    const std::string path = dir.File("shared.ini");
+    ProfileFile profile(path);
+    ASSERT_TRUE(profile.WriteString("Fixed", "first", "1"));
+    ASSERT_TRUE(profile.WriteString("Fixed", "last", std::string(2000, 'x')));
+    std::vector<pid_t> writers;
+    for (const char* key : {"a", "b"}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            for (int i = 0; i < 500; ++i) {
+                profile.WriteString("Counters", key, std::to_string(i));
+            }
+            _exit(0);
+        }
+        writers.push_back(child);
+    }
+    int reads = 0, torn = 0;
+    for (bool running = true; running; ++reads) {
+        running = false;
+        for (pid_t w : writers) {
+            running = running || waitpid(w, nullptr, WNOHANG) == 0;
+        }
+        const std::string text = ReadAll(path);
+        const bool whole =
+            text.rfind("[Fixed]\nfirst=1\nlast=" + std::string(2000, 'x') + "\n", 0) == 0 &&
+            text.find("[Counters]\n") != std::string::npos && text.back() == '\n';
+        torn += whole ? 0 : 1;
+    }
+    EXPECT_EQ(torn, 0) << "of " << reads << " reads";
+    const auto leftovers = std::distance(std::filesystem::directory_iterator(dir.Path()),
+                                         std::filesystem::directory_iterator());
+    EXPECT_EQ(leftovers, 1) << "no temporary file is left";
+}
+
+// Long names (Linux paths go to 4095 bytes) reach the reader whole from the recent files, a
+// drop and the command line.
+TEST(RecentFiles, LongPathsArriveWhole) {
+    test::TestApp t;
+    std::string folder = t.dir.Path().string();
+    while (folder.size() < 370) {
+        folder += "/" + std::string(40, 'd');
+    }
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/sound.wav";
+    ASSERT_GE(path.size(), 380u);
+    t.SetSound(8, 1, 3, [](int f, int) { return f * 256; });
+    t.app.doc.title = path;
+    ASSERT_EQ(SaveSoundFile(t.app, 1), 1);
+
+    AddRecentFile(t.app.profile, path);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), path);
+    const std::vector<std::function<void(test::TestApp&)>> ways = {
+        [](test::TestApp& e) { DispatchCommand(e.app, IDM_RECENT1); },
+        [&](test::TestApp& e) { OnDropFiles(e.app, {path}); },
+    };
+    for (const auto& open : ways) {
+        t.SetSound(16, 1, 1, [](int, int) { return 0; });
+        t.app.doc.title = "無題";
+        open(t);
+        EXPECT_EQ(t.app.doc.title, path);
+        EXPECT_EQ(t.app.doc.byteLength, 3);
+    }
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), path);
+    test::TestApp fromCommandLine(true, path);
+    EXPECT_EQ(fromCommandLine.app.doc.byteLength, 3);
+    EXPECT_EQ(fromCommandLine.app.settings.lastDirectory, folder);
 }
 
 } // namespace

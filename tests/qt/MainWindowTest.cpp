@@ -55,7 +55,11 @@ struct Editor {
     App app{host};
     std::vector<Message> mainLog, waveLog;
 
-    Editor() {
+    // `iniText`: the settings file's contents at start-up.
+    explicit Editor(const std::string& iniText = "") {
+        if (!iniText.empty()) {
+            std::ofstream(dir.File("wtomuka.ini")) << iniText;
+        }
         InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
         EXPECT_TRUE(OpenMainWindow(host, app, ""));
         auto main = host.mainWindowProc;
@@ -141,11 +145,31 @@ TEST(MainWindow, FileMenuShowsTheRecentFilesWhenItOpens) {
     EXPECT_EQ(items[before + 1]->text().toStdString(), "2:/tmp/a.wav");
     file->hide();
     Settle();
-    // Choosing an entry sends its command.
+    // Choosing an entry sends its command; the file is missing, which a message box says.
     e.mainLog.clear();
+    std::string shown;
+    WhenModal([&shown](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        shown = box->text().toStdString();
+        box->accept();
+    });
     items[before + 1]->trigger();
     Settle();
     EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_RECENT1 + 1, NotifyMenu)));
+    EXPECT_EQ(shown, "ファイルを開けません");
+}
+
+TEST(MainWindow, StoredSizesNoScreenShowsGiveAUsableWindow) {
+    for (const char* stored : {"-99999999999", "999999999"}) {
+        Editor e(std::string("[Position]\nwidth=") + stored + "\nheight=" + stored + "\n");
+        const QSize size = e.host.Frame()->frameGeometry().size();
+        EXPECT_GE(size.width(), 100) << stored;
+        EXPECT_LE(size.width(), 16384 + 64) << stored;
+        EXPECT_GE(size.height(), 100) << stored;
+        EXPECT_LE(size.height(), 16384 + 64) << stored;
+        QTest::keyClick(e.host.Frame(), Qt::Key_Z, Qt::ControlModifier);
+    }
 }
 
 TEST(MainWindow, AcceleratorsSendCommandsAndTwoControlKeysSendCharacters) {
@@ -467,11 +491,11 @@ TEST(DesktopServices, ClipboardProcessesAndThePump) {
     EXPECT_FALSE(e.host.ClipboardHasWave());
     EXPECT_FALSE(e.host.GetClipboardWave(back));
 
-    EXPECT_EQ(e.host.StartProcess(e.dir.File("no-such-program")), 2);
+    EXPECT_EQ(e.host.StartProcess(e.dir.File("no-such-program"), {}), 2);
     const std::string plain = e.dir.File("plain.txt");
     std::ofstream(plain) << "not a program\n";
-    EXPECT_EQ(e.host.StartProcess(plain), 11);
-    EXPECT_GE(e.host.StartProcess("/bin/true"), 32);
+    EXPECT_EQ(e.host.StartProcess(plain, {}), 11);
+    EXPECT_GE(e.host.StartProcess("/bin/true", {}), 32);
     EXPECT_FALSE(e.host.OpenHelp(e.dir.File("missing.html")));
 
     bool ran = false;

@@ -571,7 +571,7 @@ void QtHost::EmptyClipboard() {
     EmptyQtClipboard();
 }
 
-int QtHost::StartProcess(const std::string& path) {
+int QtHost::StartProcess(const std::string& path, const std::vector<std::string>& args) {
     const QFileInfo info(FromLocal(path));
     if (!info.exists()) {
         return 2; // file not found
@@ -579,7 +579,11 @@ int QtHost::StartProcess(const std::string& path) {
     if (!info.isFile() || !info.isExecutable()) {
         return 11; // not a program
     }
-    return QProcess::startDetached(info.absoluteFilePath(), {}) ? 33 : 8;
+    QStringList arguments;
+    for (const std::string& arg : args) {
+        arguments << FromLocal(arg);
+    }
+    return QProcess::startDetached(info.absoluteFilePath(), arguments) ? 33 : 8;
 }
 
 bool QtHost::OpenHelp(const std::string& path) {

@@ -1,21 +1,23 @@
 #include "platform/scripted/ScriptedDialog.h"
 
+#include "util/ParseNumber.h"
+
 #include <algorithm>
-#include <cstdlib>
+#include <climits>
 
 namespace wt {
 
 namespace {
-bool ParseInt(const std::string& text, int& value) {
-    if (text.empty()) {
+// A value given for a control as a whole number that fits an int; anything else is refused
+// with `error` naming the control, never wrapped.
+bool ReadNumber(const std::string& text, const char* what, int id, int& value, std::string& error) {
+    long long parsed = 0;
+    if (!ParseInteger(text, INT_MIN, INT_MAX, parsed)) {
+        error = std::string(what) + " " + std::to_string(id) +
+                " needs a whole number from -2147483648 to 2147483647, got \"" + text + "\"";
         return false;
     }
-    char* end = nullptr;
-    const long v = std::strtol(text.c_str(), &end, 10);
-    if (*end != '\0') {
-        return false;
-    }
-    value = static_cast<int>(v);
+    value = static_cast<int>(parsed);
     return true;
 }
 } // namespace
@@ -94,11 +96,13 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
         return true;
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar: {
-        if (!ParseInt(value, number)) {
-            error = "scroll bar " + std::to_string(id) + " needs a number";
+        if (!ReadNumber(value, "scroll bar", id, number, error)) {
             return false;
         }
-        // Dragging the thumb: the bar reports the tracked position, then the final one.
+        // Dragging the thumb: the bar reports the tracked position, then the final one. The
+        // thumb cannot leave the bar, so a position outside the range is the nearest end.
+        number =
+            std::clamp(number, std::min(item->low, item->high), std::max(item->low, item->high));
         const unsigned message =
             item->kind == ControlKind::HScrollBar ? msg::HScroll : msg::VScroll;
         const auto pos16 = static_cast<unsigned>(number) & 0xFFFFu;
@@ -109,10 +113,11 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
     }
     case ControlKind::CheckBox:
     case ControlKind::AutoCheckBox:
-        if (!ParseInt(value, number) || (number != 0 && number != 1)) {
+        if (value != "0" && value != "1") {
             error = "check box " + std::to_string(id) + " takes 1 or 0";
             return false;
         }
+        number = value == "1" ? 1 : 0;
         if (item->state != number) {
             if (item->kind == ControlKind::AutoCheckBox) {
                 item->state = item->state == Checked ? Unchecked : Checked;
@@ -121,11 +126,11 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
         }
         return true;
     case ControlKind::AutoRadio:
-        if (!ParseInt(value, number) || (number != 0 && number != 1)) {
+        if (value != "0" && value != "1") {
             error = "radio button " + std::to_string(id) + " takes 1 or 0";
             return false;
         }
-        if (number == 1) {
+        if (value == "1") {
             for (int other : RadioGroup(id)) {
                 if (Item* o = Find(other)) {
                     o->state = other == id ? Checked : Unchecked;
@@ -136,8 +141,10 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
         return true;
     case ControlKind::ListBox:
     case ControlKind::ComboList:
-        if (!ParseInt(value, number) || number < 0 ||
-            number >= static_cast<int>(item->rows.size())) {
+        if (!ReadNumber(value, "list", id, number, error)) {
+            return false;
+        }
+        if (number < 0 || number >= static_cast<int>(item->rows.size())) {
             error = "list " + std::to_string(id) + " has no row " + value;
             return false;
         }

@@ -180,8 +180,9 @@ void ScriptedHost::EmptyClipboard() {
     clipboardHasWave = false;
 }
 
-int ScriptedHost::StartProcess(const std::string& path) {
+int ScriptedHost::StartProcess(const std::string& path, const std::vector<std::string>& args) {
     startedProcesses.push_back(path);
+    startedArguments.push_back(args);
     return startProcessResult;
 }
 

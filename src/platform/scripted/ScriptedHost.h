@@ -65,6 +65,7 @@ public:
     std::vector<ShownDialog> shownDialogs;
     std::vector<FileDialogRequest> fileRequests;
     std::vector<std::string> startedProcesses;
+    std::vector<std::vector<std::string>> startedArguments; // one list per started process
     std::vector<std::string> helpOpened;
     std::vector<std::string> soundsPlayed;
     std::string caption;
@@ -141,7 +142,7 @@ public:
     bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) override;
     bool ClipboardHasWave() override;
     void EmptyClipboard() override;
-    int StartProcess(const std::string& path) override;
+    int StartProcess(const std::string& path, const std::vector<std::string>& args) override;
     bool OpenHelp(const std::string& path) override;
     void PlaySoundFile(const std::string& path) override { soundsPlayed.push_back(path); }
     std::string ModulePath() const override { return modulePath; }
