@@ -4,10 +4,13 @@
 //   *Edit     the edit's own moves inside the sample block (resize, move, copy);
 //   *Command  the whole command as the user runs it, undo snapshot (a full copy of the sound)
 //             and, for paste, the clipboard image and its conversion included.
+// UndoSnapshot times the snapshot alone, into a new block as a command after an edit that
+// changed the length takes it.
 // Between iterations the sound is put back with the timer paused.
 #include "app/App.h"
 #include "app/MainWindow.h"
 #include "document/RangeEdits.h"
+#include "document/Undo.h"
 #include "fileio/WaveImage.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
@@ -136,6 +139,20 @@ void BM_PasteTenMinutesCommand(benchmark::State& state) {
     }
 }
 
+void BM_UndoSnapshot(benchmark::State& state) {
+    Editor& e = SharedEditor();
+    for (auto _ : state) {
+        state.PauseTiming();
+        e.app.undo.data.Reset();
+        state.ResumeTiming();
+        if (!TakeSnapshot(e.app.doc, e.app.undo)) {
+            state.SkipWithError("no memory");
+            break;
+        }
+        benchmark::ClobberMemory();
+    }
+}
+
 } // namespace
 
 // A few iterations each: every one moves hundreds of megabytes.
@@ -144,4 +161,5 @@ BENCHMARK(BM_DeleteFirstSecondEdit)->Unit(benchmark::kMillisecond)->UseRealTime(
 BENCHMARK(BM_DeleteFirstSecondCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_MemmovePasteTenMinutes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_PasteTenMinutesEdit)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(BM_UndoSnapshot)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 BENCHMARK(BM_PasteTenMinutesCommand)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);

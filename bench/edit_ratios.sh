@@ -26,3 +26,4 @@ report "delete the first second" "$(median_ms MemmoveDeleteFirstSecond)" \
     "$(median_ms DeleteFirstSecondEdit)" "$(median_ms DeleteFirstSecondCommand)"
 report "paste ten minutes, middle" "$(median_ms MemmovePasteTenMinutes)" \
     "$(median_ms PasteTenMinutesEdit)" "$(median_ms PasteTenMinutesCommand)"
+echo "the undo snapshot of the hour, part of each command: $(median_ms UndoSnapshot) ms"
