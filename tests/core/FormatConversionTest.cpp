@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sys/mman.h>
 #include <vector>
 
 using namespace wt;
@@ -116,6 +117,10 @@ const ConversionCase kConversionCases[] = {
     {"ScaledByThePeakTracker", Pcm(16, 1, 8000), {1000, -32768}, Pcm(16, 1, 8000),
      W({500, -16384}), 65534},
     {"EmptySource", Pcm(16, 2, 44100), {}, Pcm(8, 1, 8000), {}},
+    // Bytes the sample operations do not write are silence, not whatever the memory held: a
+    // third output channel of a stereo source, and every sample of a 24-bit output.
+    {"StereoToThreeChannels", Pcm(16, 2, 8000), {1, 2}, Pcm(16, 3, 8000), W({1, 2, 0})},
+    {"TwentyFourBitOutput", Pcm(16, 1, 8000), {5, 6}, Pcm(24, 1, 8000), {0, 0, 0, 0, 0, 0}},
 };
 // clang-format on
 
@@ -153,6 +158,30 @@ TEST(Conversion, RefusesSourcesItCannotConvert) {
     }
 }
 
+// 600 million 8-bit frames (untouched zero pages, never written) to 16-bit stereo at 1 Hz: the
+// byte estimate's first product, 2.4e9, does not fit 32 bits. L = 600e6 * 4 * 1 / 8000 =
+// 300000 bytes, 75000 frames, each the zero byte's value -32768.
+TEST(Conversion, TheByteEstimateOfAHugeSourceDoesNotOverflow) {
+    constexpr std::size_t kFrames = 600'000'000;
+    void* source =
+        mmap(nullptr, kFrames, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(source, MAP_FAILED);
+    test::TestApp t;
+    SampleBlock result;
+    std::int32_t length = 0;
+    const int converted =
+        ConvertFormat(t.app, Pcm(8, 1, 8000), static_cast<const std::uint8_t*>(source), kFrames,
+                      Pcm(16, 2, 1), result, length);
+    munmap(source, kFrames);
+    ASSERT_EQ(converted, 1);
+    ASSERT_EQ(length, 300000);
+    std::int16_t first, last;
+    std::memcpy(&first, result.Data(), 2);
+    std::memcpy(&last, result.Data() + length - 2, 2);
+    EXPECT_EQ(first, -32768);
+    EXPECT_EQ(last, -32768);
+}
+
 // The frames of the format-conversion command's tests: 16-bit stereo at 44100 Hz, 600 frames
 // (enough for the progress display to let messages through), left 4 * f, right -f.
 void LoadCommandSound(test::TestApp& t) {
@@ -170,6 +199,7 @@ TEST(ChangeFormat, ConvertsTheWholeSoundWithoutAnUndoSnapshot) {
     t.app.doc.selStart = 8;
     t.app.doc.selEnd = t.app.doc.cursor = t.app.doc.anchor = 40;
     t.app.doc.viewStart = 400;
+    t.host.waveScrollPos = 50;
     int pumpedCommand = 0;
     t.host.onPump = [&] {
         // A command arriving while the conversion runs is dropped by the busy gate.
@@ -197,6 +227,7 @@ TEST(ChangeFormat, ConvertsTheWholeSoundWithoutAnUndoSnapshot) {
     EXPECT_EQ(doc.cursor, 0);
     EXPECT_EQ(doc.anchor, 0);
     EXPECT_EQ(doc.viewStart, 0);
+    EXPECT_EQ(t.host.waveScrollPos, 0) << "the scroll box follows the view to the start";
     EXPECT_TRUE(doc.modified);
     EXPECT_FALSE(t.app.busy);
     EXPECT_EQ(t.host.StatusText(0), "22050Hz 8Bits Mono");

@@ -452,6 +452,11 @@ TEST(InsertSilence, OpensASelectedGapOfSilenceAtTheCursor) {
         {8, 1, 8000, 10, 80, 128},
         {8, 2, 11025, 1, 22, 128}, // 11 frames, truncated
         {16, 1, 44100, 0, 0, 0},
+        // rate * milliseconds beyond 32 bits: 5 million frames, not the 705032 of a wrapped
+        // product.
+        {8, 1, 1000000, 5000, 5000000, 128},
+        // A depth the sample operations do not write still gets defined (zero) bytes.
+        {24, 1, 8000, 1, 24, 0},
     };
     for (const Case& c : cases) {
         test::TestApp t;
