@@ -1,13 +1,9 @@
-// The desktop clipboard through Qt: the three WAV types a copy offers, what reading accepts
-// (any of them, or a uri-list naming one local .wav file), and two editors exchanging sound
-// through it.
+// The desktop clipboard through Qt: the three WAV types a copy offers, and what reading
+// accepts (any of them, or a uri-list naming one local .wav file). Two editor processes
+// exchanging sound on a real X display: tests/cli/clipboard_x11.sh.
 #include "platform/qt/QtClipboard.h"
 
-#include "app/App.h"
-#include "app/MainWindow.h"
 #include "fileio/WaveImage.h"
-#include "platform/scripted/ScriptedHost.h"
-#include "resources/CommandIds.h"
 
 #include "QtTestSupport.h"
 
@@ -120,34 +116,6 @@ TEST(QtClipboard, ReadsAnyWaveTypeOrOneLocalWaveFile) {
             EXPECT_EQ(back, c.expected) << c.name;
         }
     }
-}
-
-// Two editors on the headless host sharing the desktop clipboard, as two batch runs do: what
-// one copies the other pastes.
-TEST(QtClipboard, OneEditorPastesWhatAnotherCopied) {
-    QtBatchClipboard desktop("wtomuka");
-    ScriptedHost firstHost, secondHost;
-    firstHost.desktopClipboard = secondHost.desktopClipboard = &desktop;
-    App first(firstHost), second(secondHost);
-    for (App* app : {&first, &second}) {
-        MainWndProc(*app, msg::Create, 0, 0);
-        FinishStartup(*app, "");
-    }
-    SoundDocument& doc = first.doc;
-    doc.format = {1, 1, 22050, 22050, 1, 8, 0};
-    doc.RecomputeBytesPerSample();
-    doc.byteLength = 4;
-    doc.sampleData.Resize(20);
-    const Bytes samples = {10, 128, 200, 255};
-    std::copy(samples.begin(), samples.end(), doc.Data());
-    doc.selStart = 1;
-    doc.selEnd = 3;
-    ASSERT_EQ(DispatchCommand(first, IDM_COPY, NotifyMenu), 1);
-    EXPECT_TRUE(QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("audio/wav")));
-
-    ASSERT_EQ(DispatchCommand(second, IDM_PASTE, NotifyMenu), 1);
-    ASSERT_EQ(second.doc.byteLength, 2);
-    EXPECT_EQ(Bytes(second.doc.Data(), second.doc.Data() + 2), (Bytes{128, 200}));
 }
 
 } // namespace
