@@ -3,6 +3,10 @@
 // defaults below; nothing here is written to the settings file.
 #pragma once
 
+#include "effects/DelayParams.h"
+#include "effects/DynamicsParams.h"
+#include "effects/ModulationParams.h"
+
 #include <string>
 
 namespace wt {
@@ -23,6 +27,9 @@ struct EffectState {
     std::string progressLabel;
     long long progressPercent = -1;
     VolumeParams volume;
+    DynamicsParams dynamics;     // compressor, noise gate, distortion
+    DelayParams delay;           // echo, reverb, flanger
+    ModulationParams modulation; // tremolo, vibrato
 };
 
 } // namespace wt
