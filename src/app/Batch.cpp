@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "audio/AudioBatch.h"
 #include "document/ClipboardBatch.h"
 #include "document/DocumentUi.h"
 #include "platform/scripted/ScriptedHost.h"
@@ -221,6 +222,8 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"saveas", VerbSaveAs},
         {"recent", VerbRecent},
         {"paint", BatchPaint},
+        {"devices", BatchDevices},
+        {"wait", BatchWait},
         {"clipboard_load", BatchClipboardLoad},
         {"clipboard_save", BatchClipboardSave},
         {"clipboard_hold", BatchClipboardHold},
@@ -281,6 +284,7 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& opt
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     ScriptedHost host;
     host.modulePath = options.modulePath;
+    host.UseDevices(options.devices);
     host.desktopClipboard = options.clipboard;
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);

@@ -16,12 +16,14 @@ namespace wt {
 struct App;
 class ScriptedHost;
 class WaveClipboard;
+class WaveDevices;
 
 struct BatchOptions {
     std::string modulePath;
     std::string iniPath;            // --ini; empty: the usual settings file
     std::vector<std::string> lines; // from -e, in order
     std::string scriptPath;         // a file, "-" for standard input, empty for none
+    WaveDevices* devices = nullptr; // the sound devices; none: every device command fails
     // The desktop's clipboard when there is one; otherwise the run has one in memory.
     WaveClipboard* clipboard = nullptr;
 };

@@ -16,6 +16,7 @@ std::vector<DialogTemplate> AppDialogTemplates();    // About box
 std::vector<DialogTemplate> FileDialogTemplates();   // New, format conversion
 std::vector<DialogTemplate> ViewDialogTemplates();   // display settings
 std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
+std::vector<DialogTemplate> AudioDialogTemplates();  // recording settings, wave devices
 
 // The dialogs of the dynamics (compressor, noise gate, distortion), delay (echo, reverb,
 // flanger) and modulation (tremolo, vibrato) effects.

@@ -5,6 +5,7 @@
 #include "app/App.h"
 #include "app/Batch.h"
 #include "app/MainWindow.h"
+#include "platform/portaudio/PortAudioWaveDevices.h"
 #include "platform/qt/Desktop.h"
 #include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtHost.h"
@@ -37,6 +38,9 @@ int RunBatchMode(int argc, char** argv) {
         return 2;
     }
     options.modulePath = ExecutablePath(argv[0]);
+    // The sound devices of this machine; PortAudio starts only when a line needs them.
+    wt::PortAudioWaveDevices devices;
+    options.devices = &devices;
     // On a desktop the run copies and pastes through the desktop's clipboard, so that other
     // programs (and other editors) see what it copies; otherwise through one of its own.
     std::unique_ptr<wt::QtBatchClipboard> clipboard;
