@@ -110,7 +110,7 @@ int PasteOrMix(App& app, bool mix) {
     std::int32_t n = 0;
     {
         ClipboardSound sound;
-        switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound)) {
+        switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound, memoryCaption)) {
         case ClipboardRead::Sound:
             break;
         case ClipboardRead::Empty:
@@ -168,8 +168,14 @@ bool InsertBytes(SoundDocument& doc, std::int32_t at, const std::uint8_t* bytes,
     return true;
 }
 
-ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound) {
+ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound,
+                                 const char* memoryCaption) {
     if (!app.host.GetClipboardWave(sound.image)) {
+        // The clipboard holds a sound, but no memory could be had for a copy of it.
+        if (app.host.ClipboardHasWave()) {
+            ShowOutOfMemory(app, memoryCaption ? memoryCaption : caption);
+            return ClipboardRead::Invalid;
+        }
         return ClipboardRead::Empty;
     }
     if (!ParseWaveImage(sound.image.data(), sound.image.size(), sound.view)) {

@@ -104,7 +104,11 @@ void ShowLoadCannotOpen(App& app, bool* documentKept) {
     }
 }
 
-int ReportWriteFailure(App& app) {
+int ReportWriteFailure(App& app, bool outOfMemory) {
+    if (outOfMemory) {
+        ShowOutOfMemory(app, filetext::kCaptionSave);
+        return 0;
+    }
     app.host.MessageBox(Owner::MainWindow, filetext::kCannotWrite, filetext::kCaptionSave,
                         mb::Ok | mb::IconWarning);
     return 0;

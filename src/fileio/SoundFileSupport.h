@@ -48,8 +48,9 @@ void ShowLoadMessage(App& app, const char* text);
 // A file that cannot be opened (missing, unreadable, not a regular file): says
 // "ファイルを開けません" and sets *documentKept (when given); the document stays as it was.
 void ShowLoadCannotOpen(App& app, bool* documentKept);
-// A writer's failure: "ファイルに書き込めません", caption "保存", warning icon. Returns 0.
-int ReportWriteFailure(App& app);
+// A writer's failure: "ファイルに書き込めません" (or "メモリーが足りません" when the writer could
+// not get its buffers), caption "保存", warning icon. Returns 0.
+int ReportWriteFailure(App& app, bool outOfMemory = false);
 // A writer's success: `modified` cleared and the waveform repainted. Returns 1.
 int FinishSave(App& app);
 
