@@ -106,6 +106,17 @@ TEST(RecentFiles, MostRecentFirstWithoutDuplicates) {
     EXPECT_EQ(RecentList(profile)[1], "/a.wav");
 }
 
+TEST(RecentFiles, AnEntryWithANulByteEndsThereAndMovesDownWhole) {
+    test::TempDir dir;
+    const std::string path = dir.File("w.ini");
+    std::ofstream(path) << std::string("[RecentFiles]\n1=/a.wav \0/b.wav\n2=/c.wav\n", 40);
+    ProfileFile profile(path);
+    EXPECT_EQ(ReadRecentFile(profile, 1), "/a.wav");
+    AddRecentFile(profile, "/new.wav");
+    EXPECT_EQ(RecentList(profile),
+              (std::vector<std::string>{"/new.wav", "/a.wav", "/c.wav", "", "", ""}));
+}
+
 TEST(RecentFiles, SeventhFileDropsTheOldest) {
     test::TempDir dir;
     ProfileFile profile(dir.File("w.ini"));
