@@ -106,15 +106,16 @@ TEST(RecentFiles, MostRecentFirstWithoutDuplicates) {
     EXPECT_EQ(RecentList(profile)[1], "/a.wav");
 }
 
-TEST(RecentFiles, AnEntryWithANulByteEndsThereAndMovesDownWhole) {
+TEST(RecentFiles, AnEntryEndsAtANulOrCarriageReturnAndMovesDownWhole) {
     test::TempDir dir;
     const std::string path = dir.File("w.ini");
-    std::ofstream(path) << std::string("[RecentFiles]\n1=/a.wav \0/b.wav\n2=/c.wav\n", 40);
+    // A NUL, and a carriage return that does not end the line, end the value.
+    std::ofstream(path) << std::string("[RecentFiles]\n1=/a.wav \0/b.wav\n2=/c\r.wav\n", 42);
     ProfileFile profile(path);
     EXPECT_EQ(ReadRecentFile(profile, 1), "/a.wav");
     AddRecentFile(profile, "/new.wav");
     EXPECT_EQ(RecentList(profile),
-              (std::vector<std::string>{"/new.wav", "/a.wav", "/c.wav", "", "", ""}));
+              (std::vector<std::string>{"/new.wav", "/a.wav", "/c", "", "", ""}));
 }
 
 TEST(RecentFiles, SeventhFileDropsTheOldest) {
