@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 
 using namespace wt;
@@ -371,6 +372,10 @@ TEST_P(Malformed, FailsCleanlyOrLoadsWhatIsThere) {
     const Bytes samplesBefore = DocumentBytes(doc);
     const std::string path = t.dir.File(std::string(c.name) + "." + c.extension);
     WriteFile(path, c.file);
+    // Asked for by fuzz/seed_corpus.sh: the case also seeds the fuzz targets' corpus.
+    if (const char* corpus = std::getenv("WT_FUZZ_SEED_FOLDER")) {
+        WriteFile(std::string(corpus) + "/" + c.extension + "_" + c.name, c.file);
+    }
 
     EXPECT_EQ(LoadSoundFile(t.app, path), c.result);
 
