@@ -87,10 +87,13 @@ std::vector<Variant> Variants() {
         }
     }
     for (const char* ext : {"wav", "aiff", "au"}) {
-        const std::string file = std::string("in.") + ext;
-        variants.push_back({"open " + file, IDM_OPEN, [file](Rig& r, const std::string& folder) {
-                                r.t.host.QueueFile(folder + "/" + file);
-                            }});
+        for (const char* sound : {"in16", "in8"}) {
+            const std::string file = std::string(sound) + "." + ext;
+            variants.push_back(
+                {"open " + file, IDM_OPEN, [file](Rig& r, const std::string& folder) {
+                     r.t.host.QueueFile(folder + "/" + file);
+                 }});
+        }
         const std::string out = std::string("out.") + ext;
         variants.push_back(
             {"save_as " + out, IDM_SAVE_AS,
@@ -102,16 +105,19 @@ std::vector<Variant> Variants() {
     return variants;
 }
 
-// Files of each type for the open variants, written by the editor's own writers.
+// Files of each type for the open variants, 16-bit stereo and 8-bit mono, written by the
+// editor's own writers.
 void WriteInputFiles(const std::string& folder) {
     Rig r;
-    r.t.SetSound(16, 2, 999, TestSignal, 8000);
     using Writer = int (*)(App&);
-    for (auto [ext, write] : {std::pair<const char*, Writer>{"wav", SaveWaveFile},
-                              std::pair<const char*, Writer>{"aiff", SaveAiffFile},
-                              std::pair<const char*, Writer>{"au", SaveAuFile}}) {
-        r.doc().title = folder + "/in." + ext;
-        ASSERT_EQ(write(r.app()), 1) << ext;
+    for (const int bits : {16, 8}) {
+        r.t.SetSound(bits, bits == 16 ? 2 : 1, 999, TestSignal, 8000);
+        for (auto [ext, write] : {std::pair<const char*, Writer>{"wav", SaveWaveFile},
+                                  std::pair<const char*, Writer>{"aiff", SaveAiffFile},
+                                  std::pair<const char*, Writer>{"au", SaveAuFile}}) {
+            r.doc().title = folder + "/in" + std::to_string(bits) + "." + ext;
+            ASSERT_EQ(write(r.app()), 1) << ext;
+        }
     }
 }
 
