@@ -55,7 +55,11 @@ std::string MenuCommandTable() {
             std::string keys;
             const std::string label = ShownLabel(item.text, keys);
             const CommandEntry* entry = FindCommand(item.id);
-            const std::string batch = entry ? "`" + BatchName(*entry) + "`" : "";
+            std::string batch;
+            if (entry) {
+                // Appended piece by piece: "`" + name + "`" trips GCC 12's -Wrestrict at -O3.
+                batch.append("`").append(BatchName(*entry)).append("`");
+            }
             table += "| " + popup + " | " + label + " | " + keys + " | " + batch + " |\n";
         }
         if (static_cast<int>(p) == kFilePopupIndex) {
