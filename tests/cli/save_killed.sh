@@ -24,7 +24,9 @@ le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 25
     head -c $bytes /dev/urandom
 } >"$tmp/old.wav"
 
-edit() { "$wtomuka" --batch --ini "$tmp/w.ini" -e "open $1" -e phase_invert -e save; }
+# Run in the background, the editor replaces the subshell (exec), so that $! is the editor
+# itself: killing a subshell instead would leave the editor saving on its own.
+edit() { exec "$wtomuka" --batch --ini "$tmp/w.ini" -e "open $1" -e phase_invert -e save; }
 
 # The new file, from a run that is not disturbed, and how long such a run and its save take.
 cp "$tmp/old.wav" "$tmp/new.wav"
@@ -51,7 +53,7 @@ for ((i = 0; i < kills; ++i)); do
         while ! compgen -G "$tmp/.target.wav.wtsave-*" >/dev/null && kill -0 $pid 2>/dev/null; do
             sleep 0.002
         done
-        delay=$((RANDOM % (save_ms + 1)))
+        delay=$((RANDOM % (save_ms / 2 + 1))) # the first half of the save, mostly still writing
     else
         delay=$((RANDOM % (run_ms + 1)))
     fi
