@@ -194,13 +194,13 @@ int CmdCopy(App& app) {
 }
 
 int CmdCut(App& app) {
-    if (!RequireSelection(app) || !TakeSnapshot(app)) {
+    // The copy goes first: its clipboard image is freed before the snapshot is taken, so the
+    // sound, its snapshot and the clipboard's copy are never joined by the image as well.
+    // When the snapshot cannot be had, the sound stays as it was and the cut ends as a copy.
+    if (!RequireSelection(app) || !CopySelection(app) || !TakeSnapshot(app)) {
         return 0;
     }
     // The snapshot serves the delete as well: it is the state before the cut either way.
-    if (!CopySelection(app)) {
-        return 0;
-    }
     DeleteSelection(app);
     return 1;
 }
