@@ -29,8 +29,8 @@ struct LoadedSound {
 bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes, bool* documentKept);
 
 // True when the rest of the editor can work with `format` without dividing by zero or
-// reading outside a frame: at least one channel, a rate, bits per sample, and a block align
-// that holds every channel's sample container.
+// reading outside a frame: at least one channel, a rate, bits per sample, a block align
+// that holds every channel's sample container, and a second of frames that 32 bits can count.
 bool IsUsableFormat(const SoundFormat& format);
 
 // Makes `sound` the document: format, samples, length; selection and view at the start,

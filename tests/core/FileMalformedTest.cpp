@@ -116,6 +116,9 @@ std::vector<MalformedCase> WaveCases() {
         refused("zero_rate", WaveFormatChunk(1, 1, 0, 1, 8)),
         refused("zero_bits", WaveFormatChunk(1, 1, 8000, 1, 0)),
         refused("block_align_too_small", WaveFormatChunk(1, 2, 8000, 2, 16)),
+        // A second of it would be more bytes than 32 bits count (the AIFF and AU readers
+        // refuse such a rate too).
+        refused("second_too_large", WaveFormatChunk(1, 2, 1073741824, 4, 16)),
         {"data_past_end",
          "wav",
          RiffWave(Join({kFmt16, ByteWriter().Text("data").Le32(1000).Fill(10, 7).bytes})),
