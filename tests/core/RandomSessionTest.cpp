@@ -245,6 +245,14 @@ bool Fiddle(ScriptedDialog& dialog, Rng& rng, std::string& log) {
 // WAV and AIFF give the same format and samples; AU (mu-law) the same rate, channels and
 // length, and a second round trip gives the same samples again.
 std::string RoundTripProblem(const SoundDocument& doc, const std::string& folder, int type) {
+    // The sound and what the second editor said, for the report of a failed round trip.
+    const auto Shown = [&doc](const ScriptedHost& host) {
+        std::string text = " (" + test::SoundState::Of(doc).Describe() + ")";
+        for (const ShownMessage& m : host.messages) {
+            text += " [" + m.caption + ": " + m.text + "]";
+        }
+        return text;
+    };
     const auto load = [&](const SoundFormat& format, const std::uint8_t* data, std::int32_t length,
                           std::vector<std::uint8_t>& samples, SoundFormat& loaded) -> std::string {
         ScriptedHost host;
@@ -262,10 +270,10 @@ std::string RoundTripProblem(const SoundDocument& doc, const std::string& folder
         const auto save = type == 0 ? SaveWaveFile : type == 1 ? SaveAiffFile : SaveAuFile;
         const auto read = type == 0 ? LoadWaveFile : type == 1 ? LoadAiffFile : LoadAuFile;
         if (save(app) != 1) {
-            return std::string("cannot save ") + kExtensions[type];
+            return std::string("cannot save ") + kExtensions[type] + Shown(host);
         }
         if (read(app, app.doc.title, nullptr) != 1) {
-            return std::string("cannot open the saved ") + kExtensions[type];
+            return std::string("cannot open the saved ") + kExtensions[type] + Shown(host);
         }
         samples.assign(app.doc.Data(), app.doc.Data() + app.doc.byteLength);
         loaded = app.doc.format;
