@@ -6,6 +6,7 @@
 #include "effects/DelayParams.h"
 #include "effects/DynamicsParams.h"
 #include "effects/ModulationParams.h"
+#include "effects/PitchParams.h"
 
 #include <string>
 
@@ -30,6 +31,7 @@ struct EffectState {
     DynamicsParams dynamics;     // compressor, noise gate, distortion
     DelayParams delay;           // echo, reverb, flanger
     ModulationParams modulation; // tremolo, vibrato
+    PitchTimeParams pitchTime;   // pitch, time stretch, transpose
 };
 
 } // namespace wt

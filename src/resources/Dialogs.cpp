@@ -7,9 +7,9 @@ namespace wt {
 const DialogTemplate* FindDialogTemplate(int id) {
     static const std::map<int, DialogTemplate> all = [] {
         std::map<int, DialogTemplate> byId;
-        for (auto list :
-             {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates, EffectDialogTemplates,
-              DynamicsDialogTemplates, DelayDialogTemplates, ModulationDialogTemplates}) {
+        for (auto list : {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates,
+                          EffectDialogTemplates, DynamicsDialogTemplates, DelayDialogTemplates,
+                          ModulationDialogTemplates, PitchDialogTemplates}) {
             for (auto& t : list()) {
                 byId.emplace(t.id, std::move(t));
             }
