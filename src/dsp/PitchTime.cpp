@@ -82,6 +82,8 @@ int FindSpliceOffsetPlain(const Ops& ops, const SampleLayout& layout, SampleRegi
 // The fast path holds both windows as 16-bit values on the stack: up to this many values of
 // the source window (h * channels), and twice as many of the output window.
 constexpr int kMaxWindowValues = 4096;
+// The correlation loops take 16 values at a time; the windows are padded to that.
+constexpr int kVector = 16;
 
 // Copies `frames` frames of the region from `firstFrame` on into `to`, channel values
 // interleaved, 0 for frames outside it. Frames wholly inside are read without a check each.
@@ -108,37 +110,42 @@ void GatherWindow(const Ops& ops, const SampleLayout& layout, const SampleRegion
     }
 }
 
-// The splice search on the gathered windows, in exact integers: the sum of squared
-// differences for candidate i is A + B(i) - 2 C(i), with A the source window's energy, B(i)
-// the energy of the output window at i (kept as a running sum from one candidate to the next)
-// and C(i) their correlation. For C, each source value s is split into s >> 8 and s & 255, so
-// that the products with output values stay small enough to be summed in 32 bits over runs of
-// 256 (2^30 and 2.14e9 at most): loops of 16-bit products into 32-bit sums, which the compiler
-// turns into multiply-add vector instructions. Every squared difference is below 2^32 and
-// their sum below 2^53, so the double sum of the plain search is exact and this gives the same
-// value, the same comparisons and the same offset.
 #if defined(__x86_64__) && defined(__GNUC__)
 #define WT_ALSO_FOR_AVX2 __attribute__((target_clones("avx2", "default")))
 #else
 #define WT_ALSO_FOR_AVX2
 #endif
 
+// The splice search on the gathered windows, in exact integers. The sum of squared differences
+// for candidate i is A + B(i) - 2 C(i): A the source window's energy, B(i) the energy of the
+// output window at i and C(i) the two windows' correlation. B and the output window's sum are
+// kept as running sums from one candidate to the next. For C each source value is split as
+// s = 256 * high + low + 128 with high and low in -128..127, so that every product with an
+// output value is at most 2^22 and runs of up to 511 of them sum in 32 bits: loops of 16-bit
+// products into 32-bit sums, which the compiler turns into multiply-add vector instructions.
+// Every squared difference is below 2^32 and the sum of the at most 4096 of them below 2^44,
+// so the double sum of the plain search is exact as well: this gives the same sums, the same
+// comparisons and the same offset.
+// The correlation runs over `padded` values, a multiple of 16 from count = h * channels on:
+// the source values past count are 0, and the output window has 16 readable values after its
+// (2h - 1) * channels.
 WT_ALSO_FOR_AVX2 int BestCandidate(const std::int16_t* sourceHigh, const std::int16_t* sourceLow,
                                    std::int64_t sourceEnergy, const std::int16_t* output, int h,
-                                   int channels) {
+                                   int channels, int padded) {
     const int count = h * channels; // values compared per candidate
-    std::int64_t outputEnergy = 0;
+    std::int64_t outputEnergy = 0, outputSum = 0;
     for (int n = 0; n < count; ++n) {
         outputEnergy += output[n] * output[n];
+        outputSum += output[n];
     }
     std::uint64_t best = static_cast<std::uint64_t>(h) * kLargestSquare;
     int result = 0;
-    constexpr int kRun = 256;
+    constexpr int kRun = 496; // 31 vectors of 16 values
     for (int i = 0; i < h; ++i) {
         const std::int16_t* window = output + i * channels;
-        std::int64_t correlation = 0;
-        for (int first = 0; first < count; first += kRun) {
-            const int end = std::min(count, first + kRun);
+        std::int64_t correlation = 128 * outputSum;
+        for (int first = 0; first < padded; first += kRun) {
+            const int end = std::min(padded, first + kRun);
             std::int32_t high = 0, low = 0;
             for (int n = first; n < end; ++n) {
                 high += sourceHigh[n] * window[n];
@@ -157,6 +164,7 @@ WT_ALSO_FOR_AVX2 int BestCandidate(const std::int16_t* sourceHigh, const std::in
                 const int leaving = window[c];
                 const int entering = window[count + c];
                 outputEnergy += entering * entering - leaving * leaving;
+                outputSum += entering - leaving;
             }
         }
     }
@@ -191,21 +199,25 @@ int FindSpliceOffset(const SampleLayout& layout, SampleRegion output, std::int64
             return;
         }
         const int count = h * layout.channels;
+        const int padded = (count + kVector - 1) / kVector * kVector;
         std::int16_t sourceWindow[kMaxWindowValues];
         std::int16_t sourceHigh[kMaxWindowValues];
         std::int16_t sourceLow[kMaxWindowValues];
-        std::int16_t outputWindow[2 * kMaxWindowValues];
+        std::int16_t outputWindow[2 * kMaxWindowValues + kVector];
         GatherWindow(ops, layout, source, sourceFrame, h, sourceWindow);
         GatherWindow(ops, layout, output, outputFrame, 2 * h - 1, outputWindow);
+        std::fill_n(outputWindow + (2 * h - 1) * layout.channels, kVector, std::int16_t{0});
+        std::fill_n(sourceHigh + count, padded - count, std::int16_t{0});
+        std::fill_n(sourceLow + count, padded - count, std::int16_t{0});
         std::int64_t sourceEnergy = 0;
         for (int n = 0; n < count; ++n) {
             const int s = sourceWindow[n];
             sourceEnergy += s * s;
             sourceHigh[n] = static_cast<std::int16_t>(s >> 8);
-            sourceLow[n] = static_cast<std::int16_t>(s & 255);
+            sourceLow[n] = static_cast<std::int16_t>((s & 255) - 128);
         }
-        result =
-            BestCandidate(sourceHigh, sourceLow, sourceEnergy, outputWindow, h, layout.channels);
+        result = BestCandidate(sourceHigh, sourceLow, sourceEnergy, outputWindow, h,
+                               layout.channels, padded);
     });
     return result;
 }

@@ -165,6 +165,10 @@ struct LayoutCase {
     int bits, channels;
 };
 
+void PrintTo(const LayoutCase& c, std::ostream* os) {
+    *os << c.bits << "-bit " << c.channels << "-channel";
+}
+
 class SpliceSearch : public ::testing::TestWithParam<LayoutCase> {};
 
 // Random windows anywhere around two regions (overlapping either end, wholly outside, with a
