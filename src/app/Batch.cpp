@@ -3,7 +3,10 @@
 #include "app/App.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "audio/AudioBatch.h"
 #include "document/DocumentUi.h"
+#include "effects/EnvelopeBatch.h"
+#include "platform/scripted/ScriptedDialog.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
 #include "util/ParseNumber.h"
@@ -45,7 +48,7 @@ std::vector<std::string> SplitBatchLine(const std::string& line) {
 }
 
 bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std::string>& args,
-                     std::string& error) {
+                     std::string& error, BatchDialogInteraction interact) {
     DialogScript script;
     for (const auto& arg : args) {
         if (arg == "cancel") {
@@ -76,7 +79,14 @@ bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std
         return false;
     }
     const std::size_t errorsBefore = context.host.scriptErrors.size();
-    const bool cancelRequested = script.cancel;
+    bool cancelRequested = script.cancel;
+    if (interact) {
+        script.interact = [&cancelRequested, interact](ScriptedDialog& dialog, std::string& e) {
+            const bool ok = interact(dialog, e);
+            cancelRequested = cancelRequested || (dialog.Ended() && dialog.Result() == 0);
+            return ok;
+        };
+    }
     context.host.QueueDialog(std::move(script));
     const int result = DispatchCommand(context.app, commandId, NotifyMenu);
     // A command that showed no dialog (open, save, normalize...) leaves its script unused.
@@ -212,8 +222,17 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
 
 const std::vector<BatchVerb>& BatchVerbs() {
     static const std::vector<BatchVerb> verbs = {
-        {"info", VerbInfo}, {"select", VerbSelect}, {"cursor", VerbCursor}, {"answer", VerbAnswer},
-        {"open", VerbOpen}, {"saveas", VerbSaveAs}, {"recent", VerbRecent}, {"paint", BatchPaint},
+        {"info", VerbInfo},
+        {"select", VerbSelect},
+        {"cursor", VerbCursor},
+        {"answer", VerbAnswer},
+        {"open", VerbOpen},
+        {"saveas", VerbSaveAs},
+        {"recent", VerbRecent},
+        {"paint", BatchPaint},
+        {"devices", BatchDevices},
+        {"wait", BatchWait},
+        {"envelope_dialog", BatchEnvelopeDialog},
     };
     return verbs;
 }
@@ -271,6 +290,7 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& opt
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     ScriptedHost host;
     host.modulePath = options.modulePath;
+    host.UseDevices(options.devices);
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);
     host.onMessage = [&err](const ShownMessage& m) {
@@ -315,12 +335,23 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
         }
     }
 
+    std::size_t next = 0;
     BatchContext context{app, host, out, err};
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    context.nextLine = [&](std::string& line, std::string& origin) {
+        if (next >= lines.size()) {
+            return false;
+        }
+        line = lines[next];
+        origin = origins[next];
+        ++next;
+        return true;
+    };
+    std::string line, origin;
+    while (context.nextLine(line, origin)) {
         std::string error;
         bool stop = false;
-        if (!RunBatchLine(context, lines[i], error, stop)) {
-            err << "error: " << origins[i] << ": " << lines[i] << ": " << error << "\n";
+        if (!RunBatchLine(context, line, error, stop)) {
+            err << "error: " << origin << ": " << line << ": " << error << "\n";
             out.flush();
             return 1;
         }

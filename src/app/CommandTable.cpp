@@ -1,9 +1,12 @@
 #include "app/CommandTable.h"
 
 #include "app/MainWindow.h"
+#include "audio/DeviceDialog.h"
+#include "audio/Transport.h"
 #include "document/Undo.h"
 #include "effects/DelayEffects.h"
 #include "effects/DynamicsEffects.h"
+#include "effects/EnvelopeEffects.h"
 #include "effects/LevelEffects.h"
 #include "effects/ModulationEffects.h"
 #include "effects/PitchEffects.h"
@@ -31,11 +34,11 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_SAVE, "IDM_SAVE", CmdSave},
         {IDM_SAVE_AS, "IDM_SAVE_AS", CmdSaveAs},
         {IDM_CHANGE_FORMAT, "IDM_CHANGE_FORMAT", nullptr},
-        {IDM_PLAY, "IDM_PLAY", nullptr},
-        {IDM_PLAY_FROM_CURSOR, "IDM_PLAY_FROM_CURSOR", nullptr},
-        {IDM_LOOP_PLAY, "IDM_LOOP_PLAY", nullptr},
-        {IDM_STOP, "IDM_STOP", nullptr},
-        {IDM_RECORD, "IDM_RECORD", nullptr},
+        {IDM_PLAY, "IDM_PLAY", CmdPlayAll},
+        {IDM_PLAY_FROM_CURSOR, "IDM_PLAY_FROM_CURSOR", CmdPlayFromCursor},
+        {IDM_LOOP_PLAY, "IDM_LOOP_PLAY", CmdLoopPlay},
+        {IDM_STOP, "IDM_STOP", CmdStop},
+        {IDM_RECORD, "IDM_RECORD", CmdRecord},
         {IDM_EXIT, "IDM_EXIT", CmdExit},
         // Edit
         {IDM_UNDO, "IDM_UNDO", CmdUndo},
@@ -56,14 +59,14 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_FADE_OUT, "IDM_FADE_OUT", CmdFadeOut},
         {IDM_VOLUME, "IDM_VOLUME", CmdVolume},
         {IDM_TREMOLO, "IDM_TREMOLO", CmdTremolo},
-        {IDM_ENVELOPE, "IDM_ENVELOPE", nullptr},
-        {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
+        {IDM_ENVELOPE, "IDM_ENVELOPE", CmdEnvelope},
+        {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", CmdPanEnvelope},
         {IDM_NOISE_GATE, "IDM_NOISE_GATE", CmdNoiseGate},
         {IDM_COMPRESSOR, "IDM_COMPRESSOR", CmdCompressor},
         {IDM_ECHO, "IDM_ECHO", CmdEcho},
         {IDM_REVERB, "IDM_REVERB", CmdReverb},
         {IDM_PITCH, "IDM_PITCH", CmdPitch},
-        {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", nullptr},
+        {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", CmdPitchEnvelope},
         {IDM_VIBRATO, "IDM_VIBRATO", CmdVibrato},
         {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", CmdTimeStretch},
         {IDM_TRANSPOSE, "IDM_TRANSPOSE", CmdTranspose},
@@ -87,7 +90,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_ZOOM_IN, "IDM_ZOOM_IN", CmdZoomIn},
         {IDM_ZOOM_OUT, "IDM_ZOOM_OUT", CmdZoomOut},
         // Settings
-        {IDM_DEVICE, "IDM_DEVICE", nullptr},
+        {IDM_DEVICE, "IDM_DEVICE", CmdDeviceDialog},
         {IDM_DISPLAY_SETTINGS, "IDM_DISPLAY_SETTINGS", CmdDisplaySettings},
         // Help
         {IDM_HELP_CONTENTS, "IDM_HELP_CONTENTS", CmdHelpContents},
