@@ -60,6 +60,10 @@ const EffectCase kPitchTimeCases[] = {
     {"Stretch50", CmdTimeStretch, 16, 1, 240, [](EffectState& s) { s.pitchTime.timeStretch.speed = 50; },
      {100, 200, 300, 400, 500, 600, 700, 800},
      Concat({0, 200, 300, 400, 500, 600, 700, 800, 0, 600, 700, 800}, Repeat(0, 4))},
+    // Below 30 Hz a segment is still one frame (W = h = 0), so the stretch ends: every other
+    // frame at speed 200.
+    {"StretchBelow30Hz", CmdTimeStretch, 16, 1, 20, [](EffectState& s) { s.pitchTime.timeStretch.speed = 200; },
+     {100, 200, 300, 400}, {100, 300}},
 };
 // clang-format on
 
