@@ -1,10 +1,10 @@
 // Pitch change, time stretch and transpose: the commands against values worked out by hand,
 // the splice search and the stretch against plain implementations of their formulas written
 // here, frequencies measured with an FFT, and the commands in the effect frame (nothing done
-// at 100 %, undo, memory shortage, progress, the time-stretch dialog, batch mode).
+// at 100 %, undo, memory shortage, progress, the time-stretch dialog). Batch mode is held by
+// tests/cli/pitch_time.sh.
 #include "EffectCaseSupport.h"
 
-#include "app/Batch.h"
 #include "dsp/PitchTime.h"
 #include "effects/PitchEffects.h"
 #include "platform/scripted/ScriptedDialog.h"
@@ -16,7 +16,6 @@
 #include <cmath>
 #include <complex>
 #include <random>
-#include <sstream>
 
 using namespace wt;
 using namespace wt::test;
@@ -599,7 +598,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"タイムストレッチ: 40%", "タイムストレッチ: 80%"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// --- Dialogs and batch mode -------------------------------------------------------------------
+// --- The time-stretch dialog -------------------------------------------------------------------
 
 // Dialog 10 shows the selection's duration D and D * 100 / V, and follows the bar and the
 // field as they move.
@@ -632,49 +631,5 @@ TEST(TimeStretchDialog, ShowsBothDurationsAsTheSpeedMoves) {
     }
     EXPECT_EQ(params.speed, 64);
 }
-
-struct BatchCase {
-    const char* line;
-    int frames;             // frames after the line, from 8 frames of 16-bit mono at 240 Hz
-    std::vector<int> first; // the first values after the line
-};
-
-void PrintTo(const BatchCase& c, std::ostream* os) {
-    *os << c.line;
-}
-
-class PitchTimeBatch : public ::testing::TestWithParam<BatchCase> {};
-
-TEST_P(PitchTimeBatch, RunsByNameWithDialogValues) {
-    TestApp t;
-    Load(t, 16, 1, {100, 200, 300, 400, 500, 600, 700, 800}, 240);
-    std::ostringstream out, err;
-    BatchContext context{t.app, t.host, out, err};
-    std::string error;
-    bool stop = false;
-    ASSERT_TRUE(RunBatchLine(context, GetParam().line, error, stop)) << error;
-    const Samples values = ReadAll(t.app);
-    EXPECT_EQ(static_cast<int>(values.size()), GetParam().frames);
-    EXPECT_EQ(Samples(values.begin(),
-                      values.begin() + static_cast<std::ptrdiff_t>(GetParam().first.size())),
-              GetParam().first);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, PitchTimeBatch,
-    ::testing::Values(
-        BatchCase{"pitch 201=200", 4, {100, 300, 500, 700}},
-        BatchCase{"pitch 200=50", 16, {100, 150, 200}},
-        BatchCase{"time_stretch 201=200", 4, {0, 200, 300, 400}},
-        // Harmonize at 0 % keeps the sound whatever the interval.
-        BatchCase{"transpose 201=700 202=1 204=0", 8, {100, 200, 300, 400, 500, 600, 700, 800}},
-        BatchCase{"transpose 200=1200", 8, {0}}),
-    [](const auto& info) {
-        std::string name;
-        for (const char* p = info.param.line; *p; ++p) {
-            name += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
-        }
-        return name;
-    });
 
 } // namespace
