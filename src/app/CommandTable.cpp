@@ -10,6 +10,7 @@
 #include "effects/EnvelopeEffects.h"
 #include "effects/LevelEffects.h"
 #include "effects/ModulationEffects.h"
+#include "effects/PitchEffects.h"
 #include "fileio/FileCommands.h"
 #include "fileio/FormatConversion.h"
 #include "resources/CommandIds.h"
@@ -66,11 +67,11 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_COMPRESSOR, "IDM_COMPRESSOR", CmdCompressor},
         {IDM_ECHO, "IDM_ECHO", CmdEcho},
         {IDM_REVERB, "IDM_REVERB", CmdReverb},
-        {IDM_PITCH, "IDM_PITCH", nullptr},
+        {IDM_PITCH, "IDM_PITCH", CmdPitch},
         {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", CmdPitchEnvelope},
         {IDM_VIBRATO, "IDM_VIBRATO", CmdVibrato},
-        {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
-        {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
+        {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", CmdTimeStretch},
+        {IDM_TRANSPOSE, "IDM_TRANSPOSE", CmdTranspose},
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
         {IDM_DISTORTION, "IDM_DISTORTION", CmdDistortion},
         {IDM_FLANGER, "IDM_FLANGER", CmdFlanger},

@@ -7,6 +7,7 @@
 #include "effects/DynamicsParams.h"
 #include "effects/EnvelopeParams.h"
 #include "effects/ModulationParams.h"
+#include "effects/PitchParams.h"
 
 #include <string>
 
@@ -32,6 +33,7 @@ struct EffectState {
     DelayParams delay;           // echo, reverb, flanger
     ModulationParams modulation; // tremolo, vibrato
     EnvelopeParams envelopes;    // volume, pan and pitch envelopes
+    PitchTimeParams pitchTime;   // pitch, time stretch, transpose
 };
 
 } // namespace wt

@@ -24,6 +24,8 @@ std::vector<DialogTemplate> EnvelopeDialogTemplates(); // the envelope editors
 std::vector<DialogTemplate> DynamicsDialogTemplates();
 std::vector<DialogTemplate> DelayDialogTemplates();
 std::vector<DialogTemplate> ModulationDialogTemplates();
+// The dialogs of pitch change, time stretch and transpose.
+std::vector<DialogTemplate> PitchDialogTemplates();
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).
