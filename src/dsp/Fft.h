@@ -1,0 +1,37 @@
+// The real fast Fourier transform of the spectral effects: in place, radix 2, double
+// precision, in the half-complex layout the equalizers and the high-pass scale bins in.
+//
+// After RealFftForward(n, x), for a block of n real samples:
+//   x[k]     = C(k) = sum over m of x[m] * cos(2 pi k m / n),  k = 0 .. n/2
+//              (x[0] is the DC sum, x[n/2] the Nyquist sum);
+//   x[n - k] = S(k) = sum over m of x[m] * sin(2 pi k m / n),  k = 1 .. n/2 - 1.
+// In terms of the complex transform X(k), x[k] is Re X(k) and x[n - k] is -Im X(k).
+//
+// The forward transform is unnormalised; RealFftInverse returns n/2 times the signal, so a
+// forward and an inverse transform multiply every sample by n/2. Callers divide their samples
+// by n/2 before the forward transform to get them back at their own scale.
+//
+// n must be a power of two of at least 4; any other size trips an assertion in debug builds
+// and leaves the array untouched otherwise. Neither routine allocates memory after the first
+// transform of a size (which builds that size's twiddle table once).
+#pragma once
+
+#include <cstdint>
+
+namespace wt {
+
+// True for the sizes the transforms accept: powers of two from 4 up.
+bool IsFftSize(std::int32_t n);
+
+void RealFftForward(std::int32_t n, double* x);
+void RealFftInverse(std::int32_t n, double* x);
+
+// Two blocks transformed side by side, lane 0 holding one block and lane 1 the other
+// (element m of the array is sample m of both). Each lane's result is bit for bit the one the
+// single-block routine gives for that block; the pair costs little more than one transform.
+using FftPair = double __attribute__((vector_size(16)));
+
+void RealFftForwardPair(std::int32_t n, FftPair* x);
+void RealFftInversePair(std::int32_t n, FftPair* x);
+
+} // namespace wt
