@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "document/DocumentUi.h"
+#include "effects/SpectralBatch.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
 #include "util/ParseNumber.h"
@@ -212,8 +213,11 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
 
 const std::vector<BatchVerb>& BatchVerbs() {
     static const std::vector<BatchVerb> verbs = {
-        {"info", VerbInfo}, {"select", VerbSelect}, {"cursor", VerbCursor}, {"answer", VerbAnswer},
-        {"open", VerbOpen}, {"saveas", VerbSaveAs}, {"recent", VerbRecent}, {"paint", BatchPaint},
+        {"info", VerbInfo},        {"select", VerbSelect},
+        {"cursor", VerbCursor},    {"answer", VerbAnswer},
+        {"open", VerbOpen},        {"saveas", VerbSaveAs},
+        {"recent", VerbRecent},    {"paint", BatchPaint},
+        {"vocoder", BatchVocoder}, {"spectral_high_pass", BatchSpectralHighPass},
     };
     return verbs;
 }

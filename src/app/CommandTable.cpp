@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "document/Undo.h"
 #include "effects/LevelEffects.h"
+#include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
 #include "view/DisplaySettings.h"
@@ -43,7 +44,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_MIX_PASTE, "IDM_MIX_PASTE", nullptr},
         {IDM_SELECT_ALL, "IDM_SELECT_ALL", CmdSelectAll},
         // Effects
-        {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", nullptr},
+        {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", CmdNoiseRemoval},
         {IDM_DC_REMOVE, "IDM_DC_REMOVE", CmdDcRemove},
         {IDM_NORMALIZE, "IDM_NORMALIZE", CmdNormalize},
         {IDM_PHASE_INVERT, "IDM_PHASE_INVERT", CmdPhaseInvert},
@@ -66,8 +67,8 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
         {IDM_DISTORTION, "IDM_DISTORTION", nullptr},
         {IDM_FLANGER, "IDM_FLANGER", nullptr},
-        {IDM_EQUALIZER, "IDM_EQUALIZER", nullptr},
-        {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", nullptr},
+        {IDM_EQUALIZER, "IDM_EQUALIZER", CmdEqualizer},
+        {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", CmdParametricEq},
         // Create
         {IDM_WHITE_NOISE, "IDM_WHITE_NOISE", nullptr},
         {IDM_TONE, "IDM_TONE", nullptr},

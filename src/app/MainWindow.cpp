@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/CommandTable.h"
 #include "document/DocumentUi.h"
+#include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
 #include "resources/Menus.h"
@@ -30,8 +31,8 @@ struct HiddenKey {
     int (*handler)(App&); // nullptr: not available in this build
 };
 constexpr HiddenKey kHiddenKeys[] = {
-    {6, nullptr},  // Ctrl+F: spectral high-pass
-    {20, nullptr}, // Ctrl+T: vocoder
+    {6, CmdSpectralHighPass}, // Ctrl+F
+    {20, CmdVocoder},         // Ctrl+T
 };
 
 void RunHiddenKey(App& app, int character) {

@@ -3,6 +3,8 @@
 // defaults below; nothing here is written to the settings file.
 #pragma once
 
+#include "effects/SpectralParams.h"
+
 #include <string>
 
 namespace wt {
@@ -23,6 +25,7 @@ struct EffectState {
     std::string progressLabel;
     long long progressPercent = -1;
     VolumeParams volume;
+    SpectralParams spectral; // equalizers, noise removal
 };
 
 } // namespace wt

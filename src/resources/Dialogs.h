@@ -12,10 +12,11 @@ namespace wt {
 const DialogTemplate* FindDialogTemplate(int id);
 
 // The per-subsystem lists gathered by FindDialogTemplate.
-std::vector<DialogTemplate> AppDialogTemplates();    // About box
-std::vector<DialogTemplate> FileDialogTemplates();   // New, format conversion
-std::vector<DialogTemplate> ViewDialogTemplates();   // display settings
-std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
+std::vector<DialogTemplate> AppDialogTemplates();      // About box
+std::vector<DialogTemplate> FileDialogTemplates();     // New, format conversion
+std::vector<DialogTemplate> ViewDialogTemplates();     // display settings
+std::vector<DialogTemplate> EffectDialogTemplates();   // effect parameter dialogs
+std::vector<DialogTemplate> SpectralDialogTemplates(); // equalizers, noise removal
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).

@@ -32,7 +32,8 @@ ScriptedDialog::ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc 
         item.kind = c.kind;
         item.text = c.text;
         item.enabled = !c.disabled;
-        if (c.kind == ControlKind::HScrollBar || c.kind == ControlKind::VScrollBar) {
+        if (c.kind == ControlKind::HScrollBar || c.kind == ControlKind::VScrollBar ||
+            c.kind == ControlKind::VTrackBar) {
             item.text.clear();
         }
         items_[c.id] = item;
@@ -95,7 +96,8 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
         Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
         return true;
     case ControlKind::HScrollBar:
-    case ControlKind::VScrollBar: {
+    case ControlKind::VScrollBar:
+    case ControlKind::VTrackBar: {
         if (!ReadNumber(value, "scroll bar", id, number, error)) {
             return false;
         }

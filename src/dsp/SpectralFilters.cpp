@@ -1,0 +1,230 @@
+#include "dsp/SpectralFilters.h"
+
+#include "effects/SampleOps.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace wt {
+
+namespace {
+
+// A sample of the sound by byte offset, 0 outside [0, soundBytes): ReadSampleBounded against
+// the whole sound, without forming a pointer outside the block.
+template <class Ops>
+int ReadAt(const Ops& ops, const std::uint8_t* sound, std::int64_t soundBytes, std::int64_t offset,
+           int channel) {
+    return offset >= 0 && offset < soundBytes ? ops.Read(sound + offset, channel) : 0;
+}
+
+// Bins at and above 512 (511 for the parametric bands) are out of every band: a quotient that
+// large, or one that is not a number, is held at the cap before it becomes an integer.
+std::int32_t CapBin(double bin, std::int32_t cap) {
+    if (!(bin < cap)) {
+        return cap;
+    }
+    return bin > 0.0 ? static_cast<std::int32_t>(bin) : 0;
+}
+
+template <class V> void ScaleBand(V* spectrum, std::int32_t n, const BinBand& band) {
+    for (std::int32_t l = band.low + 1; l < band.high; ++l) {
+        spectrum[l] = spectrum[l] * band.gain;
+        spectrum[n - l] = spectrum[n - l] * band.gain;
+    }
+}
+
+template <class Ops>
+void EqualizeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
+                  std::int32_t frames, int channel, std::uint8_t* out,
+                  std::span<const BinBand> bands, FftPair* fft,
+                  const std::function<void(std::int64_t)>& bandDone) {
+    constexpr std::int32_t n = kEqBlockPoints;
+    const std::uint8_t* sound = doc.Data();
+    const std::int64_t soundBytes = doc.byteLength;
+    const std::int64_t step = doc.format.blockAlign;
+    // Block starts o = 0, 512, 1024, ... while frames remain (R = frames - o > 0).
+    const std::int64_t blocks =
+        frames > 0 ? (std::int64_t{frames} + kEqBlockStep - 1) / kEqBlockStep : 0;
+    // Two blocks share one pass through the transforms, one in each lane; each lane's numbers
+    // are exactly those of a block transformed alone. A last block without a partner runs
+    // beside a block of zeros.
+    for (std::int64_t b = 0; b < blocks; b += 2) {
+        const int lanes = b + 1 < blocks ? 2 : 1;
+        std::int64_t start[2], count[2];
+        for (int lane = 0; lane < 2; ++lane) {
+            start[lane] = (b + lane) * kEqBlockStep;
+            count[lane] = lane < lanes ? std::min<std::int64_t>(frames - start[lane], n) : 0;
+        }
+        for (std::int32_t j = 0; j < n; ++j) {
+            FftPair v = {0.0, 0.0};
+            for (int lane = 0; lane < lanes; ++lane) {
+                if (j < count[lane]) {
+                    const std::int64_t offset = selStart + (start[lane] + j) * step;
+                    v[lane] = ReadAt(ops, sound, soundBytes, offset, channel) / 512.0;
+                }
+            }
+            fft[j] = v;
+        }
+        RealFftForwardPair(n, fft);
+        for (const BinBand& band : bands) {
+            ScaleBand(fft, n, band);
+        }
+        RealFftInversePair(n, fft);
+        for (int lane = 0; lane < lanes; ++lane) {
+            for (std::size_t band = 0; band < bands.size(); ++band) {
+                bandDone(start[lane]);
+            }
+            // The first block supplies its frames from 0, every later one from its 256th on,
+            // over the second half of its predecessor.
+            const std::int64_t first = b + lane == 0 ? 0 : kEqBlockStep / 2;
+            std::uint8_t* to = out + start[lane] * step;
+            for (std::int64_t k = first; k < count[lane]; ++k) {
+                ops.Write(to + k * step, TruncateToInt(fft[k][lane]), channel);
+            }
+        }
+    }
+}
+
+template <class Ops>
+void HighPassImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
+                  double* buf) {
+    constexpr std::int32_t n = kHighPassPoints;
+    std::uint8_t* sound = doc.Data();
+    const std::int64_t soundBytes = doc.byteLength;
+    const std::int64_t step = doc.format.blockAlign;
+    for (std::int64_t o = 0, remaining = frames; remaining > 0; o += n, remaining -= n) {
+        const std::int64_t count = std::min<std::int64_t>(remaining, n);
+        const std::int64_t base = selStart + o * step;
+        for (std::int32_t j = 0; j < n; ++j) {
+            buf[j] = j < count ? ReadAt(ops, sound, soundBytes, base + j * step, 0) / 2048.0 : 0.0;
+        }
+        RealFftForward(n, buf);
+        // Bins 0 .. n/4 - 1: the DC sum, then each cosine sum and its sine sum.
+        buf[0] = 0.0;
+        for (std::int32_t j = 1; j < n / 4; ++j) {
+            buf[j] = 0.0;
+            buf[n - j] = 0.0;
+        }
+        RealFftInverse(n, buf);
+        for (std::int64_t j = 0; j < count; ++j) {
+            ops.Write(sound + base + j * step, TruncateToInt(buf[j]), 0);
+        }
+    }
+}
+
+template <class Ops>
+void VocodeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
+                std::uint8_t* carrier, std::uint8_t* modulator, std::uint8_t* output) {
+    const std::uint8_t* sound = doc.Data();
+    const std::int64_t soundBytes = doc.byteLength;
+    const std::int64_t step = doc.format.blockAlign;
+    const std::int64_t frames = soundBytes / step;
+    const std::int64_t s = selStart / step;
+    // A sawtooth of period 100 frames from -5000 up to 4900.
+    for (std::int64_t k = 0; k < frames; ++k) {
+        ops.Write(carrier + k * step, static_cast<int>(k % 100) * 10000 / 100 - 5000, 0);
+    }
+    for (int lag = 1; lag <= 255; lag += 2) {
+        // The carrier band, the modulator band and the envelope mix walk the same t; at step t
+        // the carrier's C[t + lag] is still the previous band's and C[t] is final, so one walk
+        // gives what three successive ones give. The buffers keep the document's format:
+        // each value is read back as stored (wrapped to 16 bits, or cut to 8).
+        int envelope = 0;
+        for (std::int64_t t = 0; t + lag < frames; ++t) {
+            std::uint8_t* c = carrier + t * step;
+            ops.Write(c, ops.Read(c + lag * step, 0) - ops.Read(c, 0), 0);
+            std::uint8_t* m = modulator + t * step;
+            const int ahead = ReadAt(ops, sound, soundBytes, (s + t + lag) * step, 0);
+            const int here = ReadAt(ops, sound, soundBytes, (s + t) * step, 0);
+            ops.Write(m, ahead - here, 0);
+            const int band = ops.Read(m, 0);
+            envelope = ((band < 0 ? -band : band) + 255 * envelope) / 256;
+            const int gain = envelope * 100 / 32768; // 0 .. 100
+            std::uint8_t* y = output + t * step;
+            ops.Write(y, ops.Read(y, 0) + ops.Read(c, 0) * gain / 100, 0);
+        }
+    }
+}
+
+} // namespace
+
+int TruncateToInt(double value) {
+    if (value >= 2147483647.0) {
+        return INT_MAX;
+    }
+    if (value <= -2147483648.0) {
+        return INT_MIN;
+    }
+    if (value != value) {
+        return 0;
+    }
+    return static_cast<int>(value);
+}
+
+double GraphicEqGain(int position) {
+    return std::pow(1.04246576084, kEqFlatPosition - position);
+}
+
+std::array<std::int32_t, kEqBandCount + 1> GraphicEqEdges(std::uint32_t sampleRate) {
+    std::array<std::int32_t, kEqBandCount + 1> edges{};
+    const std::int64_t binWidth = sampleRate / 1024;
+    for (int i = 1; i <= kEqBandCount; ++i) {
+        const std::int64_t lower = std::int64_t{75} << (i - 1);
+        edges[i] = binWidth == 0
+                       ? 512
+                       : static_cast<std::int32_t>(std::min<std::int64_t>(lower / binWidth, 512));
+    }
+    return edges;
+}
+
+std::array<BinBand, kEqBandCount> GraphicEqBands(std::uint32_t sampleRate,
+                                                 std::span<const int, kEqBandCount> positions) {
+    const auto edges = GraphicEqEdges(sampleRate);
+    std::array<BinBand, kEqBandCount> bands;
+    for (int b = 0; b < kEqBandCount; ++b) {
+        bands[b] = {edges[b], edges[b + 1], GraphicEqGain(positions[b])};
+    }
+    return bands;
+}
+
+BinBand ParametricEqBand(std::uint32_t sampleRate, int frequencyHz, int levelDb,
+                         int bandwidthTwelfths) {
+    const double binWidth = sampleRate * 0.0009765625;
+    const double spread = std::pow(1.02930223664, bandwidthTwelfths);
+    BinBand band;
+    band.low = CapBin(frequencyHz / spread / binWidth, 511);
+    band.high = CapBin(frequencyHz * spread / binWidth, 511);
+    band.gain = std::pow(1.122462, levelDb);
+    return band;
+}
+
+void EqualizeChannel(const SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
+                     int channel, std::uint8_t* out, std::span<const BinBand> bands, FftPair* fft,
+                     const std::function<void(std::int64_t)>& bandDone) {
+    if (doc.format.blockAlign == 0) {
+        return;
+    }
+    WithSampleOps(doc, [&](const auto ops) {
+        EqualizeImpl(ops, doc, selStart, frames, channel, out, bands, fft, bandDone);
+    });
+}
+
+void SpectralHighPassChannel0(SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
+                              double* fft) {
+    if (doc.format.blockAlign == 0) {
+        return;
+    }
+    WithSampleOps(doc, [&](const auto ops) { HighPassImpl(ops, doc, selStart, frames, fft); });
+}
+
+void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* carrier,
+            std::uint8_t* modulator, std::uint8_t* output) {
+    if (doc.format.blockAlign == 0) {
+        return;
+    }
+    WithSampleOps(
+        doc, [&](const auto ops) { VocodeImpl(ops, doc, selStart, carrier, modulator, output); });
+}
+
+} // namespace wt
