@@ -77,7 +77,7 @@ const FftTable& TableFor(std::int32_t n) {
     return *tables[log2n];
 }
 
-template <class V> void BitReverse(const FftTable& table, V* x) {
+template <class V> [[gnu::always_inline]] inline void BitReverse(const FftTable& table, V* x) {
     for (const auto& [i, j] : table.swaps) {
         const V t = x[i];
         x[i] = x[j];
@@ -87,7 +87,7 @@ template <class V> void BitReverse(const FftTable& table, V* x) {
 
 // Decimation in time. The butterflies of one stage touch disjoint elements, so walking block
 // by block (rather than twiddle by twiddle across the blocks) gives the same results.
-template <class V> void Forward(std::int32_t n, V* x) {
+template <class V> [[gnu::always_inline]] inline void Forward(std::int32_t n, V* x) {
     const FftTable& table = TableFor(n);
     BitReverse(table, x);
     for (std::int32_t k = 1; 2 * k <= n; k *= 2) {
@@ -116,7 +116,7 @@ template <class V> void Forward(std::int32_t n, V* x) {
 }
 
 // Decimation in frequency, the mirror of Forward.
-template <class V> void Inverse(std::int32_t n, V* x) {
+template <class V> [[gnu::always_inline]] inline void Inverse(std::int32_t n, V* x) {
     const FftTable& table = TableFor(n);
     x[0] = x[0] / 2;
     x[n / 2] = x[n / 2] / 2;
@@ -172,13 +172,17 @@ void RealFftInverse(std::int32_t n, double* x) {
     }
 }
 
-void RealFftForwardPair(std::int32_t n, FftPair* x) {
+// The four-lane routines are built twice, for AVX2 and for the baseline instruction set, and
+// the loader picks one for the processor. Neither contracts a product and a sum into one
+// rounding (that would need FMA, which neither target enables), so every lane computes what
+// the scalar routine computes.
+[[gnu::target_clones("avx2", "default")]] void RealFftForwardQuad(std::int32_t n, FftQuad* x) {
     if (Accepts(n)) {
         Forward(n, x);
     }
 }
 
-void RealFftInversePair(std::int32_t n, FftPair* x) {
+[[gnu::target_clones("avx2", "default")]] void RealFftInverseQuad(std::int32_t n, FftQuad* x) {
     if (Accepts(n)) {
         Inverse(n, x);
     }

@@ -16,6 +16,7 @@
 // transform of a size (which builds that size's twiddle table once).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 namespace wt {
@@ -26,12 +27,14 @@ bool IsFftSize(std::int32_t n);
 void RealFftForward(std::int32_t n, double* x);
 void RealFftInverse(std::int32_t n, double* x);
 
-// Two blocks transformed side by side, lane 0 holding one block and lane 1 the other
-// (element m of the array is sample m of both). Each lane's result is bit for bit the one the
-// single-block routine gives for that block; the pair costs little more than one transform.
-using FftPair = double __attribute__((vector_size(16)));
+// Four blocks transformed side by side, lane b holding block b (element m of the array is
+// sample m of all four). Each lane's result is bit for bit the one the single-block routine
+// gives for that block; on processors with AVX2 the four cost little more than one. The
+// array must be aligned to kFftQuadAlign bytes.
+using FftQuad = double __attribute__((vector_size(32)));
+inline constexpr std::size_t kFftQuadAlign = 32;
 
-void RealFftForwardPair(std::int32_t n, FftPair* x);
-void RealFftInversePair(std::int32_t n, FftPair* x);
+void RealFftForwardQuad(std::int32_t n, FftQuad* x);
+void RealFftInverseQuad(std::int32_t n, FftQuad* x);
 
 } // namespace wt

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 
 namespace wt {
 
@@ -35,55 +36,68 @@ template <class V> void ScaleBand(V* spectrum, std::int32_t n, const BinBand& ba
 }
 
 template <class Ops>
-void EqualizeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
-                  std::int32_t frames, int channel, std::uint8_t* out,
-                  std::span<const BinBand> bands, FftPair* fft,
+void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
+                  int channel, std::span<const BinBand> bands, FftQuad* fft,
                   const std::function<void(std::int64_t)>& bandDone) {
     constexpr std::int32_t n = kEqBlockPoints;
-    const std::uint8_t* sound = doc.Data();
-    const std::int64_t soundBytes = doc.byteLength;
+    constexpr int kLanes = 4;
+    std::uint8_t* base = doc.Data() + selStart;
     const std::int64_t step = doc.format.blockAlign;
     // Block starts o = 0, 512, 1024, ... while frames remain (R = frames - o > 0).
-    const std::int64_t blocks =
-        frames > 0 ? (std::int64_t{frames} + kEqBlockStep - 1) / kEqBlockStep : 0;
-    // Two blocks share one pass through the transforms, one in each lane; each lane's numbers
-    // are exactly those of a block transformed alone. A last block without a partner runs
-    // beside a block of zeros.
-    for (std::int64_t b = 0; b < blocks; b += 2) {
-        const int lanes = b + 1 < blocks ? 2 : 1;
-        std::int64_t start[2], count[2];
-        for (int lane = 0; lane < 2; ++lane) {
+    const std::int64_t blocks = (std::int64_t{frames} + kEqBlockStep - 1) / kEqBlockStep;
+    // Four blocks share one pass through the transforms, one in each lane; each lane's numbers
+    // are exactly those of a block transformed alone. Outputs go straight into the sound once
+    // no later block reads those frames; the ones the next four blocks still read are held
+    // (they are final: later blocks only cover them from their own 256th frame) and written
+    // once those blocks have read their input.
+    std::array<int, kEqBlockStep> held{};
+    std::int64_t heldFrom = 0, heldEnd = 0;
+    auto flushHeld = [&] {
+        for (std::int64_t f = heldFrom; f < heldEnd; ++f) {
+            ops.Write(base + f * step, held[static_cast<std::size_t>(f - heldFrom)], channel);
+        }
+        heldEnd = heldFrom;
+    };
+    for (std::int64_t b = 0; b < blocks; b += kLanes) {
+        const int lanes = static_cast<int>(std::min<std::int64_t>(kLanes, blocks - b));
+        std::int64_t start[kLanes], count[kLanes];
+        for (int lane = 0; lane < kLanes; ++lane) {
             start[lane] = (b + lane) * kEqBlockStep;
             count[lane] = lane < lanes ? std::min<std::int64_t>(frames - start[lane], n) : 0;
-        }
-        for (std::int32_t j = 0; j < n; ++j) {
-            FftPair v = {0.0, 0.0};
-            for (int lane = 0; lane < lanes; ++lane) {
-                if (j < count[lane]) {
-                    const std::int64_t offset = selStart + (start[lane] + j) * step;
-                    v[lane] = ReadAt(ops, sound, soundBytes, offset, channel) / 512.0;
-                }
+            const std::uint8_t* from = base + start[lane] * step;
+            for (std::int64_t j = 0; j < count[lane]; ++j) {
+                fft[j][lane] = ops.Read(from + j * step, channel) / 512.0;
             }
-            fft[j] = v;
+            for (std::int64_t j = count[lane]; j < n; ++j) {
+                fft[j][lane] = 0.0;
+            }
         }
-        RealFftForwardPair(n, fft);
+        flushHeld();
+        RealFftForwardQuad(n, fft);
         for (const BinBand& band : bands) {
             ScaleBand(fft, n, band);
         }
-        RealFftInversePair(n, fft);
+        RealFftInverseQuad(n, fft);
+        const std::int64_t nextInput = (b + kLanes) * kEqBlockStep;
+        heldFrom = heldEnd = nextInput;
         for (int lane = 0; lane < lanes; ++lane) {
             for (std::size_t band = 0; band < bands.size(); ++band) {
                 bandDone(start[lane]);
             }
-            // The first block supplies its frames from 0, every later one from its 256th on,
-            // over the second half of its predecessor.
             const std::int64_t first = b + lane == 0 ? 0 : kEqBlockStep / 2;
-            std::uint8_t* to = out + start[lane] * step;
             for (std::int64_t k = first; k < count[lane]; ++k) {
-                ops.Write(to + k * step, TruncateToInt(fft[k][lane]), channel);
+                const std::int64_t frame = start[lane] + k;
+                const int value = TruncateToInt(fft[k][lane]);
+                if (frame < nextInput) {
+                    ops.Write(base + frame * step, value, channel);
+                } else {
+                    held[static_cast<std::size_t>(frame - nextInput)] = value;
+                    heldEnd = std::max(heldEnd, frame + 1);
+                }
             }
         }
     }
+    flushHeld();
 }
 
 template <class Ops>
@@ -199,14 +213,18 @@ BinBand ParametricEqBand(std::uint32_t sampleRate, int frequencyHz, int levelDb,
     return band;
 }
 
-void EqualizeChannel(const SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
-                     int channel, std::uint8_t* out, std::span<const BinBand> bands, FftPair* fft,
+void EqualizeChannel(SoundDocument& doc, std::int32_t selStart, std::int32_t frames, int channel,
+                     std::span<const BinBand> bands, std::uint8_t* room,
                      const std::function<void(std::int64_t)>& bandDone) {
-    if (doc.format.blockAlign == 0) {
+    if (doc.format.blockAlign == 0 || frames <= 0) {
         return;
     }
+    void* aligned = room;
+    std::size_t space = kEqWorkBytes;
+    std::align(kFftQuadAlign, kEqBlockPoints * sizeof(FftQuad), aligned, space);
+    auto* fft = static_cast<FftQuad*>(aligned);
     WithSampleOps(doc, [&](const auto ops) {
-        EqualizeImpl(ops, doc, selStart, frames, channel, out, bands, fft, bandDone);
+        EqualizeImpl(ops, doc, selStart, frames, channel, bands, fft, bandDone);
     });
 }
 

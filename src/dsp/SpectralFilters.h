@@ -50,14 +50,16 @@ std::array<BinBand, kEqBandCount> GraphicEqBands(std::uint32_t sampleRate,
 BinBand ParametricEqBand(std::uint32_t sampleRate, int frequencyHz, int levelDb,
                          int bandwidthTwelfths);
 
-// Filters channel `channel` of the `frames` frames from byte offset `selStart` of the
-// document's data into `out` (a block of frames of the document's format, as long as the
-// selection), with the bands applied in order to each 1024-point block. The input is read up
-// to the end of the sound (0 beyond it) and left untouched. `fft` is room for
-// kEqBlockPoints pairs. `bandDone` is called once per band of every block, in block order,
-// with the frames the blocks before that one have advanced (F - R).
-void EqualizeChannel(const SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
-                     int channel, std::uint8_t* out, std::span<const BinBand> bands, FftPair* fft,
+// Bytes of working room EqualizeChannel needs: four 1024-point blocks side by side, aligned.
+inline constexpr std::size_t kEqWorkBytes = kEqBlockPoints * sizeof(FftQuad) + kFftQuadAlign;
+
+// Filters channel `channel` of the `frames` frames from byte offset `selStart`, in place: each
+// 1024-point block of the input, read before any output covers it, has the bands applied in
+// order; the first block gives its frames from 0, every later one from its 256th on. `room`
+// holds kEqWorkBytes bytes. `bandDone` is called once per band of every block, in block
+// order, with the frames the blocks before that one have advanced (F - R).
+void EqualizeChannel(SoundDocument& doc, std::int32_t selStart, std::int32_t frames, int channel,
+                     std::span<const BinBand> bands, std::uint8_t* room,
                      const std::function<void(std::int64_t framesDone)>& bandDone);
 
 // Clears bins 0 .. 1023 of channel 0 of the `frames` frames from `selStart`, in 4096-point

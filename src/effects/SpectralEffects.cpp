@@ -58,38 +58,29 @@ bool ScanInt(const char*& p, int& value) {
     return true;
 }
 
-// The equalizer's processing for both equalizers: 1024-point blocks of each channel with the
-// bands applied, written to an output buffer that then replaces the selection.
+// The processing of both equalizers: 1024-point blocks of each channel with the bands applied,
+// written back over the selection.
 int RunEqualizer(App& app, const char* label, const char* caption, std::span<const BinBand> bands) {
     SoundDocument& doc = app.doc;
     if (!TakeEffectSnapshot(app, caption)) {
         return 0;
     }
-    SampleBlock fft;
-    if (!AllocateWorkBuffer(app, fft, kEqBlockPoints * sizeof(FftPair), caption)) {
+    SampleBlock work;
+    if (!AllocateWorkBuffer(app, work, kEqWorkBytes, caption)) {
         return 0;
     }
-    std::memset(fft.Data(), 0, fft.Size());
-    const std::int32_t selectionBytes = doc.selEnd - doc.selStart;
-    SampleBlock out;
-    if (!AllocateWorkBuffer(app, out, static_cast<std::size_t>(selectionBytes), caption)) {
-        return 0;
-    }
-    std::memset(out.Data(), 0, out.Size());
+    std::memset(work.Data(), 0, work.Size());
     BeginBusy(app);
     ResetPeak(doc);
     const std::int32_t frames = SelectionFrames(doc);
     const int channels = doc.format.channels;
     const std::int64_t total = std::int64_t{channels} * frames;
-    auto* spectrum = reinterpret_cast<FftPair*>(fft.Data());
     for (int c = 0; c < channels; ++c) {
         const std::int64_t before = std::int64_t{c} * frames;
-        EqualizeChannel(doc, doc.selStart, frames, c, out.Data(), bands, spectrum,
+        EqualizeChannel(doc, doc.selStart, frames, c, bands, work.Data(),
                         [&](std::int64_t done) { ShowProgress(app, label, done + before, total); });
     }
     if (frames > 0) {
-        std::memcpy(doc.Data() + doc.selStart, out.Data(),
-                    static_cast<std::size_t>(frames) * doc.format.blockAlign);
         doc.modified = true;
     }
     EndBusy(app);

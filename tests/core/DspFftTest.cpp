@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -192,29 +193,31 @@ TEST(RealFft, TablesGiveBitForBitTheTwiddlesComputedOnTheFly) {
     }
 }
 
-TEST(RealFft, PairTransformsEachLaneBitForBitAsAlone) {
+TEST(RealFft, QuadTransformsEachLaneBitForBitAsAlone) {
     for (int n : {4, 1024, 4096}) {
-        std::vector<double> a = RandomBlock(n, 3), b = RandomBlock(n, 4);
-        std::vector<FftPair> pair(static_cast<std::size_t>(n));
+        std::vector<double> lanes[4];
+        for (unsigned lane = 0; lane < 4; ++lane) {
+            lanes[lane] = RandomBlock(n, 20 + lane);
+        }
+        auto* quad = static_cast<FftQuad*>(std::aligned_alloc(kFftQuadAlign, n * sizeof(FftQuad)));
+        ASSERT_NE(quad, nullptr);
         for (int m = 0; m < n; ++m) {
-            pair[m] = FftPair{a[m], b[m]};
+            quad[m] = FftQuad{lanes[0][m], lanes[1][m], lanes[2][m], lanes[3][m]};
         }
         for (int direction = 0; direction < 2; ++direction) {
-            if (direction == 0) {
-                RealFftForward(n, a.data());
-                RealFftForward(n, b.data());
-                RealFftForwardPair(n, pair.data());
-            } else {
-                RealFftInverse(n, a.data());
-                RealFftInverse(n, b.data());
-                RealFftInversePair(n, pair.data());
+            for (auto& lane : lanes) {
+                direction == 0 ? RealFftForward(n, lane.data()) : RealFftInverse(n, lane.data());
             }
+            direction == 0 ? RealFftForwardQuad(n, quad) : RealFftInverseQuad(n, quad);
             for (int m = 0; m < n; ++m) {
-                const double lane0 = pair[m][0], lane1 = pair[m][1];
-                ASSERT_EQ(std::memcmp(&lane0, &a[m], sizeof(double)), 0) << n << " " << m;
-                ASSERT_EQ(std::memcmp(&lane1, &b[m], sizeof(double)), 0) << n << " " << m;
+                for (int lane = 0; lane < 4; ++lane) {
+                    const double value = quad[m][lane];
+                    ASSERT_EQ(std::memcmp(&value, &lanes[lane][m], sizeof(double)), 0)
+                        << "n " << n << " lane " << lane << " element " << m;
+                }
             }
         }
+        std::free(quad);
     }
 }
 

@@ -5,6 +5,7 @@
 // and the out-of-memory paths.
 #include "TestApp.h"
 
+#include "dsp/Fft.h"
 #include "dsp/SpectralFilters.h"
 #include "effects/SpectralEffects.h"
 #include "resources/CommandIds.h"
@@ -184,6 +185,100 @@ TEST(SpectralEqualizer, MovedBandScalesOnlyTheBinsStrictlyInside) {
         // The first and last blocks are zero-padded; the middle ones hold whole cycles.
         EXPECT_NEAR(GainDb(in, Read(t.app), 1, 0, 1024, frames - 1024), c.expectedDb, 0.5)
             << c.name;
+    }
+}
+
+// The block processing as written down: one 1024-point block at a time from the untouched
+// input into an output buffer, the first block from frame 0 and every later one from its
+// 256th, the bins strictly inside each band scaled, values truncated and stored as the
+// format stores them.
+struct RefBand {
+    int low, high;
+    double gain;
+};
+
+Samples ReferenceEqualizer(const Samples& in, int bits, int channels, int selStart, int selEnd,
+                           const std::vector<RefBand>& bands) {
+    Samples out = in;
+    const int frames = selEnd - selStart;
+    std::vector<double> buf(1024);
+    for (int c = 0; c < channels; ++c) {
+        for (int o = 0, r = frames; r > 0; o += 512, r -= 512) {
+            const int count = std::min(r, 1024);
+            for (int j = 0; j < 1024; ++j) {
+                buf[j] = j < count ? in[(selStart + o + j) * channels + c] / 512.0 : 0.0;
+            }
+            RealFftForward(1024, buf.data());
+            for (const RefBand& band : bands) {
+                for (int l = band.low + 1; l < band.high; ++l) {
+                    buf[l] *= band.gain;
+                    buf[1024 - l] *= band.gain;
+                }
+            }
+            RealFftInverse(1024, buf.data());
+            for (int k = o == 0 ? 0 : 256; k < count; ++k) {
+                const int v = static_cast<int>(buf[k]);
+                out[(selStart + o + k) * channels + c] =
+                    bits == 16 ? static_cast<std::int16_t>(static_cast<std::uint16_t>(v & 0xFFFF))
+                               : (static_cast<std::uint8_t>((v >> 8) + 128) - 128) * 256;
+            }
+        }
+    }
+    return out;
+}
+
+TEST(SpectralEqualizer, MatchesTheBlockProcessingOneBlockAtATime) {
+    struct Case {
+        bool graphic;
+        int bits, channels, frames, selStart, selEnd, rate;
+    };
+    const Case cases[] = {
+        {true, 16, 2, 5000, 0, 5000, 44100}, {true, 8, 1, 4700, 300, 4400, 8000},
+        {true, 16, 1, 600, 0, 600, 22050},   {false, 16, 2, 9000, 1, 8999, 44100},
+        {false, 8, 2, 2048, 0, 2048, 11025}, {true, 16, 1, 2561, 0, 2561, 44100},
+    };
+    for (const Case& c : cases) {
+        test::TestApp t;
+        t.SetSound(
+            c.bits, c.channels, c.frames,
+            [&](int f, int ch) {
+                const int v = static_cast<int>(9000 * std::sin(f * 0.21 + ch) +
+                                               6000 * std::sin(f * 0.013 * (ch + 1)));
+                return c.bits == 8 ? v / 256 * 256 : v;
+            },
+            static_cast<std::uint32_t>(c.rate));
+        const Samples in = Read(t.app);
+        t.app.doc.selStart = c.selStart * t.app.doc.format.blockAlign;
+        t.app.doc.selEnd = c.selEnd * t.app.doc.format.blockAlign;
+        std::vector<RefBand> bands;
+        if (c.graphic) {
+            // Positions 0, 12, 24, ... 96; edges (75 * 2^(i-1)) / (rate / 1024), at most 512.
+            int low = 0;
+            for (int b = 0; b < 9; ++b) {
+                t.app.effects.spectral.equalizer.positions[b] = 12 * b;
+                const int high = std::min(75 * (1 << b) / (c.rate / 1024), 512);
+                bands.push_back({low, high, std::pow(1.04246576084, 50 - 12 * b)});
+                low = high;
+            }
+            ASSERT_EQ(CmdEqualizer(t.app), 1);
+        } else {
+            // Overlapping modules multiply one after the other; the third is off.
+            auto& m = t.app.effects.spectral.parametricEq.modules;
+            m[0] = {1, 1500, 9, 30};
+            m[1] = {1, 2000, -4, 6};
+            m[2] = {0, 3000, 18, 12};
+            const double width = c.rate / 1024.0;
+            for (int i = 0; i < 2; ++i) {
+                const double spread = std::pow(1.02930223664, m[i].bandwidth);
+                bands.push_back({std::min(static_cast<int>(m[i].frequency / spread / width), 511),
+                                 std::min(static_cast<int>(m[i].frequency * spread / width), 511),
+                                 std::pow(1.122462, m[i].level)});
+            }
+            ASSERT_EQ(CmdParametricEq(t.app), 1);
+        }
+        EXPECT_EQ(Read(t.app),
+                  ReferenceEqualizer(in, c.bits, c.channels, c.selStart, c.selEnd, bands))
+            << (c.graphic ? "graphic " : "parametric ") << c.bits << "-bit " << c.frames;
     }
 }
 
