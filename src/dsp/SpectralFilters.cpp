@@ -28,6 +28,19 @@ std::int32_t CapBin(double bin, std::int32_t cap) {
     return bin > 0.0 ? static_cast<std::int32_t>(bin) : 0;
 }
 
+using IntQuad = int __attribute__((vector_size(16)));
+
+// TruncateToInt on each lane.
+[[gnu::always_inline]] inline IntQuad TruncateQuad(const FftQuad& value) {
+    const FftQuad zero = {0.0, 0.0, 0.0, 0.0};
+    const FftQuad high = {2147483647.0, 2147483647.0, 2147483647.0, 2147483647.0};
+    const FftQuad low = {-2147483648.0, -2147483648.0, -2147483648.0, -2147483648.0};
+    FftQuad v = value == value ? value : zero;
+    v = v > high ? high : v;
+    v = v < low ? low : v;
+    return __builtin_convertvector(v, IntQuad);
+}
+
 template <class V> void ScaleBand(V* spectrum, std::int32_t n, const BinBand& band) {
     for (std::int32_t l = band.low + 1; l < band.high; ++l) {
         spectrum[l] = spectrum[l] * band.gain;
@@ -64,12 +77,27 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
         for (int lane = 0; lane < kLanes; ++lane) {
             start[lane] = (b + lane) * kEqBlockStep;
             count[lane] = lane < lanes ? std::min<std::int64_t>(frames - start[lane], n) : 0;
-            const std::uint8_t* from = base + start[lane] * step;
-            for (std::int64_t j = 0; j < count[lane]; ++j) {
-                fft[j][lane] = ops.Read(from + j * step, channel) / 512.0;
+        }
+        // The samples divided by n/2 (a power of two: the product by its inverse is the same
+        // number), zero after the last frame of a block.
+        constexpr double kScale = 1.0 / (n / 2);
+        if (count[kLanes - 1] == n) {
+            const std::uint8_t* from = base + start[0] * step;
+            const std::int64_t laneBytes = kEqBlockStep * step;
+            for (std::int32_t j = 0; j < n; ++j) {
+                const std::uint8_t* p = from + j * step;
+                const IntQuad v = {ops.Read(p, channel), ops.Read(p + laneBytes, channel),
+                                   ops.Read(p + 2 * laneBytes, channel),
+                                   ops.Read(p + 3 * laneBytes, channel)};
+                fft[j] = __builtin_convertvector(v, FftQuad) * kScale;
             }
-            for (std::int64_t j = count[lane]; j < n; ++j) {
-                fft[j][lane] = 0.0;
+        } else {
+            for (int lane = 0; lane < kLanes; ++lane) {
+                const std::uint8_t* from = base + start[lane] * step;
+                for (std::int64_t j = 0; j < n; ++j) {
+                    fft[j][lane] =
+                        j < count[lane] ? ops.Read(from + j * step, channel) * kScale : 0.0;
+                }
             }
         }
         flushHeld();
@@ -78,21 +106,52 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
             ScaleBand(fft, n, band);
         }
         RealFftInverseQuad(n, fft);
-        const std::int64_t nextInput = (b + kLanes) * kEqBlockStep;
-        heldFrom = heldEnd = nextInput;
         for (int lane = 0; lane < lanes; ++lane) {
             for (std::size_t band = 0; band < bands.size(); ++band) {
                 bandDone(start[lane]);
             }
-            const std::int64_t first = b + lane == 0 ? 0 : kEqBlockStep / 2;
-            for (std::int64_t k = first; k < count[lane]; ++k) {
-                const std::int64_t frame = start[lane] + k;
-                const int value = TruncateToInt(fft[k][lane]);
-                if (frame < nextInput) {
-                    ops.Write(base + frame * step, value, channel);
+        }
+        // Every frame is written once, by the last block that covers it: a block gives its
+        // frames from 0 (the first block) or from 256, up to 768 or its end, as the next block
+        // covers the rest from its own 256th frame on.
+        const std::int64_t nextInput = (b + kLanes) * kEqBlockStep;
+        heldFrom = heldEnd = nextInput;
+        auto store = [&](std::int64_t frame, int value) {
+            if (frame < nextInput) {
+                ops.Write(base + frame * step, value, channel);
+            } else {
+                held[static_cast<std::size_t>(frame - nextInput)] = value;
+                heldEnd = std::max(heldEnd, frame + 1);
+            }
+        };
+        constexpr std::int64_t kFrom = kEqBlockStep / 2, kTo = kEqBlockStep + kEqBlockStep / 2;
+        if (b == 0) {
+            for (std::int64_t k = 0; k < std::min(count[0], kFrom); ++k) {
+                store(k, TruncateToInt(fft[k][0]));
+            }
+        }
+        if (lanes == kLanes && count[kLanes - 1] >= kTo) {
+            // Four whole middles: each quad of values is four frames a block step apart; the
+            // last block's second half lies beyond this pass's input and is held.
+            std::uint8_t* to = base + start[0] * step;
+            const std::int64_t laneBytes = kEqBlockStep * step;
+            for (std::int64_t k = kFrom; k < kTo; ++k) {
+                const IntQuad v = TruncateQuad(fft[k]);
+                std::uint8_t* p = to + k * step;
+                ops.Write(p, v[0], channel);
+                ops.Write(p + laneBytes, v[1], channel);
+                ops.Write(p + 2 * laneBytes, v[2], channel);
+                if (k < kEqBlockStep) {
+                    ops.Write(p + 3 * laneBytes, v[3], channel);
                 } else {
-                    held[static_cast<std::size_t>(frame - nextInput)] = value;
-                    heldEnd = std::max(heldEnd, frame + 1);
+                    held[static_cast<std::size_t>(k - kEqBlockStep)] = v[3];
+                }
+            }
+            heldEnd = nextInput + kFrom;
+        } else {
+            for (int lane = 0; lane < lanes; ++lane) {
+                for (std::int64_t k = kFrom; k < std::min(count[lane], kTo); ++k) {
+                    store(start[lane] + k, TruncateToInt(fft[k][lane]));
                 }
             }
         }
@@ -104,6 +163,7 @@ template <class Ops>
 void HighPassImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
                   double* buf) {
     constexpr std::int32_t n = kHighPassPoints;
+    constexpr double kScale = 1.0 / (n / 2); // dividing by n/2, a power of two
     std::uint8_t* sound = doc.Data();
     const std::int64_t soundBytes = doc.byteLength;
     const std::int64_t step = doc.format.blockAlign;
@@ -111,7 +171,7 @@ void HighPassImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
         const std::int64_t count = std::min<std::int64_t>(remaining, n);
         const std::int64_t base = selStart + o * step;
         for (std::int32_t j = 0; j < n; ++j) {
-            buf[j] = j < count ? ReadAt(ops, sound, soundBytes, base + j * step, 0) / 2048.0 : 0.0;
+            buf[j] = j < count ? ReadAt(ops, sound, soundBytes, base + j * step, 0) * kScale : 0.0;
         }
         RealFftForward(n, buf);
         // Bins 0 .. n/4 - 1: the DC sum, then each cosine sum and its sine sum.

@@ -121,15 +121,13 @@ void NoisePass(App& app, std::int32_t frames, int step, std::int64_t& done, std:
 }
 
 // Copies channel `channel` of every frame of `scratch` over the selection.
-void CopyChannelBack(SoundDocument& doc, const std::uint8_t* scratch, std::int32_t frames,
-                     int channel) {
-    const int step = doc.format.blockAlign;
-    const int bytes = doc.bytesPerSample;
-    std::uint8_t* to = doc.Data() + doc.selStart + channel * bytes;
-    const std::uint8_t* from = scratch + channel * bytes;
-    for (std::int32_t i = 0; i < frames; ++i) {
-        std::memcpy(to + std::int64_t{i} * step, from + std::int64_t{i} * step,
-                    static_cast<std::size_t>(bytes));
+template <class Ops>
+void CopyChannelBack(const Ops& ops, SoundDocument& doc, const std::uint8_t* scratch,
+                     std::int32_t frames, int channel) {
+    const std::int64_t step = doc.format.blockAlign;
+    std::uint8_t* to = doc.Data() + doc.selStart;
+    for (std::int64_t i = 0; i < frames; ++i) {
+        ops.Write(to + i * step, ops.Read(scratch + i * step, channel), channel);
     }
 }
 
@@ -139,6 +137,7 @@ void RemoveNoise(App& app, const Ops& ops, std::uint8_t* scratch, int strength, 
     const int step = doc.format.blockAlign;
     const std::int32_t frames = SelectionFrames(doc);
     const std::int64_t soundBytes = doc.byteLength;
+    const std::uint8_t* data = doc.Data();
     const std::int64_t first = doc.selStart / step; // frame index of the selection in the sound
     const std::int64_t total = std::int64_t{doc.selEnd - doc.selStart} * doc.format.channels * 2;
     const int limit = SmoothingLimit(strength);
@@ -147,7 +146,7 @@ void RemoveNoise(App& app, const Ops& ops, std::uint8_t* scratch, int strength, 
         // A sample of channel c by frame index in the sound; 0 outside it.
         auto sample = [&](std::int64_t frame) {
             const std::int64_t offset = frame * step;
-            return offset >= 0 && offset < soundBytes ? ops.Read(doc.Data() + offset, c) : 0;
+            return offset >= 0 && offset < soundBytes ? ops.Read(data + offset, c) : 0;
         };
         // Smoothing: the sum of the seven samples around t slides along with t.
         int sum7 = 0;
@@ -161,24 +160,30 @@ void RemoveNoise(App& app, const Ops& ops, std::uint8_t* scratch, int strength, 
             }
             ops.Write(scratch + i * step, SmoothedSample(sample(t), sum7, limit), c);
         });
-        CopyChannelBack(doc, scratch, frames, c);
-        // Median of the 2K + 1 samples around t, of the sound as smoothed.
-        MedianWindow window;
-        if (frames > 0) {
-            std::vector<int> values;
-            for (int d = -halfWidth; d <= halfWidth; ++d) {
-                values.push_back(sample(first + d));
+        CopyChannelBack(ops, doc, scratch, frames, c);
+        // Median of the 2K + 1 samples around t, of the sound as smoothed. A window of one
+        // sample is that sample.
+        if (halfWidth == 0) {
+            NoisePass(app, frames, step, done, total,
+                      [&](std::int64_t i) { ops.Write(scratch + i * step, sample(first + i), c); });
+        } else {
+            MedianWindow window;
+            if (frames > 0) {
+                std::vector<int> values;
+                for (int d = -halfWidth; d <= halfWidth; ++d) {
+                    values.push_back(sample(first + d));
+                }
+                window.Reset(values.data(), halfWidth);
             }
-            window.Reset(values.data(), halfWidth);
+            NoisePass(app, frames, step, done, total, [&](std::int64_t i) {
+                const std::int64_t t = first + i;
+                if (i > 0) {
+                    window.Slide(sample(t - halfWidth - 1), sample(t + halfWidth));
+                }
+                ops.Write(scratch + i * step, window.Median(), c);
+            });
         }
-        NoisePass(app, frames, step, done, total, [&](std::int64_t i) {
-            const std::int64_t t = first + i;
-            if (i > 0) {
-                window.Slide(sample(t - halfWidth - 1), sample(t + halfWidth));
-            }
-            ops.Write(scratch + i * step, window.Median(), c);
-        });
-        CopyChannelBack(doc, scratch, frames, c);
+        CopyChannelBack(ops, doc, scratch, frames, c);
     }
 }
 
