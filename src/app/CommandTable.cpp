@@ -2,7 +2,10 @@
 
 #include "app/MainWindow.h"
 #include "document/Undo.h"
+#include "effects/DelayEffects.h"
+#include "effects/DynamicsEffects.h"
 #include "effects/LevelEffects.h"
+#include "effects/ModulationEffects.h"
 #include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
@@ -52,21 +55,21 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_FADE_IN, "IDM_FADE_IN", CmdFadeIn},
         {IDM_FADE_OUT, "IDM_FADE_OUT", CmdFadeOut},
         {IDM_VOLUME, "IDM_VOLUME", CmdVolume},
-        {IDM_TREMOLO, "IDM_TREMOLO", nullptr},
+        {IDM_TREMOLO, "IDM_TREMOLO", CmdTremolo},
         {IDM_ENVELOPE, "IDM_ENVELOPE", nullptr},
         {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
-        {IDM_NOISE_GATE, "IDM_NOISE_GATE", nullptr},
-        {IDM_COMPRESSOR, "IDM_COMPRESSOR", nullptr},
-        {IDM_ECHO, "IDM_ECHO", nullptr},
-        {IDM_REVERB, "IDM_REVERB", nullptr},
+        {IDM_NOISE_GATE, "IDM_NOISE_GATE", CmdNoiseGate},
+        {IDM_COMPRESSOR, "IDM_COMPRESSOR", CmdCompressor},
+        {IDM_ECHO, "IDM_ECHO", CmdEcho},
+        {IDM_REVERB, "IDM_REVERB", CmdReverb},
         {IDM_PITCH, "IDM_PITCH", nullptr},
         {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", nullptr},
-        {IDM_VIBRATO, "IDM_VIBRATO", nullptr},
+        {IDM_VIBRATO, "IDM_VIBRATO", CmdVibrato},
         {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
         {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
-        {IDM_DISTORTION, "IDM_DISTORTION", nullptr},
-        {IDM_FLANGER, "IDM_FLANGER", nullptr},
+        {IDM_DISTORTION, "IDM_DISTORTION", CmdDistortion},
+        {IDM_FLANGER, "IDM_FLANGER", CmdFlanger},
         {IDM_EQUALIZER, "IDM_EQUALIZER", CmdEqualizer},
         {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", CmdParametricEq},
         // Create

@@ -3,6 +3,9 @@
 // defaults below; nothing here is written to the settings file.
 #pragma once
 
+#include "effects/DelayParams.h"
+#include "effects/DynamicsParams.h"
+#include "effects/ModulationParams.h"
 #include "effects/SpectralParams.h"
 
 #include <string>
@@ -25,7 +28,10 @@ struct EffectState {
     std::string progressLabel;
     long long progressPercent = -1;
     VolumeParams volume;
-    SpectralParams spectral; // equalizers, noise removal
+    DynamicsParams dynamics;     // compressor, noise gate, distortion
+    DelayParams delay;           // echo, reverb, flanger
+    ModulationParams modulation; // tremolo, vibrato
+    SpectralParams spectral;     // equalizers, noise removal
 };
 
 } // namespace wt

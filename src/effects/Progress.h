@@ -44,4 +44,26 @@ void ForEachWithProgress(App& app, const char* label, std::int64_t count, std::i
     }
 }
 
+// As ForEachWithProgress, with the items handed to body(first, end) a stretch at a time, each
+// stretch ending where a ShowProgress after every item would show its text: for loops that
+// work on many items at once.
+template <class Done, class Body>
+void ForEachStretchWithProgress(App& app, const char* label, std::int64_t count, std::int64_t total,
+                                Done done, Body body) {
+    int& counter = app.effects.progressCounter;
+    std::int64_t i = 0;
+    while (i < count) {
+        const std::int64_t silent = std::max(0, kProgressInterval - 1 - counter);
+        const std::int64_t first = i;
+        i = std::min(count, i + silent + 1);
+        body(first, i);
+        if (i - first > silent) {
+            counter += static_cast<int>(silent);
+            ShowProgress(app, label, done(i - 1), total);
+        } else {
+            counter += static_cast<int>(i - first);
+        }
+    }
+}
+
 } // namespace wt

@@ -8,7 +8,8 @@ const DialogTemplate* FindDialogTemplate(int id) {
     static const std::map<int, DialogTemplate> all = [] {
         std::map<int, DialogTemplate> byId;
         for (auto list : {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates,
-                          EffectDialogTemplates, SpectralDialogTemplates}) {
+                          EffectDialogTemplates, DynamicsDialogTemplates, DelayDialogTemplates,
+                          ModulationDialogTemplates, SpectralDialogTemplates}) {
             for (auto& t : list()) {
                 byId.emplace(t.id, std::move(t));
             }

@@ -18,6 +18,12 @@ std::vector<DialogTemplate> ViewDialogTemplates();     // display settings
 std::vector<DialogTemplate> EffectDialogTemplates();   // effect parameter dialogs
 std::vector<DialogTemplate> SpectralDialogTemplates(); // equalizers, noise removal
 
+// The dialogs of the dynamics (compressor, noise gate, distortion), delay (echo, reverb,
+// flanger) and modulation (tremolo, vibrato) effects.
+std::vector<DialogTemplate> DynamicsDialogTemplates();
+std::vector<DialogTemplate> DelayDialogTemplates();
+std::vector<DialogTemplate> ModulationDialogTemplates();
+
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).
 const std::vector<const char*>& ApplicationIcon();

@@ -5,8 +5,11 @@
 
 #include "app/Batch.h"
 #include "document/Undo.h"
+#include "effects/DelayEffects.h"
+#include "effects/DynamicsEffects.h"
 #include "effects/EffectFrame.h"
 #include "effects/LevelEffects.h"
+#include "effects/ModulationEffects.h"
 #include "effects/Progress.h"
 #include "resources/CommandIds.h"
 #include "view/WaveWindow.h"
@@ -86,7 +89,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BusyCase{"Volume", CmdVolume}, BusyCase{"Normalize", CmdNormalize},
                       BusyCase{"FadeIn", CmdFadeIn}, BusyCase{"FadeOut", CmdFadeOut},
                       BusyCase{"Reverse", CmdReverse}, BusyCase{"PhaseInvert", CmdPhaseInvert},
-                      BusyCase{"DcRemove", CmdDcRemove}),
+                      BusyCase{"DcRemove", CmdDcRemove}, BusyCase{"NoiseGate", CmdNoiseGate},
+                      BusyCase{"Distortion", CmdDistortion}, BusyCase{"Echo", CmdEcho},
+                      BusyCase{"Reverb", CmdReverb}, BusyCase{"Flanger", CmdFlanger},
+                      BusyCase{"Tremolo", CmdTremolo}, BusyCase{"Vibrato", CmdVibrato}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(EffectFrame, EndBusyRestoresMenuZoomMarkAndStatus) {
