@@ -27,6 +27,7 @@ struct FftTable {
     std::vector<double> forwardCos, forwardSin;               // of m * (-2 pi / n)
     std::vector<double> inverseCos, inverseSin;               // of m * (2 pi / n)
     std::vector<std::pair<std::int32_t, std::int32_t>> swaps; // bit-reversal exchanges i < j
+    std::vector<std::int32_t> reversed;                       // i with its bits reversed
 
     explicit FftTable(std::int32_t n) {
         // 2 pi as the arc tangent of 1 times 8.
@@ -45,6 +46,8 @@ struct FftTable {
             inverseSin[m] = std::sin(m * phi);
         }
         // The reversed-increment walk: j is i with its log2(n) bits reversed.
+        reversed.assign(static_cast<std::size_t>(n), 0);
+        reversed[static_cast<std::size_t>(n - 1)] = n - 1;
         std::int32_t j = 0;
         for (std::int32_t i = 1; i < n - 1; ++i) {
             std::int32_t k = n / 2;
@@ -53,6 +56,7 @@ struct FftTable {
                 k /= 2;
                 j ^= k;
             }
+            reversed[static_cast<std::size_t>(i)] = j;
             if (j > i) {
                 swaps.emplace_back(i, j);
             }
@@ -85,12 +89,59 @@ template <class V> [[gnu::always_inline]] inline void BitReverse(const FftTable&
     }
 }
 
-// Decimation in time. The butterflies of one stage touch disjoint elements, so walking block
-// by block (rather than twiddle by twiddle across the blocks) gives the same results.
-template <class V> [[gnu::always_inline]] inline void Forward(std::int32_t n, V* x) {
+// Decimation in time on an array already in bit-reversed order. The butterflies of one stage
+// touch disjoint elements, so walking block by block (rather than twiddle by twiddle across
+// the blocks) gives the same results; the three smallest stages, which stay inside groups of
+// eight elements, are done group by group in one pass.
+template <class V> [[gnu::always_inline]] inline void ForwardStages(std::int32_t n, V* x) {
     const FftTable& table = TableFor(n);
-    BitReverse(table, x);
-    for (std::int32_t k = 1; 2 * k <= n; k *= 2) {
+    std::int32_t k = 1;
+    if (n >= 8) {
+        // Block sizes 2, 4 and 8; the last has the one twiddle of i = 1 (angle -2 pi / 8).
+        const double c = table.forwardCos[n / 8];
+        const double s = table.forwardSin[n / 8];
+        for (std::int32_t j = 0; j < n; j += 8) {
+            V x0 = x[j], x1 = x[j + 1], x2 = x[j + 2], x3 = x[j + 3];
+            V x4 = x[j + 4], x5 = x[j + 5], x6 = x[j + 6], x7 = x[j + 7];
+            V t = x1;
+            x1 = x0 - t;
+            x0 = x0 + t;
+            t = x3;
+            x3 = x2 - t;
+            x2 = x2 + t;
+            t = x5;
+            x5 = x4 - t;
+            x4 = x4 + t;
+            t = x7;
+            x7 = x6 - t;
+            x6 = x6 + t;
+            t = x2;
+            x2 = x0 - t;
+            x0 = x0 + t;
+            t = x6;
+            x6 = x4 - t;
+            x4 = x4 + t;
+            t = x4;
+            x4 = x0 - t;
+            x0 = x0 + t;
+            const V t1 = c * x5 + s * x7;
+            const V t2 = c * x7 - s * x5;
+            x5 = t2 - x3;
+            x7 = t2 + x3;
+            x3 = x1 - t1;
+            x1 = x1 + t1;
+            x[j] = x0;
+            x[j + 1] = x1;
+            x[j + 2] = x2;
+            x[j + 3] = x3;
+            x[j + 4] = x4;
+            x[j + 5] = x5;
+            x[j + 6] = x6;
+            x[j + 7] = x7;
+        }
+        k = 8;
+    }
+    for (; 2 * k <= n; k *= 2) {
         const std::int32_t blockSize = 2 * k;
         const std::int32_t stride = n / blockSize;
         for (std::int32_t j = 0; j < n; j += blockSize) {
@@ -115,12 +166,14 @@ template <class V> [[gnu::always_inline]] inline void Forward(std::int32_t n, V*
     }
 }
 
-// Decimation in frequency, the mirror of Forward.
-template <class V> [[gnu::always_inline]] inline void Inverse(std::int32_t n, V* x) {
+// Decimation in frequency, the mirror of ForwardStages, leaving the samples in bit-reversed
+// order; the three smallest block sizes are again done group by group.
+template <class V> [[gnu::always_inline]] inline void InverseStages(std::int32_t n, V* x) {
     const FftTable& table = TableFor(n);
     x[0] = x[0] / 2;
     x[n / 2] = x[n / 2] / 2;
-    for (std::int32_t blockSize = n; blockSize >= 2; blockSize /= 2) {
+    const std::int32_t smallest = n >= 8 ? 16 : 2;
+    for (std::int32_t blockSize = n; blockSize >= smallest; blockSize /= 2) {
         const std::int32_t k = blockSize / 2;
         const std::int32_t stride = n / blockSize;
         for (std::int32_t j = 0; j < n; j += blockSize) {
@@ -143,7 +196,60 @@ template <class V> [[gnu::always_inline]] inline void Inverse(std::int32_t n, V*
             }
         }
     }
-    BitReverse(table, x);
+    if (n >= 8) {
+        // Block sizes 8 (with the twiddle of i = 1, angle 2 pi / 8), 4 and 2.
+        const double c = table.inverseCos[n / 8];
+        const double s = table.inverseSin[n / 8];
+        for (std::int32_t j = 0; j < n; j += 8) {
+            V x0 = x[j], x1 = x[j + 1], x2 = x[j + 2], x3 = x[j + 3];
+            V x4 = x[j + 4], x5 = x[j + 5], x6 = x[j + 6], x7 = x[j + 7];
+            V t = x0 - x4;
+            x0 = x0 + x4;
+            x4 = t;
+            const V t1 = x1 - x3;
+            const V t2 = x7 + x5;
+            x1 = x1 + x3;
+            x3 = x7 - x5;
+            x5 = c * t1 + s * t2;
+            x7 = c * t2 - s * t1;
+            t = x0 - x2;
+            x0 = x0 + x2;
+            x2 = t;
+            t = x4 - x6;
+            x4 = x4 + x6;
+            x6 = t;
+            t = x0 - x1;
+            x0 = x0 + x1;
+            x1 = t;
+            t = x2 - x3;
+            x2 = x2 + x3;
+            x3 = t;
+            t = x4 - x5;
+            x4 = x4 + x5;
+            x5 = t;
+            t = x6 - x7;
+            x6 = x6 + x7;
+            x7 = t;
+            x[j] = x0;
+            x[j + 1] = x1;
+            x[j + 2] = x2;
+            x[j + 3] = x3;
+            x[j + 4] = x4;
+            x[j + 5] = x5;
+            x[j + 6] = x6;
+            x[j + 7] = x7;
+        }
+    }
+}
+
+template <class V> [[gnu::always_inline]] inline void Forward(std::int32_t n, V* x) {
+    BitReverse(TableFor(n), x);
+    ForwardStages(n, x);
+}
+
+template <class V> [[gnu::always_inline]] inline void Inverse(std::int32_t n, V* x) {
+    InverseStages(n, x);
+    BitReverse(TableFor(n), x);
 }
 
 // The debug build stops on a size no caller should pass; a release build leaves the array
@@ -172,6 +278,10 @@ void RealFftInverse(std::int32_t n, double* x) {
     }
 }
 
+const std::int32_t* FftBitReversal(std::int32_t n) {
+    return Accepts(n) ? TableFor(n).reversed.data() : nullptr;
+}
+
 // The four-lane routines are built twice, for AVX2 and for the baseline instruction set, and
 // the loader picks one for the processor. Neither contracts a product and a sum into one
 // rounding (that would need FMA, which neither target enables), so every lane computes what
@@ -185,6 +295,20 @@ void RealFftInverse(std::int32_t n, double* x) {
 [[gnu::target_clones("avx2", "default")]] void RealFftInverseQuad(std::int32_t n, FftQuad* x) {
     if (Accepts(n)) {
         Inverse(n, x);
+    }
+}
+
+[[gnu::target_clones("avx2", "default")]] void RealFftForwardQuadFromReversed(std::int32_t n,
+                                                                              FftQuad* x) {
+    if (Accepts(n)) {
+        ForwardStages(n, x);
+    }
+}
+
+[[gnu::target_clones("avx2", "default")]] void RealFftInverseQuadToReversed(std::int32_t n,
+                                                                            FftQuad* x) {
+    if (Accepts(n)) {
+        InverseStages(n, x);
     }
 }
 

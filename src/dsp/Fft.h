@@ -37,4 +37,13 @@ inline constexpr std::size_t kFftQuadAlign = 32;
 void RealFftForwardQuad(std::int32_t n, FftQuad* x);
 void RealFftInverseQuad(std::int32_t n, FftQuad* x);
 
+// The bit-reversal permutation of size n (n entries; entry m is m with its log2(n) bits
+// reversed), built once per size; nullptr for a size the transforms refuse.
+const std::int32_t* FftBitReversal(std::int32_t n);
+// The same transforms without their reordering pass, for callers that fill or read the array
+// in permuted order anyway: the forward one takes sample m at element reversal[m], the
+// inverse one leaves sample m at element reversal[m]. The spectrum is in the usual layout.
+void RealFftForwardQuadFromReversed(std::int32_t n, FftQuad* x);
+void RealFftInverseQuadToReversed(std::int32_t n, FftQuad* x);
+
 } // namespace wt

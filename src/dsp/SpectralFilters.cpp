@@ -54,7 +54,10 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
                   const std::function<void(std::int64_t)>& bandDone) {
     constexpr std::int32_t n = kEqBlockPoints;
     constexpr int kLanes = 4;
-    std::uint8_t* base = doc.Data() + selStart;
+    const std::int32_t* reversal = FftBitReversal(n);
+    // The channel's first sample: every access below is of channel 0 from there, which keeps
+    // the sample width out of the loops.
+    std::uint8_t* base = doc.Data() + selStart + channel * doc.bytesPerSample;
     const std::int64_t step = doc.format.blockAlign;
     // Block starts o = 0, 512, 1024, ... while frames remain (R = frames - o > 0).
     const std::int64_t blocks = (std::int64_t{frames} + kEqBlockStep - 1) / kEqBlockStep;
@@ -67,7 +70,7 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
     std::int64_t heldFrom = 0, heldEnd = 0;
     auto flushHeld = [&] {
         for (std::int64_t f = heldFrom; f < heldEnd; ++f) {
-            ops.Write(base + f * step, held[static_cast<std::size_t>(f - heldFrom)], channel);
+            ops.Write(base + f * step, held[static_cast<std::size_t>(f - heldFrom)], 0);
         }
         heldEnd = heldFrom;
     };
@@ -86,26 +89,26 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
             const std::int64_t laneBytes = kEqBlockStep * step;
             for (std::int32_t j = 0; j < n; ++j) {
                 const std::uint8_t* p = from + j * step;
-                const IntQuad v = {ops.Read(p, channel), ops.Read(p + laneBytes, channel),
-                                   ops.Read(p + 2 * laneBytes, channel),
-                                   ops.Read(p + 3 * laneBytes, channel)};
-                fft[j] = __builtin_convertvector(v, FftQuad) * kScale;
+                const IntQuad v = {ops.Read(p, 0), ops.Read(p + laneBytes, 0),
+                                   ops.Read(p + 2 * laneBytes, 0), ops.Read(p + 3 * laneBytes, 0)};
+                fft[reversal[j]] = __builtin_convertvector(v, FftQuad) * kScale;
             }
         } else {
             for (int lane = 0; lane < kLanes; ++lane) {
                 const std::uint8_t* from = base + start[lane] * step;
                 for (std::int64_t j = 0; j < n; ++j) {
-                    fft[j][lane] =
-                        j < count[lane] ? ops.Read(from + j * step, channel) * kScale : 0.0;
+                    fft[reversal[j]][lane] =
+                        j < count[lane] ? ops.Read(from + j * step, 0) * kScale : 0.0;
                 }
             }
         }
         flushHeld();
-        RealFftForwardQuad(n, fft);
+        // Filled and read in bit-reversed order, which spares the transforms their reordering.
+        RealFftForwardQuadFromReversed(n, fft);
         for (const BinBand& band : bands) {
             ScaleBand(fft, n, band);
         }
-        RealFftInverseQuad(n, fft);
+        RealFftInverseQuadToReversed(n, fft);
         for (int lane = 0; lane < lanes; ++lane) {
             for (std::size_t band = 0; band < bands.size(); ++band) {
                 bandDone(start[lane]);
@@ -118,7 +121,7 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
         heldFrom = heldEnd = nextInput;
         auto store = [&](std::int64_t frame, int value) {
             if (frame < nextInput) {
-                ops.Write(base + frame * step, value, channel);
+                ops.Write(base + frame * step, value, 0);
             } else {
                 held[static_cast<std::size_t>(frame - nextInput)] = value;
                 heldEnd = std::max(heldEnd, frame + 1);
@@ -127,7 +130,7 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
         constexpr std::int64_t kFrom = kEqBlockStep / 2, kTo = kEqBlockStep + kEqBlockStep / 2;
         if (b == 0) {
             for (std::int64_t k = 0; k < std::min(count[0], kFrom); ++k) {
-                store(k, TruncateToInt(fft[k][0]));
+                store(k, TruncateToInt(fft[reversal[k]][0]));
             }
         }
         if (lanes == kLanes && count[kLanes - 1] >= kTo) {
@@ -136,13 +139,13 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
             std::uint8_t* to = base + start[0] * step;
             const std::int64_t laneBytes = kEqBlockStep * step;
             for (std::int64_t k = kFrom; k < kTo; ++k) {
-                const IntQuad v = TruncateQuad(fft[k]);
+                const IntQuad v = TruncateQuad(fft[reversal[k]]);
                 std::uint8_t* p = to + k * step;
-                ops.Write(p, v[0], channel);
-                ops.Write(p + laneBytes, v[1], channel);
-                ops.Write(p + 2 * laneBytes, v[2], channel);
+                ops.Write(p, v[0], 0);
+                ops.Write(p + laneBytes, v[1], 0);
+                ops.Write(p + 2 * laneBytes, v[2], 0);
                 if (k < kEqBlockStep) {
-                    ops.Write(p + 3 * laneBytes, v[3], channel);
+                    ops.Write(p + 3 * laneBytes, v[3], 0);
                 } else {
                     held[static_cast<std::size_t>(k - kEqBlockStep)] = v[3];
                 }
@@ -151,7 +154,7 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
         } else {
             for (int lane = 0; lane < lanes; ++lane) {
                 for (std::int64_t k = kFrom; k < std::min(count[lane], kTo); ++k) {
-                    store(start[lane] + k, TruncateToInt(fft[k][lane]));
+                    store(start[lane] + k, TruncateToInt(fft[reversal[k]][lane]));
                 }
             }
         }

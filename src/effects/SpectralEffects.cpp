@@ -125,9 +125,11 @@ template <class Ops>
 void CopyChannelBack(const Ops& ops, SoundDocument& doc, const std::uint8_t* scratch,
                      std::int32_t frames, int channel) {
     const std::int64_t step = doc.format.blockAlign;
-    std::uint8_t* to = doc.Data() + doc.selStart;
+    const int offset = channel * doc.bytesPerSample;
+    std::uint8_t* to = doc.Data() + doc.selStart + offset;
+    const std::uint8_t* from = scratch + offset;
     for (std::int64_t i = 0; i < frames; ++i) {
-        ops.Write(to + i * step, ops.Read(scratch + i * step, channel), channel);
+        ops.Write(to + i * step, ops.Read(from + i * step, 0), 0);
     }
 }
 
@@ -137,16 +139,19 @@ void RemoveNoise(App& app, const Ops& ops, std::uint8_t* scratch, int strength, 
     const int step = doc.format.blockAlign;
     const std::int32_t frames = SelectionFrames(doc);
     const std::int64_t soundBytes = doc.byteLength;
-    const std::uint8_t* data = doc.Data();
     const std::int64_t first = doc.selStart / step; // frame index of the selection in the sound
     const std::int64_t total = std::int64_t{doc.selEnd - doc.selStart} * doc.format.channels * 2;
     const int limit = SmoothingLimit(strength);
     std::int64_t done = 0;
     for (int c = 0; c < doc.format.channels; ++c) {
+        // Channel c's first sample in the sound and in the scratch buffer: every access below
+        // is of channel 0 from there, which keeps the sample width out of the loops.
+        const std::uint8_t* data = doc.Data() + c * doc.bytesPerSample;
+        std::uint8_t* out = scratch + c * doc.bytesPerSample;
         // A sample of channel c by frame index in the sound; 0 outside it.
         auto sample = [&](std::int64_t frame) {
             const std::int64_t offset = frame * step;
-            return offset >= 0 && offset < soundBytes ? ops.Read(data + offset, c) : 0;
+            return offset >= 0 && offset < soundBytes ? ops.Read(data + offset, 0) : 0;
         };
         // Smoothing: the sum of the seven samples around t slides along with t.
         int sum7 = 0;
@@ -158,14 +163,14 @@ void RemoveNoise(App& app, const Ops& ops, std::uint8_t* scratch, int strength, 
             if (i > 0) {
                 sum7 += sample(t + kNoiseSmoothingReach) - sample(t - kNoiseSmoothingReach - 1);
             }
-            ops.Write(scratch + i * step, SmoothedSample(sample(t), sum7, limit), c);
+            ops.Write(out + i * step, SmoothedSample(sample(t), sum7, limit), 0);
         });
         CopyChannelBack(ops, doc, scratch, frames, c);
         // Median of the 2K + 1 samples around t, of the sound as smoothed. A window of one
         // sample is that sample.
         if (halfWidth == 0) {
             NoisePass(app, frames, step, done, total,
-                      [&](std::int64_t i) { ops.Write(scratch + i * step, sample(first + i), c); });
+                      [&](std::int64_t i) { ops.Write(out + i * step, sample(first + i), 0); });
         } else {
             MedianWindow window;
             if (frames > 0) {
@@ -180,7 +185,7 @@ void RemoveNoise(App& app, const Ops& ops, std::uint8_t* scratch, int strength, 
                 if (i > 0) {
                     window.Slide(sample(t - halfWidth - 1), sample(t + halfWidth));
                 }
-                ops.Write(scratch + i * step, window.Median(), c);
+                ops.Write(out + i * step, window.Median(), 0);
             });
         }
         CopyChannelBack(ops, doc, scratch, frames, c);
