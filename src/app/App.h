@@ -5,6 +5,7 @@
 
 #include "app/Settings.h"
 #include "app/StatusBar.h"
+#include "audio/AudioState.h"
 #include "document/SoundDocument.h"
 #include "document/Undo.h"
 #include "effects/EffectState.h"
@@ -26,6 +27,8 @@ struct Menus {
 
 struct App {
     explicit App(Host& host);
+    // Stops and closes the wave devices, which may still read or fill the editor's blocks.
+    ~App();
     App(const App&) = delete;
     App& operator=(const App&) = delete;
 
@@ -45,6 +48,7 @@ struct App {
 
     ViewState view;      // waveform window state
     EffectState effects; // progress counter and remembered effect parameters
+    AudioState audio;    // playback, recording and the chosen wave devices
 };
 
 } // namespace wt

@@ -3,6 +3,7 @@
 #include "app/App.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
+#include "audio/AudioBatch.h"
 #include "document/DocumentUi.h"
 #include "effects/SpectralBatch.h"
 #include "platform/scripted/ScriptedHost.h"
@@ -217,6 +218,7 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"cursor", VerbCursor},    {"answer", VerbAnswer},
         {"open", VerbOpen},        {"saveas", VerbSaveAs},
         {"recent", VerbRecent},    {"paint", BatchPaint},
+        {"devices", BatchDevices}, {"wait", BatchWait},
         {"vocoder", BatchVocoder}, {"spectral_high_pass", BatchSpectralHighPass},
     };
     return verbs;
@@ -275,6 +277,7 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& opt
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     ScriptedHost host;
     host.modulePath = options.modulePath;
+    host.UseDevices(options.devices);
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);
     host.onMessage = [&err](const ShownMessage& m) {

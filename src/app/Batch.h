@@ -15,12 +15,14 @@ namespace wt {
 
 struct App;
 class ScriptedHost;
+class WaveDevices;
 
 struct BatchOptions {
     std::string modulePath;
     std::string iniPath;            // --ini; empty: the usual settings file
     std::vector<std::string> lines; // from -e, in order
     std::string scriptPath;         // a file, "-" for standard input, empty for none
+    WaveDevices* devices = nullptr; // the sound devices; none: every device command fails
 };
 
 struct BatchContext {

@@ -1,6 +1,8 @@
 #include "app/CommandTable.h"
 
 #include "app/MainWindow.h"
+#include "audio/DeviceDialog.h"
+#include "audio/Transport.h"
 #include "document/Undo.h"
 #include "effects/DelayEffects.h"
 #include "effects/DynamicsEffects.h"
@@ -31,11 +33,11 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_SAVE, "IDM_SAVE", CmdSave},
         {IDM_SAVE_AS, "IDM_SAVE_AS", CmdSaveAs},
         {IDM_CHANGE_FORMAT, "IDM_CHANGE_FORMAT", nullptr},
-        {IDM_PLAY, "IDM_PLAY", nullptr},
-        {IDM_PLAY_FROM_CURSOR, "IDM_PLAY_FROM_CURSOR", nullptr},
-        {IDM_LOOP_PLAY, "IDM_LOOP_PLAY", nullptr},
-        {IDM_STOP, "IDM_STOP", nullptr},
-        {IDM_RECORD, "IDM_RECORD", nullptr},
+        {IDM_PLAY, "IDM_PLAY", CmdPlayAll},
+        {IDM_PLAY_FROM_CURSOR, "IDM_PLAY_FROM_CURSOR", CmdPlayFromCursor},
+        {IDM_LOOP_PLAY, "IDM_LOOP_PLAY", CmdLoopPlay},
+        {IDM_STOP, "IDM_STOP", CmdStop},
+        {IDM_RECORD, "IDM_RECORD", CmdRecord},
         {IDM_EXIT, "IDM_EXIT", CmdExit},
         // Edit
         {IDM_UNDO, "IDM_UNDO", CmdUndo},
@@ -87,7 +89,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_ZOOM_IN, "IDM_ZOOM_IN", CmdZoomIn},
         {IDM_ZOOM_OUT, "IDM_ZOOM_OUT", CmdZoomOut},
         // Settings
-        {IDM_DEVICE, "IDM_DEVICE", nullptr},
+        {IDM_DEVICE, "IDM_DEVICE", CmdDeviceDialog},
         {IDM_DISPLAY_SETTINGS, "IDM_DISPLAY_SETTINGS", CmdDisplaySettings},
         // Help
         {IDM_HELP_CONTENTS, "IDM_HELP_CONTENTS", CmdHelpContents},

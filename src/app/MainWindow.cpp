@@ -2,6 +2,7 @@
 
 #include "app/App.h"
 #include "app/CommandTable.h"
+#include "audio/Transport.h"
 #include "document/DocumentUi.h"
 #include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
@@ -67,15 +68,13 @@ void OnSize(App& app) {
     app.status.Resize();
 }
 
-// Exit and the close request: ask about unsaved changes, stop the devices, close.
+// Exit and the close request: stop the devices, ask about unsaved changes, close.
 void CloseMainWindow(App& app) {
+    // The devices stop first: a recording in progress becomes the document, so the question
+    // about unsaved changes covers it and nothing recorded is lost.
+    StopDevicesNow(app);
     if (ConfirmDiscardChanges(app) != 1) {
         return;
-    }
-    // Playback and recording stop through IDM_STOP's handler (a recording does not set the
-    // busy flag, so the window can be closed while one runs).
-    if (const CommandEntry* stop = FindCommand(IDM_STOP); stop && stop->handler) {
-        stop->handler(app);
     }
     app.host.DestroyMainWindow();
 }
@@ -156,6 +155,10 @@ int DispatchCommand(App& app, int id, unsigned code) {
     if (app.busy && id != IDM_STOP) {
         return -1;
     }
+    // While recording, the document must stay as it is until the recording replaces it.
+    if (app.audio.recording && !CommandAllowedWhileRecording(id)) {
+        return -1;
+    }
     if (id >= IDM_RECENT1 && id <= IDM_RECENT6) {
         return OpenRecentFile(app, id - IDM_RECENT1 + 1);
     }
@@ -167,7 +170,7 @@ int DispatchCommand(App& app, int id, unsigned code) {
 }
 
 void OnDropFiles(App& app, const std::vector<std::string>& paths) {
-    if (app.busy || paths.empty()) {
+    if (app.busy || app.audio.recording || paths.empty()) {
         return;
     }
     // The whole name is kept (Linux paths go to 4095 bytes): a cut name would fail to open
@@ -188,15 +191,16 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         OnSize(app);
         return 0;
     case msg::Close:
-        // A close arriving through the progress pump must not free the sound under a command.
-        if (!app.busy) {
+        // A close arriving through the progress pump must not free the sound under a command;
+        // while only playback holds the busy flag, closing stops it.
+        if (!app.busy || app.audio.playMode != kPlayIdle) {
             CloseMainWindow(app);
         }
         return 0;
     case msg::Char:
         // While busy the hidden keys are ignored like commands: they would replace the sound
         // under the running command.
-        if (!app.busy) {
+        if (!app.busy && !app.audio.recording) {
             RunHiddenKey(app, static_cast<int>(wParam));
         }
         return 0;
@@ -204,6 +208,15 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         DispatchCommand(app, static_cast<int>(LowWord(wParam)), HighWord(wParam));
         return 0;
     case msg::Timer:
+        if (wParam == static_cast<WParam>(kTimerId)) {
+            OnPositionTimer(app);
+        }
+        return 0;
+    case msg::WaveOutDone:
+        OnWaveOutDone(app, wParam);
+        return 0;
+    case msg::WaveInData:
+        OnWaveInData(app, wParam);
         return 0;
     case msg::InitMenu:
         InitMenu(app);

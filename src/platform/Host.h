@@ -75,6 +75,8 @@ public:
     virtual void SetMenu(Menu* menu) = 0;
     virtual void DrawMenuBar() = 0;
     virtual void CreateToolbar(const std::vector<ToolbarButton>& buttons) = 0;
+    // Enables or disables the toolbar button of `command`.
+    virtual void EnableToolbarButton(int command, bool enabled) = 0;
     virtual int ToolbarHeight() const = 0;
     // Status bar with the given right edges (-1: up to the window edge).
     virtual void CreateStatusBar(const std::vector<int>& rightEdges) = 0;

@@ -12,17 +12,19 @@ namespace wt {
 const DialogTemplate* FindDialogTemplate(int id);
 
 // The per-subsystem lists gathered by FindDialogTemplate.
-std::vector<DialogTemplate> AppDialogTemplates();      // About box
-std::vector<DialogTemplate> FileDialogTemplates();     // New, format conversion
-std::vector<DialogTemplate> ViewDialogTemplates();     // display settings
-std::vector<DialogTemplate> EffectDialogTemplates();   // effect parameter dialogs
-std::vector<DialogTemplate> SpectralDialogTemplates(); // equalizers, noise removal
+std::vector<DialogTemplate> AppDialogTemplates();    // About box
+std::vector<DialogTemplate> FileDialogTemplates();   // New, format conversion
+std::vector<DialogTemplate> ViewDialogTemplates();   // display settings
+std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
+std::vector<DialogTemplate> AudioDialogTemplates();  // recording settings, wave devices
 
 // The dialogs of the dynamics (compressor, noise gate, distortion), delay (echo, reverb,
 // flanger) and modulation (tremolo, vibrato) effects.
 std::vector<DialogTemplate> DynamicsDialogTemplates();
 std::vector<DialogTemplate> DelayDialogTemplates();
 std::vector<DialogTemplate> ModulationDialogTemplates();
+// The equalizers and noise removal.
+std::vector<DialogTemplate> SpectralDialogTemplates();
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).

@@ -6,6 +6,7 @@
 #include "platform/qt/QtHost.h"
 #include "platform/qt/QtMainWindow.h"
 #include "platform/qt/QtMenuBar.h"
+#include "platform/scripted/FakeWaveDevices.h"
 
 #include "app/App.h"
 #include "app/MainWindow.h"
@@ -536,6 +537,40 @@ TEST(MainWindow, ScreenshotOfTheStartedEditor) {
     const std::string path = folder + "/main-window.png";
     ASSERT_TRUE(shot.save(QString::fromStdString(path)));
     EXPECT_GT(std::filesystem::file_size(path), 1000u);
+}
+
+TEST(MainWindow, PlaybackGraysTheTransportUntilTheDeviceReportsItsEnd) {
+    FakeWaveDevices devices; // outlives the editor, which closes it when it goes
+    Editor e;
+    e.host.UseDevices(&devices);
+    SoundDocument& doc = e.app.doc;
+    ASSERT_TRUE(doc.sampleData.Resize(1016));
+    doc.byteLength = 1000;
+    // Toolbar: separator, play, from cursor, loop, stop, record, separator, zoom in, zoom out.
+    const QList<QAction*> buttons = e.host.Toolbar()->actions();
+    ASSERT_EQ(buttons.size(), 9);
+    auto enabled = [&] {
+        std::vector<bool> v;
+        for (int i : {1, 2, 3, 4, 5, 7}) {
+            v.push_back(buttons[i]->isEnabled());
+        }
+        return v;
+    };
+    buttons[1]->trigger();
+    Settle();
+    ASSERT_TRUE(devices.playing);
+    EXPECT_EQ(enabled(), (std::vector<bool>{false, false, false, true, false, true}));
+    EXPECT_FALSE(e.host.MenuBar()->actions().at(0)->isEnabled()) << "the grayed menu bar";
+    // The device reports from its own thread in real life; the report is queued to the window.
+    devices.FinishOutput();
+    EXPECT_FALSE(e.MainGot(msg::WaveOutDone, e.app.audio.outputHandle)) << "not before the loop";
+    const WParam handle = e.app.audio.outputHandle;
+    Settle();
+    EXPECT_TRUE(e.MainGot(msg::WaveOutDone, handle));
+    EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true, true, true}));
+    EXPECT_TRUE(e.host.MenuBar()->actions().at(0)->isEnabled());
+    EXPECT_FALSE(e.app.busy);
+    EXPECT_FALSE(devices.outputOpen);
 }
 
 } // namespace

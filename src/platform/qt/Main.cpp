@@ -5,6 +5,7 @@
 #include "app/App.h"
 #include "app/Batch.h"
 #include "app/MainWindow.h"
+#include "platform/portaudio/PortAudioWaveDevices.h"
 #include "platform/qt/Desktop.h"
 #include "platform/qt/QtHost.h"
 
@@ -35,6 +36,9 @@ int RunBatchMode(int argc, char** argv) {
         return 2;
     }
     options.modulePath = ExecutablePath(argv[0]);
+    // The sound devices of this machine; PortAudio starts only when a line needs them.
+    wt::PortAudioWaveDevices devices;
+    options.devices = &devices;
     return wt::RunBatch(options, std::cin, std::cout, std::cerr);
 }
 

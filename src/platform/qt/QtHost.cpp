@@ -1,5 +1,6 @@
 #include "platform/qt/QtHost.h"
 
+#include "platform/portaudio/PortAudioWaveDevices.h"
 #include "platform/portaudio/SoundPlayer.h"
 #include "platform/qt/ClassicScrollBar.h"
 #include "platform/qt/PixelArt.h"
@@ -86,6 +87,8 @@ QtHost::QtHost() {
 
 QtHost::~QtHost() {
     // The editor behind the procedures may be gone already; nothing reaches it from here on.
+    UseDevices(nullptr);
+    portAudio_.reset();
     mainWindowProc = nullptr;
     waveWindowProc = nullptr;
     onDropFiles = nullptr;
@@ -380,6 +383,7 @@ void QtHost::DrawMenuBar() {
 
 void QtHost::CreateToolbar(const std::vector<ToolbarButton>& buttons) {
     delete toolbar_;
+    toolbarActions_.clear();
     toolbar_ = new QToolBar(client_);
     toolbar_->setAutoFillBackground(true);
     toolbar_->setMovable(false);
@@ -395,6 +399,7 @@ void QtHost::CreateToolbar(const std::vector<ToolbarButton>& buttons) {
             toolbar_->addAction(QIcon(QPixmap::fromImage(ToolbarImage(b.imageIndex))), QString());
         const int id = b.command;
         QObject::connect(action, &QAction::triggered, frame_, [this, id] { PostCommand(id); });
+        toolbarActions_[id] = action;
         // Raised buttons, as on a classic (not flat) toolbar.
         if (auto* button = qobject_cast<QToolButton*>(toolbar_->widgetForAction(action))) {
             button->setAutoRaise(false);
@@ -404,6 +409,12 @@ void QtHost::CreateToolbar(const std::vector<ToolbarButton>& buttons) {
     toolbar_->setFixedHeight(toolbar_->sizeHint().height());
     toolbar_->show();
     LayOutClient();
+}
+
+void QtHost::EnableToolbarButton(int command, bool enabled) {
+    if (auto it = toolbarActions_.find(command); it != toolbarActions_.end()) {
+        it->second->setEnabled(enabled);
+    }
 }
 
 int QtHost::ToolbarHeight() const {
@@ -621,6 +632,32 @@ bool QtHost::OpenHelp(const std::string& path) {
 
 void QtHost::PlaySoundFile(const std::string& path) {
     Player().Play(path);
+}
+
+WaveDevices* QtHost::Devices() {
+    if (!devices_) {
+        if (!portAudio_) {
+            portAudio_ = std::make_unique<PortAudioWaveDevices>();
+        }
+        UseDevices(portAudio_.get());
+    }
+    return devices_;
+}
+
+void QtHost::UseDevices(WaveDevices* devices) {
+    if (devices_) {
+        devices_->SetNotify(nullptr);
+    }
+    devices_ = devices;
+    if (devices_) {
+        // The report comes from the device layer's own thread; it is queued to the main
+        // window and handled on the user-interface thread.
+        devices_->SetNotify([this](unsigned message, WParam handle) {
+            QMetaObject::invokeMethod(
+                frame_, [this, message, handle] { SendMain(message, handle, 0); },
+                Qt::QueuedConnection);
+        });
+    }
 }
 
 std::string QtHost::ModulePath() const {

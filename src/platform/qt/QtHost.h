@@ -32,6 +32,7 @@
 #include <string>
 #include <vector>
 
+class QAction;
 class QMenuBar;
 class QTimer;
 class QToolBar;
@@ -42,6 +43,7 @@ namespace wt {
 class ClassicScrollBar;
 class ClientArea;
 class MainFrame;
+class PortAudioWaveDevices;
 class QtMenuBar;
 class SoundPlayer;
 class StatusBarWidget;
@@ -90,6 +92,7 @@ public:
     void SetMenu(Menu* menu) override;
     void DrawMenuBar() override;
     void CreateToolbar(const std::vector<ToolbarButton>& buttons) override;
+    void EnableToolbarButton(int command, bool enabled) override;
     int ToolbarHeight() const override;
     void CreateStatusBar(const std::vector<int>& rightEdges) override;
     void SetStatusText(int part, const std::string& utf8) override;
@@ -125,6 +128,11 @@ public:
     int StartProcess(const std::string& path, const std::vector<std::string>& args) override;
     bool OpenHelp(const std::string& path) override;
     void PlaySoundFile(const std::string& path) override;
+    // The machine's sound devices through PortAudio, made at the first use. Their done
+    // reports reach the main window procedure as posted messages.
+    WaveDevices* Devices() override;
+    // Puts other devices in place of PortAudio's (tests); nullptr goes back to PortAudio's.
+    void UseDevices(WaveDevices* devices);
     std::string ModulePath() const override;
 
     // --- Called by the widgets ------------------------------------------------------------
@@ -152,6 +160,9 @@ private:
     std::map<int, std::string> statusTexts_;
     std::optional<std::pair<int, int>> pendingOuterSize_;
     std::unique_ptr<SoundPlayer> player_;
+    std::map<int, QAction*> toolbarActions_; // by command
+    std::unique_ptr<PortAudioWaveDevices> portAudio_;
+    WaveDevices* devices_ = nullptr;
     bool destroyed_ = false;
     bool inEventLoop_ = false;
 };

@@ -1,5 +1,6 @@
 #include "platform/scripted/ScriptedHost.h"
 
+#include "platform/WaveDevices.h"
 #include "platform/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
 
@@ -8,7 +9,61 @@
 namespace wt {
 
 ScriptedHost::ScriptedHost() = default;
-ScriptedHost::~ScriptedHost() = default;
+ScriptedHost::~ScriptedHost() {
+    UseDevices(nullptr);
+}
+
+void ScriptedHost::UseDevices(WaveDevices* devices) {
+    if (devices_) {
+        devices_->SetNotify(nullptr);
+    }
+    devices_ = devices;
+    if (devices_) {
+        devices_->SetNotify(
+            [this](unsigned message, WParam handle) { PostMessage(message, handle, 0); });
+    }
+}
+
+void ScriptedHost::PostMessage(unsigned message, WParam wParam, LParam lParam) {
+    {
+        const std::lock_guard<std::mutex> lock(postedMutex_);
+        posted_.push_back({message, wParam, lParam});
+    }
+    postedSignal_.notify_all();
+}
+
+std::vector<ScriptedHost::PostedMessage>
+ScriptedHost::TakePosted(std::chrono::milliseconds timeout) {
+    std::unique_lock<std::mutex> lock(postedMutex_);
+    postedSignal_.wait_for(lock, timeout, [this] { return !posted_.empty(); });
+    std::vector<PostedMessage> taken;
+    taken.swap(posted_);
+    return taken;
+}
+
+int ScriptedHost::DeliverPosted() {
+    int delivered = 0;
+    for (;;) {
+        const std::vector<PostedMessage> taken = TakePosted(std::chrono::milliseconds(0));
+        if (taken.empty()) {
+            return delivered;
+        }
+        for (const PostedMessage& m : taken) {
+            ++delivered;
+            if (mainWindowProc && !destroyed) {
+                mainWindowProc(m.message, m.wParam, m.lParam);
+            }
+        }
+    }
+}
+
+void ScriptedHost::EnableToolbarButton(int command, bool enabled) {
+    if (enabled) {
+        disabledButtons.erase(command);
+    } else {
+        disabledButtons.insert(command);
+    }
+}
 
 int ScriptedHost::MessageBox(Owner owner, const std::string& text, const std::string& cap,
                              unsigned flags) {

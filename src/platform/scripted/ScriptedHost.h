@@ -5,10 +5,14 @@
 #include "platform/Canvas.h"
 #include "platform/Host.h"
 
+#include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -55,6 +59,22 @@ public:
     std::function<void(const ShownMessage&)> onMessage;
     // Called by PumpOneMessage; returns whether it handled something.
     std::function<bool()> onPump;
+    // The wave devices (none unless set): their done reports are posted to the main window
+    // procedure through PostMessage. The host stops taking reports when it is destroyed.
+    void UseDevices(WaveDevices* devices);
+
+    // Messages posted to the main window, from any thread (the device reports). They are
+    // handled only when taken, on the taker's thread.
+    struct PostedMessage {
+        unsigned message;
+        WParam wParam;
+        LParam lParam;
+    };
+    void PostMessage(unsigned message, WParam wParam, LParam lParam);
+    // Waits up to `timeout` for a posted message, then takes every one posted so far.
+    std::vector<PostedMessage> TakePosted(std::chrono::milliseconds timeout);
+    // Delivers the messages posted so far to mainWindowProc; returns how many.
+    int DeliverPosted();
     // Result of StartProcess.
     int startProcessResult = 33;
     std::string modulePath = "/usr/local/bin/wtomuka";
@@ -71,6 +91,7 @@ public:
     Menu* menu = nullptr;
     int menuRedraws = 0;
     std::vector<ToolbarButton> toolbar;
+    std::set<int> disabledButtons; // commands whose toolbar button is disabled
     std::vector<int> statusEdges;
     std::map<int, int> timers; // id -> period
     int waveInvalidations = 0;
@@ -100,6 +121,7 @@ public:
     void SetMenu(Menu* m) override { menu = m; }
     void DrawMenuBar() override { ++menuRedraws; }
     void CreateToolbar(const std::vector<ToolbarButton>& buttons) override { toolbar = buttons; }
+    void EnableToolbarButton(int command, bool enabled) override;
     int ToolbarHeight() const override { return toolbar.empty() ? 0 : 26; }
     void CreateStatusBar(const std::vector<int>& rightEdges) override;
     void SetStatusText(int part, const std::string& utf8) override;
@@ -140,6 +162,7 @@ public:
     int StartProcess(const std::string& path, const std::vector<std::string>& args) override;
     bool OpenHelp(const std::string& path) override;
     void PlaySoundFile(const std::string& path) override { soundsPlayed.push_back(path); }
+    WaveDevices* Devices() override { return devices_; }
     std::string ModulePath() const override { return modulePath; }
 
 private:
@@ -151,6 +174,10 @@ private:
     std::deque<DialogScript> dialogs_;
     std::deque<QueuedFile> files_;
     std::map<int, std::string> status_;
+    WaveDevices* devices_ = nullptr;
+    std::mutex postedMutex_;
+    std::condition_variable postedSignal_;
+    std::vector<PostedMessage> posted_;
 };
 
 } // namespace wt
