@@ -303,6 +303,16 @@ TEST(SpectralEqualizer, GraphicBandEdgesFollowTheTruncatedBinWidth) {
     EXPECT_EQ(GraphicEqEdges(1000), (Edges{0, 512, 512, 512, 512, 512, 512, 512, 512, 512}));
 }
 
+TEST(SpectralEqualizer, TransformValuesBecomeSamplesTruncatedTowardZero) {
+    // Values beyond the int range (no block of 16-bit samples reaches them) are held at its
+    // ends rather than converted with undefined results.
+    EXPECT_EQ(TruncateToInt(3.99), 3);
+    EXPECT_EQ(TruncateToInt(-3.99), -3);
+    EXPECT_EQ(TruncateToInt(1e12), 2147483647);
+    EXPECT_EQ(TruncateToInt(-1e12), -2147483647 - 1);
+    EXPECT_EQ(TruncateToInt(std::nan("")), 0);
+}
+
 // --- Presets ---------------------------------------------------------------------------------
 
 TEST(SpectralEqualizerPresets, StoredTextsBecomePositions) {
