@@ -5,7 +5,9 @@
 #include "app/MainWindow.h"
 #include "audio/AudioBatch.h"
 #include "document/DocumentUi.h"
+#include "effects/EnvelopeBatch.h"
 #include "effects/SpectralBatch.h"
+#include "platform/scripted/ScriptedDialog.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
 #include "util/ParseNumber.h"
@@ -47,7 +49,7 @@ std::vector<std::string> SplitBatchLine(const std::string& line) {
 }
 
 bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std::string>& args,
-                     std::string& error) {
+                     std::string& error, BatchDialogInteraction interact) {
     DialogScript script;
     for (const auto& arg : args) {
         if (arg == "cancel") {
@@ -78,7 +80,14 @@ bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std
         return false;
     }
     const std::size_t errorsBefore = context.host.scriptErrors.size();
-    const bool cancelRequested = script.cancel;
+    bool cancelRequested = script.cancel;
+    if (interact) {
+        script.interact = [&cancelRequested, interact](ScriptedDialog& dialog, std::string& e) {
+            const bool ok = interact(dialog, e);
+            cancelRequested = cancelRequested || (dialog.Ended() && dialog.Result() == 0);
+            return ok;
+        };
+    }
     context.host.QueueDialog(std::move(script));
     const int result = DispatchCommand(context.app, commandId, NotifyMenu);
     // A command that showed no dialog (open, save, normalize...) leaves its script unused.
@@ -214,12 +223,19 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
 
 const std::vector<BatchVerb>& BatchVerbs() {
     static const std::vector<BatchVerb> verbs = {
-        {"info", VerbInfo},        {"select", VerbSelect},
-        {"cursor", VerbCursor},    {"answer", VerbAnswer},
-        {"open", VerbOpen},        {"saveas", VerbSaveAs},
-        {"recent", VerbRecent},    {"paint", BatchPaint},
-        {"devices", BatchDevices}, {"wait", BatchWait},
-        {"vocoder", BatchVocoder}, {"spectral_high_pass", BatchSpectralHighPass},
+        {"info", VerbInfo},
+        {"select", VerbSelect},
+        {"cursor", VerbCursor},
+        {"answer", VerbAnswer},
+        {"open", VerbOpen},
+        {"saveas", VerbSaveAs},
+        {"recent", VerbRecent},
+        {"paint", BatchPaint},
+        {"devices", BatchDevices},
+        {"wait", BatchWait},
+        {"envelope_dialog", BatchEnvelopeDialog},
+        {"vocoder", BatchVocoder},
+        {"spectral_high_pass", BatchSpectralHighPass},
     };
     return verbs;
 }
@@ -322,12 +338,23 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
         }
     }
 
+    std::size_t next = 0;
     BatchContext context{app, host, out, err};
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    context.nextLine = [&](std::string& line, std::string& origin) {
+        if (next >= lines.size()) {
+            return false;
+        }
+        line = lines[next];
+        origin = origins[next];
+        ++next;
+        return true;
+    };
+    std::string line, origin;
+    while (context.nextLine(line, origin)) {
         std::string error;
         bool stop = false;
-        if (!RunBatchLine(context, lines[i], error, stop)) {
-            err << "error: " << origins[i] << ": " << lines[i] << ": " << error << "\n";
+        if (!RunBatchLine(context, line, error, stop)) {
+            err << "error: " << origin << ": " << line << ": " << error << "\n";
             out.flush();
             return 1;
         }

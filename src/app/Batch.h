@@ -7,6 +7,7 @@
 // applied to its dialog as a user would, then OK ("cancel" presses Cancel instead).
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 namespace wt {
 
 struct App;
+class ScriptedDialog;
 class ScriptedHost;
 class WaveDevices;
 
@@ -30,6 +32,9 @@ struct BatchContext {
     ScriptedHost& host;
     std::ostream& out;
     std::ostream& err;
+    // Takes the next line of the run and where it came from ("-e", "FILE:LINE"); false when
+    // there are no more. A verb that keeps a dialog open reads the lines meant for it here.
+    std::function<bool(std::string& line, std::string& origin)> nextLine = nullptr;
 };
 
 // A verb's words after the verb itself; returns false with `error` set when the line failed.
@@ -54,9 +59,14 @@ bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& opt
 // Runs a whole batch; returns the process exit status (0 all lines succeeded, 1 otherwise).
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
+// Acts on a dialog that a batch line keeps open; false with `error` when a line failed.
+using BatchDialogInteraction = std::function<bool(ScriptedDialog& dialog, std::string& error)>;
+
 // Runs a menu command with its dialog values: the dialog gets `script`, then the command runs
-// through the dispatch. Used by the generic command verb and by verbs built on commands.
+// through the dispatch. Used by the generic command verb and by verbs built on commands. With
+// `interact`, the dialog stays open after the values for `interact` to act on it; a dialog
+// that it cancels counts as cancel requested.
 bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std::string>& args,
-                     std::string& error);
+                     std::string& error, BatchDialogInteraction interact = nullptr);
 
 } // namespace wt

@@ -6,6 +6,7 @@
 #include "document/Undo.h"
 #include "effects/DelayEffects.h"
 #include "effects/DynamicsEffects.h"
+#include "effects/EnvelopeEffects.h"
 #include "effects/LevelEffects.h"
 #include "effects/ModulationEffects.h"
 #include "effects/SpectralEffects.h"
@@ -58,14 +59,14 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_FADE_OUT, "IDM_FADE_OUT", CmdFadeOut},
         {IDM_VOLUME, "IDM_VOLUME", CmdVolume},
         {IDM_TREMOLO, "IDM_TREMOLO", CmdTremolo},
-        {IDM_ENVELOPE, "IDM_ENVELOPE", nullptr},
-        {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", nullptr},
+        {IDM_ENVELOPE, "IDM_ENVELOPE", CmdEnvelope},
+        {IDM_PAN_ENVELOPE, "IDM_PAN_ENVELOPE", CmdPanEnvelope},
         {IDM_NOISE_GATE, "IDM_NOISE_GATE", CmdNoiseGate},
         {IDM_COMPRESSOR, "IDM_COMPRESSOR", CmdCompressor},
         {IDM_ECHO, "IDM_ECHO", CmdEcho},
         {IDM_REVERB, "IDM_REVERB", CmdReverb},
         {IDM_PITCH, "IDM_PITCH", nullptr},
-        {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", nullptr},
+        {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", CmdPitchEnvelope},
         {IDM_VIBRATO, "IDM_VIBRATO", CmdVibrato},
         {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
         {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},

@@ -5,6 +5,7 @@
 
 #include "effects/DelayParams.h"
 #include "effects/DynamicsParams.h"
+#include "effects/EnvelopeParams.h"
 #include "effects/ModulationParams.h"
 #include "effects/SpectralParams.h"
 
@@ -31,6 +32,7 @@ struct EffectState {
     DynamicsParams dynamics;     // compressor, noise gate, distortion
     DelayParams delay;           // echo, reverb, flanger
     ModulationParams modulation; // tremolo, vibrato
+    EnvelopeParams envelopes;    // volume, pan and pitch envelopes
     SpectralParams spectral;     // equalizers, noise removal
 };
 

@@ -3,14 +3,13 @@
 // without a display.
 #pragma once
 
+#include "platform/Canvas.h"
 #include "platform/Messages.h"
 
 #include <functional>
 #include <string>
 
 namespace wt {
-
-class Canvas;
 
 // Check-box and radio-button states.
 inline constexpr int Unchecked = 0;
@@ -51,13 +50,30 @@ public:
     virtual void SetCaption(const std::string& utf8) = 0;
     // Asks for an owner-drawn item to be painted again (it receives msg::Paint with the item id).
     virtual void InvalidateItem(int id) = 0;
+    // The rectangle of item `id` in the dialog's client pixels; empty when there is no such
+    // item.
+    virtual Rect ItemRect(int) const { return {}; }
+    // A canvas on owner-drawn item `id` for drawing outside a paint, origin at the item's top
+    // left: what is drawn shows at once and stays until the item is painted again. nullptr
+    // when the item cannot be drawn on now. Valid until the next call.
+    virtual Canvas* ItemCanvas(int) { return nullptr; }
 
     // Ends the modal dialog; DialogBox returns `result` once the procedure returns.
     virtual void EndDialog(LParam result) = 0;
 };
 
+// msg::SetItemValue's lParam: a value given as text to an owner-drawn item, which has no text
+// of its own (a scripted user setting at once what a real one would draw).
+struct ItemValueRequest {
+    std::string text;
+    std::string error; // set by the procedure when it refuses the value
+};
+
 // A dialog procedure: returns non-zero when it handled the message. For msg::Paint of an
-// owner-drawn item, wParam is the item id and lParam points at the Canvas to draw on.
+// owner-drawn item, wParam is the item id and lParam points at the Canvas to draw on. Mouse
+// messages of an owner-drawn item carry the item id in wParam and the position in the item's
+// pixels in lParam. msg::SetItemValue carries the item id and an ItemValueRequest*; the
+// procedure returns non-zero when it took the value.
 using DialogProc = std::function<LParam(DialogHost&, unsigned msg, WParam, LParam)>;
 
 } // namespace wt

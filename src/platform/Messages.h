@@ -33,6 +33,8 @@ inline constexpr unsigned LButtonDblClk = 0x0203;
 // Key state of the mouse messages' wParam: set while the left button is held.
 inline constexpr WParam MkLButton = 0x0001;
 inline constexpr unsigned DropFiles = 0x0233; // handled through MainWindow::OnDropFiles
+// A value for an owner-drawn dialog item (see DialogHost.h); sent by the scripted host only.
+inline constexpr unsigned SetItemValue = 0x0401;
 // Device notifications posted by the wave devices.
 inline constexpr unsigned WaveOutDone = 0x3BD;
 inline constexpr unsigned WaveInData = 0x3C0;

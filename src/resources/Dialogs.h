@@ -12,11 +12,12 @@ namespace wt {
 const DialogTemplate* FindDialogTemplate(int id);
 
 // The per-subsystem lists gathered by FindDialogTemplate.
-std::vector<DialogTemplate> AppDialogTemplates();    // About box
-std::vector<DialogTemplate> FileDialogTemplates();   // New, format conversion
-std::vector<DialogTemplate> ViewDialogTemplates();   // display settings
-std::vector<DialogTemplate> EffectDialogTemplates(); // effect parameter dialogs
-std::vector<DialogTemplate> AudioDialogTemplates();  // recording settings, wave devices
+std::vector<DialogTemplate> AppDialogTemplates();      // About box
+std::vector<DialogTemplate> FileDialogTemplates();     // New, format conversion
+std::vector<DialogTemplate> ViewDialogTemplates();     // display settings
+std::vector<DialogTemplate> EffectDialogTemplates();   // effect parameter dialogs
+std::vector<DialogTemplate> AudioDialogTemplates();    // recording settings, wave devices
+std::vector<DialogTemplate> EnvelopeDialogTemplates(); // the envelope editors
 
 // The dialogs of the dynamics (compressor, noise gate, distortion), delay (echo, reverb,
 // flanger) and modulation (tremolo, vibrato) effects.

@@ -224,11 +224,25 @@ TEST(QtDialog, OwnerDrawnItemsPaintThroughACanvasAndGetTheMouse) {
         return 0;
     };
     QWidget* item = r.Item<QWidget>(kDrawing);
+    r.dialog.InvalidateItem(kDrawing);
     item->repaint();
     EXPECT_EQ(painted, item->size());
     const QImage shown = item->grab().toImage();
     EXPECT_EQ(shown.pixelColor(5, 5), QColor(255, 0, 0));
     EXPECT_NE(shown.pixelColor(15, 15), QColor(255, 0, 0));
+    EXPECT_EQ(r.dialog.ItemRect(kDrawing),
+              (Rect{item->x(), item->y(), item->x() + item->width(), item->y() + item->height()}));
+
+    // The picture is kept: drawing outside a paint shows at once, and a repaint that was not
+    // asked for by InvalidateItem does not call the procedure.
+    painted = {};
+    Canvas* outside = r.dialog.ItemCanvas(kDrawing);
+    ASSERT_NE(outside, nullptr);
+    outside->InvertRect({0, 0, 2, 2});
+    item->repaint();
+    EXPECT_EQ(painted, QSize());
+    EXPECT_EQ(item->grab().toImage().pixelColor(1, 1), QColor(0, 255, 255));
+    EXPECT_EQ(r.dialog.ItemCanvas(kEdit), nullptr);
     r.log.clear();
     QTest::mousePress(item, Qt::LeftButton, {}, QPoint(12, 7));
     QTest::mouseRelease(item, Qt::LeftButton, {}, QPoint(13, 8));

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace wt {
 
@@ -70,25 +72,50 @@ protected:
     }
 };
 
-// An area painted by the dialog procedure through a Canvas; it also receives the mouse.
+// An area painted by the dialog procedure through a Canvas; it also receives the mouse. Its
+// picture is kept: the procedure paints it when it is first shown, resized or invalidated, and
+// may draw on it outside a paint, as on a classic device context.
 class OwnerDrawItem : public QWidget {
 public:
     OwnerDrawItem(QtDialog& dialog, int id, QWidget* parent)
-        : QWidget(parent), dialog_(dialog), id_(id) {}
+        : QWidget(parent), dialog_(dialog), id_(id) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+    void Invalidate() {
+        dirty_ = true;
+        update();
+    }
+
+    Canvas* OutsidePaintCanvas() {
+        if (width() <= 0 || height() <= 0) {
+            return nullptr;
+        }
+        EnsureImage();
+        canvas_ = std::make_unique<QtCanvas>(image_, font(), [this](const Rect& r) {
+            update(QRect(r.left, r.top, r.Width(), r.Height()));
+        });
+        return canvas_.get();
+    }
 
 protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         if (width() <= 0 || height() <= 0) {
             return;
         }
-        if (image_.size() != size()) {
-            image_ = QImage(size(), QImage::Format_RGB32);
+        EnsureImage();
+        if (dirty_) {
+            dirty_ = false;
+            image_.fill(palette().color(QPalette::Window));
+            QtCanvas canvas(image_, font());
+            dialog_.Send(msg::Paint, static_cast<WParam>(id_), reinterpret_cast<LParam>(&canvas));
         }
-        image_.fill(palette().color(QPalette::Window));
-        QtCanvas canvas(image_, font());
-        dialog_.Send(msg::Paint, static_cast<WParam>(id_), reinterpret_cast<LParam>(&canvas));
         QPainter painter(this);
-        painter.drawImage(0, 0, image_);
+        painter.drawImage(event->rect(), image_, event->rect());
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        Invalidate();
     }
     void mousePressEvent(QMouseEvent* e) override { Mouse(msg::LButtonDown, e); }
     void mouseMoveEvent(QMouseEvent* e) override { Mouse(msg::MouseMove, e); }
@@ -96,6 +123,13 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* e) override { Mouse(msg::LButtonDblClk, e); }
 
 private:
+    void EnsureImage() {
+        if (image_.size() != size()) {
+            image_ = QImage(size(), QImage::Format_RGB32);
+            image_.fill(palette().color(QPalette::Window));
+            dirty_ = true;
+        }
+    }
     void Mouse(unsigned message, QMouseEvent* e) {
         if (message != msg::MouseMove && e->button() != Qt::LeftButton) {
             return;
@@ -107,6 +141,8 @@ private:
     QtDialog& dialog_;
     int id_;
     QImage image_;
+    bool dirty_ = true;
+    std::unique_ptr<QtCanvas> canvas_;
 };
 
 } // namespace
@@ -562,9 +598,29 @@ void QtDialog::SetCaption(const std::string& utf8) {
 }
 
 void QtDialog::InvalidateItem(int id) {
-    if (const Item* item = Find(id)) {
+    const Item* item = Find(id);
+    if (item && item->kind == ControlKind::OwnerDraw) {
+        static_cast<OwnerDrawItem*>(item->widget)->Invalidate();
+    } else if (item) {
         item->widget->update();
     }
+}
+
+Rect QtDialog::ItemRect(int id) const {
+    const Item* item = Find(id);
+    if (!item) {
+        return {};
+    }
+    const QRect r = item->widget->geometry();
+    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+Canvas* QtDialog::ItemCanvas(int id) {
+    const Item* item = Find(id);
+    if (!item || item->kind != ControlKind::OwnerDraw) {
+        return nullptr;
+    }
+    return static_cast<OwnerDrawItem*>(item->widget)->OutsidePaintCanvas();
 }
 
 } // namespace wt

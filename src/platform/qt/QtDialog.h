@@ -15,9 +15,11 @@
 //   while dragged). Vertical track bars (sliders) report and are driven the same way.
 // - lists: msg::Command with MakeWParam(id, NotifyListSelChange) when the user picks a row.
 // - owner-drawn items: msg::Paint with wParam = id and lParam = the Canvas* to draw on (the
-//   item's own pixels, origin at its top left), and msg::LButtonDown / MouseMove /
-//   LButtonUp / LButtonDblClk with wParam = id and lParam = MakeLParam(x, y) in the item's
-//   pixels.
+//   item's own pixels, origin at its top left) when the item is first shown, resized or
+//   invalidated (InvalidateItem); its picture is kept in between, and ItemCanvas draws on it
+//   outside a paint. msg::LButtonDown / MouseMove / LButtonUp / LButtonDblClk with wParam = id
+//   and lParam = MakeLParam(x, y) in the item's pixels; while the left button is held the
+//   item keeps getting the mouse, also outside itself.
 // - Escape: msg::Command with MakeWParam(IdCancel, 0). The title-bar close button: msg::Close
 //   first; when the procedure does not handle it (returns 0), MakeWParam(IdCancel, 0), unless
 //   the dialog has a disabled Cancel button.
@@ -75,6 +77,8 @@ public:
     bool HasItem(int id) const override;
     void SetCaption(const std::string& utf8) override;
     void InvalidateItem(int id) override;
+    Rect ItemRect(int id) const override;
+    Canvas* ItemCanvas(int id) override;
     void EndDialog(LParam result) override;
 
     // Sends a message to the procedure (nothing once the dialog has ended); returns its result.

@@ -20,6 +20,9 @@ bool ReadNumber(const std::string& text, const char* what, int id, int& value, s
     value = static_cast<int>(parsed);
     return true;
 }
+
+// What an owner-drawn item shows before its first paint.
+constexpr Rgb kItemBackground{212, 208, 200};
 } // namespace
 
 ScriptedDialog::ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc proc)
@@ -36,14 +39,31 @@ ScriptedDialog::ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc 
             c.kind == ControlKind::VTrackBar) {
             item.text.clear();
         }
-        items_[c.id] = item;
+        item.rect = {c.x * kPixelsPerFourUnitsX / 4, c.y * kPixelsPerEightUnitsY / 8,
+                     (c.x + c.width) * kPixelsPerFourUnitsX / 4,
+                     (c.y + c.height) * kPixelsPerEightUnitsY / 8};
+        if (c.kind == ControlKind::OwnerDraw) {
+            item.picture = std::make_unique<RasterCanvas>(item.rect.Width(), item.rect.Height(),
+                                                          kItemBackground);
+            item.invalid = true;
+        }
+        items_[c.id] = std::move(item);
     }
 }
 
-void ScriptedDialog::Send(unsigned message, WParam wParam, LParam lParam) {
-    if (!Ended()) {
-        proc_(*this, message, wParam, lParam);
+LParam ScriptedDialog::Send(unsigned message, WParam wParam, LParam lParam) {
+    return Ended() ? 0 : proc_(*this, message, wParam, lParam);
+}
+
+void ScriptedDialog::PaintIfInvalid(int id, Item& item) {
+    if (!item.invalid || Ended()) {
+        return;
     }
+    item.invalid = false;
+    RasterCanvas& canvas = *item.picture;
+    canvas.ResetClip();
+    canvas.FillRect({0, 0, canvas.Width(), canvas.Height()}, kItemBackground);
+    Send(msg::Paint, static_cast<WParam>(id), reinterpret_cast<LParam>(&canvas));
 }
 
 bool ScriptedDialog::Initialize(LParam param) {
@@ -157,6 +177,18 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
     case ControlKind::DefPushButton:
         Press(id);
         return true;
+    case ControlKind::OwnerDraw: {
+        // The item has no text of its own: its procedure reads the value, as what the user
+        // would have drawn, or says why it cannot be.
+        ItemValueRequest request{value, {}};
+        if (Send(msg::SetItemValue, static_cast<WParam>(id), reinterpret_cast<LParam>(&request)) ==
+            0) {
+            error = "control " + std::to_string(id) + ": " +
+                    (request.error.empty() ? "cannot be changed" : request.error);
+            return false;
+        }
+        return true;
+    }
     default:
         error = "control " + std::to_string(id) + " cannot be changed";
         return false;
@@ -165,6 +197,51 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
 
 void ScriptedDialog::Press(int id) {
     Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyClicked), 0);
+}
+
+bool ScriptedDialog::Mouse(int id, unsigned message, int x, int y, std::string& error) {
+    const Item* item = Find(id);
+    if (!item || item->kind != ControlKind::OwnerDraw) {
+        error = "dialog " + std::to_string(template_.id) + " has no drawing control " +
+                std::to_string(id);
+        return false;
+    }
+    if (x < -32768 || x > 32767 || y < -32768 || y > 32767) {
+        error = "mouse positions are -32768 to 32767 pixels";
+        return false;
+    }
+    Send(message, static_cast<WParam>(id), MakeLParam(x, y));
+    return true;
+}
+
+const RasterCanvas* ScriptedDialog::ItemPicture(int id) {
+    Item* item = Find(id);
+    if (!item || !item->picture) {
+        return nullptr;
+    }
+    PaintIfInvalid(id, *item);
+    return item->picture.get();
+}
+
+void ScriptedDialog::InvalidateItem(int id) {
+    if (Item* item = Find(id); item && item->picture) {
+        item->invalid = true;
+    }
+}
+
+Rect ScriptedDialog::ItemRect(int id) const {
+    const Item* item = Find(id);
+    return item ? item->rect : Rect{};
+}
+
+Canvas* ScriptedDialog::ItemCanvas(int id) {
+    Item* item = Find(id);
+    if (!item || !item->picture) {
+        return nullptr;
+    }
+    PaintIfInvalid(id, *item);
+    item->picture->ResetClip();
+    return item->picture.get();
 }
 
 void ScriptedDialog::SetItemText(int id, const std::string& utf8) {

@@ -1,11 +1,17 @@
 // A modal dialog without a window: the items of a dialog template held as plain values, and
-// the procedure driven by messages as a user's actions would raise them.
+// the procedure driven by messages as a user's actions would raise them. Owner-drawn items
+// keep their picture in memory. The procedure paints one when the picture is wanted (drawn on
+// outside a paint with ItemCanvas, or looked at with ItemPicture) and the item has not been
+// painted since the dialog opened or the item was invalidated: the picture is the one a
+// screen would show, without the cost of painting what nobody looks at.
 #pragma once
 
 #include "platform/DialogHost.h"
 #include "platform/DialogTemplate.h"
+#include "platform/RasterCanvas.h"
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,6 +20,11 @@ namespace wt {
 
 class ScriptedDialog : public DialogHost {
 public:
+    // Dialog units to pixels, as a dialog font with 6-pixel wide, 12-pixel high characters
+    // gives them: x pixels = units * 6 / 4, y pixels = units * 12 / 8.
+    static constexpr int kPixelsPerFourUnitsX = 6;
+    static constexpr int kPixelsPerEightUnitsY = 12;
+
     ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc proc);
 
     // Sends msg::InitDialog with `param`. Returns false when the procedure ended the dialog.
@@ -23,6 +34,13 @@ public:
     bool Apply(int id, const std::string& value, std::string& error);
     // Presses a push button (OK, Cancel, preset buttons): sends its click.
     void Press(int id);
+    // Sends a mouse message (msg::LButtonDown, MouseMove, LButtonUp or LButtonDblClk) to
+    // owner-drawn item `id` at (x, y) in its pixels. Returns false with a reason when there is
+    // no such item or the position cannot be carried (each coordinate is a 16-bit number).
+    bool Mouse(int id, unsigned message, int x, int y, std::string& error);
+    // The picture of owner-drawn item `id`, painted first if it is due; nullptr for other
+    // items.
+    const RasterCanvas* ItemPicture(int id);
 
     bool Ended() const { return result_.has_value(); }
     LParam Result() const { return result_.value_or(0); }
@@ -43,7 +61,9 @@ public:
     void EnableItem(int id, bool enabled) override;
     bool HasItem(int id) const override { return items_.count(id) != 0; }
     void SetCaption(const std::string& utf8) override { caption_ = utf8; }
-    void InvalidateItem(int) override {}
+    void InvalidateItem(int id) override;
+    Rect ItemRect(int id) const override;
+    Canvas* ItemCanvas(int id) override;
     void EndDialog(LParam result) override { result_ = result; }
 
     const std::string& Caption() const { return caption_; }
@@ -58,8 +78,14 @@ private:
         std::vector<std::string> rows;
         int selection = -1;
         bool enabled = true;
+        Rect rect;                             // in the dialog's client pixels
+        std::unique_ptr<RasterCanvas> picture; // owner-drawn items only
+        bool invalid = false;                  // to be painted before it is next used
     };
-    void Send(unsigned message, WParam wParam, LParam lParam);
+    LParam Send(unsigned message, WParam wParam, LParam lParam);
+    // Has the procedure paint owner-drawn item `id` when it is due (not once the dialog has
+    // ended).
+    void PaintIfInvalid(int id, Item& item);
     Item* Find(int id);
     const Item* Find(int id) const;
     // The ids of the radio group that `id` belongs to, in template order.

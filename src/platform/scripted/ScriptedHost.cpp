@@ -115,6 +115,13 @@ LParam ScriptedHost::DialogBox(int templateId, Owner, DialogProc proc, LParam pa
                 break;
             }
         }
+        if (script.interact && !script.cancel && !dialog.Ended()) {
+            std::string error;
+            if (!script.interact(dialog, error)) {
+                scriptErrors.push_back(error);
+                script.cancel = true;
+            }
+        }
         if (!dialog.Ended()) {
             dialog.Press(script.cancel ? IdCancel : IdOk);
         }

@@ -26,12 +26,19 @@ struct ShownMessage {
     int answer;
 };
 
+class ScriptedDialog;
+
 // What the next dialog is to be given, as a user would: each (control id, value) pair in
 // order (an edit field gets the text, a scroll bar the position, a check box or radio button
-// 1/0, a list the row, a push button is clicked), then OK, or Cancel when `cancel` is set.
+// 1/0, a list the row, a push button is clicked, an owner-drawn item the text for its
+// procedure), then OK, or Cancel when `cancel` is set.
 struct DialogScript {
     std::vector<std::pair<int, std::string>> assignments;
     bool cancel = false;
+    // When set, called with the open dialog after the assignments, to act on it for as long as
+    // it likes (the dialog's own modal loop); the dialog then gets OK or Cancel as above unless
+    // it has ended. Returning false with `error` records the error and cancels the dialog.
+    std::function<bool(ScriptedDialog& dialog, std::string& error)> interact = nullptr;
 };
 
 struct ShownDialog {
