@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "audio/AudioBatch.h"
+#include "document/ClipboardBatch.h"
 #include "document/DocumentUi.h"
 #include "effects/EnvelopeBatch.h"
 #include "effects/SpectralBatch.h"
@@ -233,6 +234,9 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"paint", BatchPaint},
         {"devices", BatchDevices},
         {"wait", BatchWait},
+        {"clipboard_load", BatchClipboardLoad},
+        {"clipboard_save", BatchClipboardSave},
+        {"clipboard_hold", BatchClipboardHold},
         {"envelope_dialog", BatchEnvelopeDialog},
         {"vocoder", BatchVocoder},
         {"spectral_high_pass", BatchSpectralHighPass},
@@ -294,6 +298,7 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
     ScriptedHost host;
     host.modulePath = options.modulePath;
     host.UseDevices(options.devices);
+    host.desktopClipboard = options.clipboard;
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);
     host.onMessage = [&err](const ShownMessage& m) {

@@ -17,6 +17,7 @@ namespace wt {
 struct App;
 class ScriptedDialog;
 class ScriptedHost;
+class WaveClipboard;
 class WaveDevices;
 
 struct BatchOptions {
@@ -25,6 +26,8 @@ struct BatchOptions {
     std::vector<std::string> lines; // from -e, in order
     std::string scriptPath;         // a file, "-" for standard input, empty for none
     WaveDevices* devices = nullptr; // the sound devices; none: every device command fails
+    // The desktop's clipboard when there is one; otherwise the run has one in memory.
+    WaveClipboard* clipboard = nullptr;
 };
 
 struct BatchContext {

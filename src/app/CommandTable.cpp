@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 #include "audio/DeviceDialog.h"
 #include "audio/Transport.h"
+#include "document/RangeEdits.h"
 #include "document/Undo.h"
 #include "effects/DelayEffects.h"
 #include "effects/DynamicsEffects.h"
@@ -11,6 +12,7 @@
 #include "effects/ModulationEffects.h"
 #include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
+#include "fileio/FormatConversion.h"
 #include "resources/CommandIds.h"
 #include "view/DisplaySettings.h"
 #include "view/WaveWindow.h"
@@ -33,7 +35,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_OPEN, "IDM_OPEN", CmdOpen},
         {IDM_SAVE, "IDM_SAVE", CmdSave},
         {IDM_SAVE_AS, "IDM_SAVE_AS", CmdSaveAs},
-        {IDM_CHANGE_FORMAT, "IDM_CHANGE_FORMAT", nullptr},
+        {IDM_CHANGE_FORMAT, "IDM_CHANGE_FORMAT", CmdChangeFormat},
         {IDM_PLAY, "IDM_PLAY", CmdPlayAll},
         {IDM_PLAY_FROM_CURSOR, "IDM_PLAY_FROM_CURSOR", CmdPlayFromCursor},
         {IDM_LOOP_PLAY, "IDM_LOOP_PLAY", CmdLoopPlay},
@@ -42,12 +44,12 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_EXIT, "IDM_EXIT", CmdExit},
         // Edit
         {IDM_UNDO, "IDM_UNDO", CmdUndo},
-        {IDM_CUT, "IDM_CUT", nullptr},
-        {IDM_COPY, "IDM_COPY", nullptr},
-        {IDM_PASTE, "IDM_PASTE", nullptr},
-        {IDM_DELETE, "IDM_DELETE", nullptr},
-        {IDM_CROP, "IDM_CROP", nullptr},
-        {IDM_MIX_PASTE, "IDM_MIX_PASTE", nullptr},
+        {IDM_CUT, "IDM_CUT", CmdCut},
+        {IDM_COPY, "IDM_COPY", CmdCopy},
+        {IDM_PASTE, "IDM_PASTE", CmdPaste},
+        {IDM_DELETE, "IDM_DELETE", CmdDelete},
+        {IDM_CROP, "IDM_CROP", CmdCrop},
+        {IDM_MIX_PASTE, "IDM_MIX_PASTE", CmdMixPaste},
         {IDM_SELECT_ALL, "IDM_SELECT_ALL", CmdSelectAll},
         // Effects
         {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", CmdNoiseRemoval},

@@ -14,6 +14,15 @@ inline constexpr const char* kTextNoSelection = "範囲が選択されていま�
 inline constexpr const char* kCaptionNoSelection = "WAVE Tomuka";
 inline constexpr const char* kTextDiscardChanges = "[%s]は変更されています\n保存しますか?";
 
+// Clipboard and range edits: the refusal of a clipboard image, and the captions of their
+// messages (the out-of-memory ones of copy, paste and the silence gap are in capitals).
+inline constexpr const char* kTextWrongDataFormat = "データ形式が違います";
+inline constexpr const char* kCaptionCopyMemory = "COPY";
+inline constexpr const char* kCaptionPaste = "ペースト";
+inline constexpr const char* kCaptionPasteMemory = "PASTE";
+inline constexpr const char* kCaptionMix = "ミックス";
+inline constexpr const char* kCaptionSilenceMemory = "WTOMUKA";
+
 // Status-bar part 0 "%ldHz %dBits %s" and part 1 "%ld Bytes".
 void ShowFormatStatus(App& app);
 // Caption "%s -[%s]" with the product name and the title.

@@ -1,7 +1,11 @@
 #include "document/SampleBlock.h"
 
 #include <cstdlib>
+#include <malloc.h>
+#include <new>
+#include <stdexcept>
 #include <sys/mman.h>
+#include <unistd.h>
 #include <utility>
 
 namespace wt {
@@ -11,16 +15,20 @@ std::size_t g_allocationLimit = 0;
 
 // Large blocks are touched page by page when they are first filled; asking for huge pages
 // makes that first touch far cheaper on machines where transparent huge pages are opt-in.
+// The advice covers every page of the block's memory, up to the end of what the allocator
+// gave: advice on only part of a mapping splits it in two, and realloc can then no longer
+// grow it by remapping in place but falls back to copying the whole block.
 void AdviseHugePages(std::uint8_t* data, std::size_t size) {
     constexpr std::size_t kHuge = std::size_t{2} << 20;
     if (size < 2 * kHuge) {
         return;
     }
-    auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-    auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHuge - 1);
-    if (end > begin) {
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    }
+    const auto page = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = reinterpret_cast<std::uintptr_t>(data) & ~(page - 1);
+    const auto end =
+        (reinterpret_cast<std::uintptr_t>(data) + malloc_usable_size(data) + page - 1) &
+        ~(page - 1);
+    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 } // namespace
 
@@ -75,6 +83,20 @@ void SampleBlock::SetAllocationLimitForTesting(std::size_t bytes) {
 
 bool TryAllocate(SampleBlock& block, std::size_t bytes) {
     return block.Resize(bytes);
+}
+
+bool TryResize(std::vector<std::uint8_t>& bytes, std::size_t size) {
+    if (g_allocationLimit != 0 && size > g_allocationLimit) {
+        return false;
+    }
+    try {
+        bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+        return false;
+    } catch (const std::length_error&) {
+        return false;
+    }
+    return true;
 }
 
 } // namespace wt

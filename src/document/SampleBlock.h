@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace wt {
 
@@ -41,5 +42,9 @@ private:
 // Allocates like SampleBlock::Resize (same limit), for work buffers that are not samples of
 // the document. Returns false on failure.
 bool TryAllocate(SampleBlock& block, std::size_t bytes);
+
+// Resizes a byte vector to `size` bytes under the same limit; false, with the vector
+// unchanged, when the memory cannot be had.
+bool TryResize(std::vector<std::uint8_t>& bytes, std::size_t size);
 
 } // namespace wt

@@ -45,6 +45,13 @@ inline constexpr const char* kSaveFilterWav = "WAVE Format (*.wav)";
 inline constexpr const char* kSaveFilterAu = "AU (ulaw) Format (*.au)";
 inline constexpr const char* kSaveFilterAiff = "AIFF Format (*.aiff)";
 
+// Format conversion: the refusal of a source format and its caption, which is also the
+// progress label and the caption of dialog 113, and the caption of its out-of-memory message.
+inline constexpr const char* kConvertNotSupported =
+    "このデータ形式からの変換はサポートされていません";
+inline constexpr const char* kCaptionConvert = "フォーマット変換";
+inline constexpr const char* kCaptionConvertMemory = "Change Format";
+
 // Status-bar label of the AIFF reader's progress.
 inline constexpr const char* kProgressLoadAiff = "LoadAIF";
 

@@ -122,6 +122,8 @@ public:
     virtual bool SetClipboardWave(const std::vector<std::uint8_t>& riffImage) = 0;
     virtual bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) = 0;
     virtual bool ClipboardHasWave() = 0;
+    // Removes whatever the clipboard holds.
+    virtual void EmptyClipboard() = 0;
     // Starts `path` with `args` as a new process; returns a value above 31 on success,
     // otherwise an error code (0 or 8: out of memory or resources, 2: file not found, ...).
     virtual int StartProcess(const std::string& path, const std::vector<std::string>& args) = 0;

@@ -180,8 +180,19 @@ TEST(MainWindow, AcceleratorsSendCommandsAndTwoControlKeysSendCharacters) {
     QTest::keyClick(e.host.Frame(), Qt::Key_Z, Qt::ControlModifier);
     EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_UNDO, NotifyAccelerator)));
     EXPECT_EQ(e.app.doc.format.sampleRate, 22050u);
+    // Delete with nothing selected says so in a message box.
+    std::string said;
+    WhenModal([&said](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        ASSERT_NE(box, nullptr);
+        said = box->text().toStdString();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
     QTest::keyClick(e.host.Frame(), Qt::Key_Delete);
     EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_DELETE, NotifyAccelerator)));
+    EXPECT_EQ(said, "範囲が選択されていません");
+    e.host.Frame()->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(e.host.Frame()));
     QTest::keyClick(e.host.Frame(), Qt::Key_F, Qt::ControlModifier);
     QTest::keyClick(e.host.Frame(), Qt::Key_T, Qt::ControlModifier);
     EXPECT_TRUE(e.MainGot(msg::Char, 6));

@@ -7,12 +7,14 @@
 #include "app/MainWindow.h"
 #include "platform/portaudio/PortAudioWaveDevices.h"
 #include "platform/qt/Desktop.h"
+#include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtHost.h"
 
 #include <QApplication>
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ int RunBatchMode(int argc, char** argv) {
     // The sound devices of this machine; PortAudio starts only when a line needs them.
     wt::PortAudioWaveDevices devices;
     options.devices = &devices;
+    // On a desktop the run copies and pastes through the desktop's clipboard, so that other
+    // programs (and other editors) see what it copies; otherwise through one of its own.
+    std::unique_ptr<wt::QtBatchClipboard> clipboard;
+    if (wt::QtBatchClipboard::DesktopAvailable()) {
+        clipboard = std::make_unique<wt::QtBatchClipboard>(options.modulePath);
+        options.clipboard = clipboard.get();
+    }
     return wt::RunBatch(options, std::cin, std::cout, std::cerr);
 }
 

@@ -5,6 +5,7 @@
 #include "platform/qt/ClassicScrollBar.h"
 #include "platform/qt/PixelArt.h"
 #include "platform/qt/QtCanvas.h"
+#include "platform/qt/QtClipboard.h"
 #include "platform/qt/QtDialog.h"
 #include "platform/qt/QtMainWindow.h"
 #include "platform/qt/QtMenuBar.h"
@@ -13,14 +14,12 @@
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
-#include <QClipboard>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
 #include <QProcess>
 #include <QPushButton>
 #include <QShortcut>
@@ -34,9 +33,6 @@
 namespace wt {
 
 namespace {
-
-constexpr const char* kWaveMime = "audio/wav";
-constexpr const char* kWaveMimeAlias = "audio/x-wav";
 
 QString FromLocal(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
@@ -571,40 +567,19 @@ Canvas* QtHost::WaveCanvas() {
 // --- Clipboard, shell, sound ------------------------------------------------------------------
 
 bool QtHost::SetClipboardWave(const std::vector<std::uint8_t>& riffImage) {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    if (!clipboard) {
-        return false;
-    }
-    auto* data = new QMimeData;
-    const QByteArray bytes(reinterpret_cast<const char*>(riffImage.data()),
-                           static_cast<qsizetype>(riffImage.size()));
-    data->setData(QString::fromLatin1(kWaveMime), bytes);
-    data->setData(QString::fromLatin1(kWaveMimeAlias), bytes);
-    clipboard->setMimeData(data);
-    return true;
+    return SetQtClipboardWave(riffImage);
 }
 
 bool QtHost::GetClipboardWave(std::vector<std::uint8_t>& riffImage) {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    if (!data) {
-        return false;
-    }
-    for (const char* type : {kWaveMime, kWaveMimeAlias}) {
-        if (data->hasFormat(QString::fromLatin1(type))) {
-            const QByteArray bytes = data->data(QString::fromLatin1(type));
-            riffImage.assign(bytes.begin(), bytes.end());
-            return true;
-        }
-    }
-    return false;
+    return GetQtClipboardWave(riffImage);
 }
 
 bool QtHost::ClipboardHasWave() {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    const QMimeData* data = clipboard ? clipboard->mimeData() : nullptr;
-    return data && (data->hasFormat(QString::fromLatin1(kWaveMime)) ||
-                    data->hasFormat(QString::fromLatin1(kWaveMimeAlias)));
+    return QtClipboardHasWave();
+}
+
+void QtHost::EmptyClipboard() {
+    EmptyQtClipboard();
 }
 
 int QtHost::StartProcess(const std::string& path, const std::vector<std::string>& args) {

@@ -210,17 +210,36 @@ void ScriptedHost::SetWaveScrollPos(int pos, bool) {
 }
 
 bool ScriptedHost::SetClipboardWave(const std::vector<std::uint8_t>& riffImage) {
+    if (desktopClipboard) {
+        return desktopClipboard->SetWave(riffImage);
+    }
     clipboard = riffImage;
     clipboardHasWave = true;
     return true;
 }
 
 bool ScriptedHost::GetClipboardWave(std::vector<std::uint8_t>& riffImage) {
+    if (desktopClipboard) {
+        return desktopClipboard->GetWave(riffImage);
+    }
     if (!clipboardHasWave) {
         return false;
     }
     riffImage = clipboard;
     return true;
+}
+
+bool ScriptedHost::ClipboardHasWave() {
+    return desktopClipboard ? desktopClipboard->HasWave() : clipboardHasWave;
+}
+
+void ScriptedHost::EmptyClipboard() {
+    if (desktopClipboard) {
+        desktopClipboard->Empty();
+        return;
+    }
+    clipboard.clear();
+    clipboardHasWave = false;
 }
 
 int ScriptedHost::StartProcess(const std::string& path, const std::vector<std::string>& args) {

@@ -4,6 +4,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/Host.h"
+#include "platform/WaveClipboard.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -111,8 +112,11 @@ public:
     int scrolledBy = 0;
     Rect scrollArea; // the area of the last ScrollWave
     bool mouseCaptured = false;
+    // The in-memory clipboard, used unless `desktopClipboard` is set.
     std::vector<std::uint8_t> clipboard;
     bool clipboardHasWave = false;
+    // When set, the clipboard calls go to it instead (batch mode on a desktop).
+    WaveClipboard* desktopClipboard = nullptr;
     // Problems with the script itself (an unknown control id, a dialog that did not end).
     std::vector<std::string> scriptErrors;
 
@@ -165,7 +169,8 @@ public:
 
     bool SetClipboardWave(const std::vector<std::uint8_t>& riffImage) override;
     bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) override;
-    bool ClipboardHasWave() override { return clipboardHasWave; }
+    bool ClipboardHasWave() override;
+    void EmptyClipboard() override;
     int StartProcess(const std::string& path, const std::vector<std::string>& args) override;
     bool OpenHelp(const std::string& path) override;
     void PlaySoundFile(const std::string& path) override { soundsPlayed.push_back(path); }

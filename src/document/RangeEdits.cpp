@@ -1,0 +1,258 @@
+#include "document/RangeEdits.h"
+
+#include "app/App.h"
+#include "document/DocumentUi.h"
+#include "document/Undo.h"
+#include "effects/SampleOps.h"
+#include "fileio/FormatConversion.h"
+#include "fileio/SoundFileSupport.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace wt {
+
+namespace {
+
+constexpr std::int64_t kSpareBytes = 16;
+
+// The cursor as an insertion point: inside the sound and on a frame boundary. Every command
+// keeps it so; this only guards the moves against a position left stale by a caller.
+std::int32_t InsertionPoint(const SoundDocument& doc) {
+    std::int32_t at = std::clamp(doc.cursor, 0, doc.byteLength);
+    if (doc.format.blockAlign > 0) {
+        at -= at % doc.format.blockAlign;
+    }
+    return at;
+}
+
+// Fills `bytes` bytes with silence as WriteSampleLimited writes the value 0 into every channel:
+// 128 for 8-bit samples, 0 for 16-bit ones (and for depths the sample operations do not
+// write, whose bytes would otherwise be whatever the memory held).
+void FillSilence(const SoundDocument& doc, std::uint8_t* at, std::int64_t bytes) {
+    std::memset(at, doc.format.bitsPerSample == 8 ? 128 : 0, static_cast<std::size_t>(bytes));
+}
+
+// Takes the undo snapshot; says "not enough memory" under `caption` when it cannot be had.
+bool TakeEditSnapshot(App& app, const char* caption) {
+    if (TakeSnapshot(app.doc, app.undo)) {
+        return true;
+    }
+    ShowOutOfMemory(app, caption);
+    return false;
+}
+
+// Puts the selection on the clipboard. The clipboard is emptied when the image cannot be made.
+int CopySelection(App& app) {
+    const SoundDocument& doc = app.doc;
+    const auto bytes = static_cast<std::uint32_t>(doc.selEnd - doc.selStart);
+    std::vector<std::uint8_t> image;
+    if (TryResize(image, kWaveHeaderBytes + bytes)) {
+        WriteWaveHeader(image.data(), doc.format, bytes);
+        std::memcpy(image.data() + kWaveHeaderBytes, doc.Data() + doc.selStart, bytes);
+        if (app.host.SetClipboardWave(image)) {
+            return 1;
+        }
+    }
+    app.host.EmptyClipboard();
+    ShowOutOfMemory(app, kCaptionCopyMemory);
+    return 0;
+}
+
+// Removes the selection after the snapshot was taken.
+void DeleteSelection(App& app) {
+    SoundDocument& doc = app.doc;
+    RemoveBytes(doc, doc.selStart, doc.selEnd);
+    doc.selEnd = doc.selStart;
+    doc.cursor = doc.selStart;
+    if (doc.byteLength < doc.viewStart) {
+        doc.viewStart = doc.selStart;
+    }
+    doc.modified = true;
+    ShowFormatStatus(app);
+    RedrawWave(app);
+}
+
+// The frames of `n` bytes of `converted` (in the document's format) added to the document
+// from `at` on; the sound is first extended with silence up to at + n.
+bool MixInto(SoundDocument& doc, std::int32_t at, const std::uint8_t* converted, std::int32_t n) {
+    const std::int64_t end = std::int64_t{at} + n;
+    if (doc.byteLength < end) {
+        if (static_cast<std::uint64_t>(end) > kMaxSoundBytes ||
+            !doc.sampleData.Resize(static_cast<std::size_t>(end + kSpareBytes))) {
+            return false;
+        }
+        FillSilence(doc, doc.Data() + doc.byteLength, end - doc.byteLength);
+        doc.byteLength = static_cast<std::int32_t>(end);
+    }
+    const int step = doc.format.blockAlign;
+    const int channels = doc.format.channels;
+    const int peak = doc.peak;
+    std::uint8_t* target = doc.Data() + at;
+    WithSampleOps(doc, [&](auto ops) {
+        for (std::int32_t k = 0; k + step <= n; k += step) {
+            for (int c = 0; c < channels; ++c) {
+                const int value = ops.Read(target + k, c) + ops.Read(converted + k, c);
+                ops.WriteLimited(target + k, value, c, peak);
+            }
+        }
+    });
+    return true;
+}
+
+int PasteOrMix(App& app, bool mix) {
+    SoundDocument& doc = app.doc;
+    const char* memoryCaption = mix ? kCaptionMix : kCaptionPasteMemory;
+    if (!TakeEditSnapshot(app, memoryCaption)) {
+        return 0;
+    }
+    SampleBlock converted;
+    std::int32_t n = 0;
+    {
+        ClipboardSound sound;
+        switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound)) {
+        case ClipboardRead::Sound:
+            break;
+        case ClipboardRead::Empty:
+            ShowFormatStatus(app);
+            RedrawWave(app);
+            return 0;
+        case ClipboardRead::Invalid:
+            return 0;
+        }
+        if (!ConvertFormat(app, sound.view.format, sound.Data(), sound.view.dataBytes, doc.format,
+                           converted, n)) {
+            return 0;
+        }
+    }
+    const std::int32_t at = InsertionPoint(doc);
+    const bool done =
+        mix ? MixInto(doc, at, converted.Data(), n) : InsertBytes(doc, at, converted.Data(), n);
+    if (!done) {
+        ShowOutOfMemory(app, memoryCaption);
+        ShowFormatStatus(app); // the conversion's progress text goes
+        return 0;
+    }
+    doc.cursor = at + n;
+    doc.selStart = mix ? doc.cursor : at;
+    doc.selEnd = doc.cursor;
+    doc.modified = true;
+    ShowFormatStatus(app);
+    RedrawWave(app);
+    return 1;
+}
+
+} // namespace
+
+void RemoveBytes(SoundDocument& doc, std::int32_t start, std::int32_t end) {
+    std::uint8_t* data = doc.Data();
+    MoveBytes(data + start, data + end, static_cast<std::size_t>(doc.byteLength - end));
+    doc.byteLength -= end - start;
+    // Giving memory back cannot lose data; if even that fails the block stays larger.
+    doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength + kSpareBytes));
+}
+
+bool InsertBytes(SoundDocument& doc, std::int32_t at, const std::uint8_t* bytes,
+                 std::int32_t count) {
+    const std::int64_t length = std::int64_t{doc.byteLength} + count;
+    if (static_cast<std::uint64_t>(length) > kMaxSoundBytes ||
+        !doc.sampleData.Resize(static_cast<std::size_t>(length + kSpareBytes))) {
+        return false;
+    }
+    std::uint8_t* data = doc.Data();
+    MoveBytes(data + at + count, data + at, static_cast<std::size_t>(doc.byteLength - at));
+    if (count > 0) {
+        std::memcpy(data + at, bytes, static_cast<std::size_t>(count));
+    }
+    doc.byteLength = static_cast<std::int32_t>(length);
+    return true;
+}
+
+ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound) {
+    if (!app.host.GetClipboardWave(sound.image)) {
+        return ClipboardRead::Empty;
+    }
+    if (!ParseWaveImage(sound.image.data(), sound.image.size(), sound.view)) {
+        app.host.MessageBox(Owner::MainWindow, kTextWrongDataFormat, caption,
+                            mb::Ok | mb::IconWarning);
+        return ClipboardRead::Invalid;
+    }
+    return ClipboardRead::Sound;
+}
+
+int CmdCopy(App& app) {
+    if (!RequireSelection(app)) {
+        return 0;
+    }
+    return CopySelection(app);
+}
+
+int CmdCut(App& app) {
+    if (!RequireSelection(app) || !TakeSnapshot(app)) {
+        return 0;
+    }
+    // The snapshot serves the delete as well: it is the state before the cut either way.
+    if (!CopySelection(app)) {
+        return 0;
+    }
+    DeleteSelection(app);
+    return 1;
+}
+
+int CmdDelete(App& app) {
+    if (!RequireSelection(app) || !TakeSnapshot(app)) {
+        return 0;
+    }
+    DeleteSelection(app);
+    return 1;
+}
+
+int CmdCrop(App& app) {
+    if (!RequireSelection(app) || !TakeSnapshot(app)) {
+        return 0;
+    }
+    SoundDocument& doc = app.doc;
+    const std::int32_t keep = doc.selEnd - doc.selStart;
+    MoveBytes(doc.Data(), doc.Data() + doc.selStart, static_cast<std::size_t>(keep));
+    doc.byteLength = keep;
+    doc.sampleData.Resize(static_cast<std::size_t>(keep + kSpareBytes));
+    doc.selStart = doc.selEnd = doc.cursor = doc.viewStart = 0;
+    doc.modified = true;
+    ShowFormatStatus(app);
+    RedrawWave(app);
+    return 1;
+}
+
+int CmdPaste(App& app) {
+    return PasteOrMix(app, false);
+}
+
+int CmdMixPaste(App& app) {
+    return PasteOrMix(app, true);
+}
+
+int InsertSilence(App& app, std::uint32_t milliseconds) {
+    SoundDocument& doc = app.doc;
+    // The product is formed in 64 bits: in 32 it would wrap for long gaps at high rates.
+    const std::int64_t frames = std::int64_t{doc.format.sampleRate} * milliseconds / 1000;
+    const std::int64_t bytes = frames * doc.format.blockAlign;
+    const std::int32_t at = InsertionPoint(doc);
+    const std::int64_t length = doc.byteLength + bytes;
+    if (static_cast<std::uint64_t>(length) > kMaxSoundBytes ||
+        !doc.sampleData.Resize(static_cast<std::size_t>(length + kSpareBytes))) {
+        SwapWithSnapshot(app);
+        ShowOutOfMemory(app, kCaptionSilenceMemory);
+        return 0;
+    }
+    std::uint8_t* data = doc.Data();
+    MoveBytes(data + at + bytes, data + at, static_cast<std::size_t>(doc.byteLength - at));
+    FillSilence(doc, data + at, bytes);
+    doc.byteLength = static_cast<std::int32_t>(length);
+    doc.selStart = at;
+    doc.cursor = static_cast<std::int32_t>(at + bytes);
+    doc.selEnd = doc.cursor;
+    doc.modified = true;
+    return 1;
+}
+
+} // namespace wt
