@@ -1,6 +1,7 @@
 #include "app/Batch.h"
 
 #include "app/App.h"
+#include "app/AppBatch.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "audio/AudioBatch.h"
@@ -240,6 +241,8 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"envelope_dialog", BatchEnvelopeDialog},
         {"vocoder", BatchVocoder},
         {"spectral_high_pass", BatchSpectralHighPass},
+        {"paths", BatchPaths},
+        {"commands", BatchCommands},
     };
     return verbs;
 }
