@@ -11,6 +11,7 @@
 #include "effects/LevelEffects.h"
 #include "effects/ModulationEffects.h"
 #include "effects/PitchEffects.h"
+#include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
 #include "fileio/FormatConversion.h"
 #include "resources/CommandIds.h"
@@ -52,7 +53,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_MIX_PASTE, "IDM_MIX_PASTE", CmdMixPaste},
         {IDM_SELECT_ALL, "IDM_SELECT_ALL", CmdSelectAll},
         // Effects
-        {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", nullptr},
+        {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", CmdNoiseRemoval},
         {IDM_DC_REMOVE, "IDM_DC_REMOVE", CmdDcRemove},
         {IDM_NORMALIZE, "IDM_NORMALIZE", CmdNormalize},
         {IDM_PHASE_INVERT, "IDM_PHASE_INVERT", CmdPhaseInvert},
@@ -75,8 +76,8 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
         {IDM_DISTORTION, "IDM_DISTORTION", CmdDistortion},
         {IDM_FLANGER, "IDM_FLANGER", CmdFlanger},
-        {IDM_EQUALIZER, "IDM_EQUALIZER", nullptr},
-        {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", nullptr},
+        {IDM_EQUALIZER, "IDM_EQUALIZER", CmdEqualizer},
+        {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", CmdParametricEq},
         // Create
         {IDM_WHITE_NOISE, "IDM_WHITE_NOISE", nullptr},
         {IDM_TONE, "IDM_TONE", nullptr},

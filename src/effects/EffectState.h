@@ -8,6 +8,7 @@
 #include "effects/EnvelopeParams.h"
 #include "effects/ModulationParams.h"
 #include "effects/PitchParams.h"
+#include "effects/SpectralParams.h"
 
 #include <string>
 
@@ -34,6 +35,7 @@ struct EffectState {
     ModulationParams modulation; // tremolo, vibrato
     EnvelopeParams envelopes;    // volume, pan and pitch envelopes
     PitchTimeParams pitchTime;   // pitch, time stretch, transpose
+    SpectralParams spectral;     // equalizers, noise removal
 };
 
 } // namespace wt

@@ -26,6 +26,8 @@ std::vector<DialogTemplate> DelayDialogTemplates();
 std::vector<DialogTemplate> ModulationDialogTemplates();
 // The dialogs of pitch change, time stretch and transpose.
 std::vector<DialogTemplate> PitchDialogTemplates();
+// The equalizers and noise removal.
+std::vector<DialogTemplate> SpectralDialogTemplates();
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).

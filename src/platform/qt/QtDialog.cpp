@@ -1,6 +1,7 @@
 #include "platform/qt/QtDialog.h"
 
 #include "platform/qt/ClassicScrollBar.h"
+#include "platform/qt/ClassicTrackBar.h"
 #include "platform/qt/PixelArt.h"
 #include "platform/qt/QtCanvas.h"
 
@@ -249,6 +250,11 @@ void QtDialog::CreateControl(const ControlTemplate& c, int groupIndex) {
             });
         break;
     }
+    case ControlKind::VTrackBar:
+        widget = new ClassicTrackBar(Qt::Vertical, this, [this, id](unsigned code, int pos) {
+            Send(msg::VScroll, MakeWParam(code, static_cast<unsigned>(pos) & 0xFFFFu), id);
+        });
+        break;
     case ControlKind::ListBox: {
         auto* list = new QListWidget(this);
         connect(list, &QListWidget::currentRowChanged, this, [this, id] {
@@ -466,17 +472,34 @@ int QtDialog::IsButtonChecked(int id) const {
     }
 }
 
+namespace {
+// Calls f with the control as a scroll bar or a track bar; returns false when it is neither.
+template <class F> bool WithRangeControl(ControlKind kind, QWidget* widget, F f) {
+    switch (kind) {
+    case ControlKind::HScrollBar:
+    case ControlKind::VScrollBar:
+        f(*static_cast<ClassicScrollBar*>(widget));
+        return true;
+    case ControlKind::VTrackBar:
+        f(*static_cast<ClassicTrackBar*>(widget));
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 void QtDialog::SetScrollRange(int id, int low, int high, bool) {
-    const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        static_cast<ClassicScrollBar*>(item->widget)->SetClassicRange(low, high);
+    if (const Item* item = Find(id)) {
+        WithRangeControl(item->kind, item->widget,
+                         [&](auto& bar) { bar.SetClassicRange(low, high); });
     }
 }
 
 void QtDialog::GetScrollRange(int id, int* low, int* high) const {
     const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        static_cast<ClassicScrollBar*>(item->widget)->GetClassicRange(low, high);
+    if (item && WithRangeControl(item->kind, item->widget,
+                                 [&](auto& bar) { bar.GetClassicRange(low, high); })) {
         return;
     }
     if (low) {
@@ -488,18 +511,17 @@ void QtDialog::GetScrollRange(int id, int* low, int* high) const {
 }
 
 void QtDialog::SetScrollPos(int id, int pos, bool) {
-    const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        static_cast<ClassicScrollBar*>(item->widget)->SetClassicPos(pos);
+    if (const Item* item = Find(id)) {
+        WithRangeControl(item->kind, item->widget, [&](auto& bar) { bar.SetClassicPos(pos); });
     }
 }
 
 int QtDialog::GetScrollPos(int id) const {
-    const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        return static_cast<ClassicScrollBar*>(item->widget)->ClassicPos();
+    int pos = 0;
+    if (const Item* item = Find(id)) {
+        WithRangeControl(item->kind, item->widget, [&](auto& bar) { pos = bar.ClassicPos(); });
     }
-    return 0;
+    return pos;
 }
 
 void QtDialog::ListReset(int id) {

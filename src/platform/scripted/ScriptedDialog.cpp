@@ -35,7 +35,8 @@ ScriptedDialog::ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc 
         item.kind = c.kind;
         item.text = c.text;
         item.enabled = !c.disabled;
-        if (c.kind == ControlKind::HScrollBar || c.kind == ControlKind::VScrollBar) {
+        if (c.kind == ControlKind::HScrollBar || c.kind == ControlKind::VScrollBar ||
+            c.kind == ControlKind::VTrackBar) {
             item.text.clear();
         }
         item.rect = {c.x * kPixelsPerFourUnitsX / 4, c.y * kPixelsPerEightUnitsY / 8,
@@ -115,7 +116,8 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
         Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
         return true;
     case ControlKind::HScrollBar:
-    case ControlKind::VScrollBar: {
+    case ControlKind::VScrollBar:
+    case ControlKind::VTrackBar: {
         if (!ReadNumber(value, "scroll bar", id, number, error)) {
             return false;
         }
