@@ -7,6 +7,7 @@
 #include "effects/DynamicsParams.h"
 #include "effects/EnvelopeParams.h"
 #include "effects/ModulationParams.h"
+#include "generators/GeneratorParams.h"
 
 #include <string>
 
@@ -32,6 +33,7 @@ struct EffectState {
     DelayParams delay;           // echo, reverb, flanger
     ModulationParams modulation; // tremolo, vibrato
     EnvelopeParams envelopes;    // volume, pan and pitch envelopes
+    GeneratorState generators;   // noise, tone, silence, melody paste and the noise's randoms
 };
 
 } // namespace wt

@@ -10,7 +10,7 @@ const DialogTemplate* FindDialogTemplate(int id) {
         for (auto list :
              {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates, EffectDialogTemplates,
               DynamicsDialogTemplates, DelayDialogTemplates, ModulationDialogTemplates,
-              AudioDialogTemplates, EnvelopeDialogTemplates}) {
+              AudioDialogTemplates, EnvelopeDialogTemplates, GeneratorDialogTemplates}) {
             for (auto& t : list()) {
                 byId.emplace(t.id, std::move(t));
             }

@@ -3,6 +3,7 @@
 #include "platform/qt/ClassicScrollBar.h"
 #include "platform/qt/PixelArt.h"
 #include "platform/qt/QtCanvas.h"
+#include "resources/Dialogs.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,6 +20,7 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 
@@ -192,6 +194,8 @@ void QtDialog::CreateControl(const ControlTemplate& c, int groupIndex) {
         auto* label = new QLabel(this);
         if (c.text == "201") {
             label->setPixmap(QPixmap::fromImage(ApplicationIconImage()));
+        } else if (const auto* art = WaveformIcon(std::atoi(c.text.c_str()))) {
+            label->setPixmap(QPixmap::fromImage(ImageFromArt(*art, IconColours())));
         }
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         widget = label;
@@ -419,6 +423,30 @@ std::string QtDialog::GetItemText(int id) const {
         return static_cast<QComboBox*>(item->widget)->currentText().toStdString();
     default:
         return {};
+    }
+}
+
+void QtDialog::ReplaceItemSelection(int id, const std::string& utf8) {
+    const Item* item = Find(id);
+    if (item && item->kind == ControlKind::Edit) {
+        // Replaces the selection or inserts at the cursor; textChanged reports it.
+        static_cast<QLineEdit*>(item->widget)->insert(QString::fromStdString(utf8));
+    }
+}
+
+void QtDialog::SetItemSelection(int id, int start, int end) {
+    const Item* item = Find(id);
+    if (!item || item->kind != ControlKind::Edit) {
+        return;
+    }
+    auto* edit = static_cast<QLineEdit*>(item->widget);
+    const auto length = static_cast<int>(edit->text().size());
+    const int from = start < 0 ? length : std::min(start, length);
+    const int to = end < 0 ? length : std::min(end, length);
+    if (from == to) {
+        edit->setCursorPosition(to);
+    } else {
+        edit->setSelection(from, to - from);
     }
 }
 
