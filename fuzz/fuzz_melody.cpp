@@ -47,7 +47,7 @@ void LoadSound(SoundDocument& doc, unsigned choice) {
     for (std::int32_t i = 0; i < doc.byteLength; ++i) {
         doc.Data()[i] = static_cast<std::uint8_t>(i * 53);
     }
-    doc.cursor = 3 * doc.format.blockAlign;
+    doc.cursor = doc.selStart = doc.selEnd = 3 * doc.format.blockAlign;
 }
 
 // 300 frames of an 8000 Hz 16-bit mono instrument.

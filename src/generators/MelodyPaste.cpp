@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstring>
 
 namespace wt {
 
@@ -88,8 +89,10 @@ private:
     bool wasBusy_;
 };
 
-// Opens `bytes` bytes at `at` by moving the rest of the sound up; the gap holds whatever was
-// there. False, with nothing changed, when the block cannot grow.
+// Opens a gap of `bytes` bytes of silence at `at` by moving the rest of the sound up. The
+// silence stays where the sample operations write nothing (a depth other than 8 and 16 bits),
+// instead of the bytes that were moved away. False, with nothing changed, when the block
+// cannot grow.
 bool OpenGap(SoundDocument& doc, std::int32_t at, std::uint64_t bytes) {
     const std::uint64_t length = static_cast<std::uint64_t>(doc.byteLength) + bytes;
     if (length > kMaxSoundBytes || !doc.sampleData.Resize(static_cast<std::size_t>(length) + 16)) {
@@ -97,6 +100,8 @@ bool OpenGap(SoundDocument& doc, std::int32_t at, std::uint64_t bytes) {
     }
     std::uint8_t* data = doc.Data();
     MoveBytes(data + at + bytes, data + at, static_cast<std::size_t>(doc.byteLength - at));
+    std::memset(data + at, doc.format.bitsPerSample == 8 ? 128 : 0,
+                static_cast<std::size_t>(bytes));
     doc.byteLength = static_cast<std::int32_t>(length);
     return true;
 }

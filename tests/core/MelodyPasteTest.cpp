@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 
@@ -339,6 +340,26 @@ TEST(MelodyPaste, TempoFromAndToTheSettingsFile) {
         CmdMelodyPaste(t.app);
         EXPECT_EQ(shown, "200");
     }
+}
+
+// A 24-bit sound, whose samples the editor reads as silence and cannot write, gets silent notes
+// rather than the bytes the gap moved away.
+TEST(MelodyPaste, DepthWithoutSampleWritesGetsSilence) {
+    TestApp t;
+    t.SetSound(
+        24, 1, 0, [](int, int) { return 0; }, 8000);
+    SoundDocument& doc = t.app.doc;
+    doc.byteLength = 12;
+    doc.sampleData.Resize(12 + 16);
+    std::fill(doc.Data(), doc.Data() + 12, 0xAB);
+    doc.cursor = 6;
+    PutInstrument(t, 8000, 1, 100, Instrument);
+    // Tempo 240: B = 3 * 8000 * 60 / 240 = 6000 bytes.
+    ASSERT_EQ(Paste(t, "c", 240), 1);
+    ASSERT_EQ(doc.byteLength, 12 + 6000);
+    const std::vector<std::uint8_t> all = Bytes(t.app);
+    EXPECT_EQ(std::count(all.begin(), all.end(), 0xAB), 12);
+    EXPECT_EQ(std::count(all.begin() + 6, all.begin() + 6006, 0), 6000);
 }
 
 // --- The note language ----------------------------------------------------------------------
