@@ -7,7 +7,8 @@ common=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
         portaudio19-dev fonts-ipafont-gothic)
 testing=(libgtest-dev libgmock-dev libbenchmark-dev sox libsox-fmt-base libsndfile1-dev
          sndfile-programs python3 xvfb xauth x11-apps imagemagick twm clang libclang-rt-14-dev
-         pulseaudio pulseaudio-utils libasound2-plugins xclip)
+         pulseaudio pulseaudio-utils libasound2-plugins
+         xclip x11-utils desktop-file-utils appstream dpkg-dev file groff-base librsvg2-bin)
 
 wanted=("${common[@]}")
 if [ "${1:-run}" = test ]; then

@@ -1,6 +1,7 @@
 #include "app/Batch.h"
 
 #include "app/App.h"
+#include "app/AppBatch.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "audio/AudioBatch.h"
@@ -237,6 +238,8 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"clipboard_save", BatchClipboardSave},
         {"clipboard_hold", BatchClipboardHold},
         {"envelope_dialog", BatchEnvelopeDialog},
+        {"paths", BatchPaths},
+        {"commands", BatchCommands},
     };
     return verbs;
 }

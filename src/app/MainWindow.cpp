@@ -20,11 +20,6 @@ constexpr const char* kCaptionNewWindow = "新規ウィンドウ";
 constexpr const char* kTextCannotOpenWindow = "ウィンドウが開けません";
 constexpr const char* kAboutSound = "about.wav";
 
-std::string Folder(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
 // Two control characters reach the main window as typed characters, not as commands.
 struct HiddenKey {
     int character;
@@ -118,7 +113,11 @@ void InitializeApp(App& app, const std::string& modulePath, const std::string& i
     app.profile.SetPath(ResolveSettingsPath(modulePath, iniOverride));
     app.settings = ReadStartupSettings(app.profile, HomeDirectory());
     app.settings.modulePath = modulePath;
-    app.settings.helpPath = ReplaceExtension(modulePath, ".html");
+    const std::string data = DataFolder(modulePath);
+    app.settings.helpPath =
+        data + "/" +
+        std::filesystem::path(ReplaceExtension(modulePath, ".html")).filename().string();
+    app.settings.aboutSound = data + "/" + kAboutSound;
     // Kept absolute, so a new window started from another folder reads the same file.
     if (!iniOverride.empty()) {
         std::error_code error;
@@ -269,7 +268,7 @@ LParam AboutDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam) {
 }
 
 int CmdAbout(App& app) {
-    app.host.PlaySoundFile(Folder(app.settings.modulePath) + "/" + kAboutSound);
+    app.host.PlaySoundFile(app.settings.aboutSound);
     app.host.DialogBox(kAboutDialog, Owner::MainWindow, AboutDlgProc, 0);
     return 1;
 }

@@ -64,6 +64,26 @@ std::string HomeDirectory() {
     return "/";
 }
 
+std::string InstalledDataFolder(const std::string& modulePath) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(modulePath).parent_path();
+    if (folder.filename() != "bin") {
+        return "";
+    }
+    const fs::path data = folder.parent_path() / "share" / "wavetomuka";
+    std::error_code ec;
+    return fs::is_directory(data, ec) ? data.string() : "";
+}
+
+std::string DataFolder(const std::string& modulePath) {
+    const std::string installed = InstalledDataFolder(modulePath);
+    if (!installed.empty()) {
+        return installed;
+    }
+    const auto slash = modulePath.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : modulePath.substr(0, slash);
+}
+
 std::string ResolveSettingsPath(const std::string& modulePath, const std::string& override) {
     namespace fs = std::filesystem;
     if (!override.empty()) {
@@ -71,7 +91,10 @@ std::string ResolveSettingsPath(const std::string& modulePath, const std::string
     }
     const std::string besideModule = ReplaceExtension(modulePath, ".ini");
     const fs::path folder = fs::path(modulePath).parent_path();
-    if (!folder.empty() && access(folder.c_str(), W_OK) == 0) {
+    // An installed editor never writes into its prefix, even when it could (run as root from
+    // /usr/local/bin): the prefix belongs to the package manager and to every user.
+    if (InstalledDataFolder(modulePath).empty() && !folder.empty() &&
+        access(folder.c_str(), W_OK) == 0) {
         return besideModule;
     }
     const char* xdg = std::getenv("XDG_CONFIG_HOME");

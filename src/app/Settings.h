@@ -21,7 +21,8 @@ inline constexpr int kMaxWindowSize = 16384;
 
 struct Settings {
     std::string modulePath;    // the executable
-    std::string helpPath;      // the help page beside it
+    std::string helpPath;      // the help page (DataFolder)
+    std::string aboutSound;    // the sound the About box plays (DataFolder)
     std::string iniOverride;   // absolute path given with --ini; empty: the usual settings file
     std::string lastDirectory; // folder of the last file opened, no trailing separator
     int density = 8;           // samples drawn per pixel column at most, 1..128
@@ -43,8 +44,14 @@ std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxCha
 // listed: the list stays as it was.
 void AddRecentFile(const ProfileFile& profile, const std::string& path);
 
+// The editor's own files (help page, about sound) of an installed editor: PREFIX/share/wavetomuka
+// for an executable PREFIX/bin/NAME when that folder exists; empty otherwise (a build folder).
+std::string InstalledDataFolder(const std::string& modulePath);
+// Where the help page and the about sound are: the installed data folder, or else the
+// executable's own folder.
+std::string DataFolder(const std::string& modulePath);
 // Where the settings file lives: `override` when given; otherwise beside the executable
-// (same base name, ".ini") when that folder is writable; otherwise
+// (same base name, ".ini") when it is not installed and that folder is writable; otherwise
 // $XDG_CONFIG_HOME/wavetomuka/<base>.ini (default ~/.config). Creates that folder.
 std::string ResolveSettingsPath(const std::string& modulePath, const std::string& override);
 // The user's home folder: the default last directory.

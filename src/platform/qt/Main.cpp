@@ -1,7 +1,8 @@
 // The wtomuka executable.
 //
 //   wtomuka --batch [--ini PATH] [-e LINE]... [SCRIPT|-]   commands without a window
-//   wtomuka [--ini PATH] [FILE]                              the editor
+//   wtomuka [--ini PATH] [--] [FILE]                         the editor
+//   wtomuka --help | --version
 #include "app/App.h"
 #include "app/Batch.h"
 #include "app/MainWindow.h"
@@ -19,6 +20,10 @@
 #include <vector>
 
 namespace {
+
+constexpr const char* kUsage = "usage: wtomuka [--ini PATH] [--] [FILE]\n"
+                               "       wtomuka --batch [--ini PATH] [-e LINE]... [SCRIPT|-]\n"
+                               "       wtomuka --help | --version\n";
 
 // The executable's path without Qt (batch mode runs without a QApplication).
 std::string ExecutablePath(const char* argv0) {
@@ -54,24 +59,32 @@ int RunBatchMode(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::string(argv[1]) == "--batch") {
+    const std::string first = argc >= 2 ? argv[1] : "";
+    if (first == "--batch") {
         return RunBatchMode(argc, argv);
+    }
+    if (argc == 2 && first == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (argc == 2 && first == "--version") {
+        std::cout << "WaveTomuka " << WT_VERSION << "\n";
+        return 0;
     }
 
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("WaveTomuka"));
+    // Desktops match the window to wavetomuka.desktop (its name and icon) by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("wavetomuka"));
     wt::ConfigureLook(application);
 
-    // QApplication has taken its own options out of argv.
-    std::vector<std::string> args;
-    for (const QString& a : QApplication::arguments().mid(1)) {
-        args.push_back(a.toLocal8Bit().toStdString());
-    }
+    // QApplication has taken its own options out of argv and left the rest as the bytes the
+    // caller gave: a file name that is not valid UTF-8 still reaches the file system intact.
+    const std::vector<std::string> args(argv + 1, argv + argc);
     wt::DesktopOptions options;
     std::string error;
     if (!wt::ParseDesktopArguments(args, options, error)) {
-        std::cerr << "wtomuka: " << error << "\nusage: wtomuka [--ini PATH] [FILE]\n"
-                  << "       wtomuka --batch [--ini PATH] [-e LINE]... [SCRIPT|-]\n";
+        std::cerr << "wtomuka: " << error << "\n" << kUsage;
         return 2;
     }
 
