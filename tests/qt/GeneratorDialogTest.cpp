@@ -68,13 +68,24 @@ TEST(MelodyDialogQt, KeyboardIsDrawnAndClicksInsertAtTheCaret) {
         melody->setCursorPosition(0);
         QTest::mouseClick(keyboard, Qt::LeftButton, {}, QPoint(width / 24, 3));
         EXPECT_EQ(melody->text().toStdString(), "o3c+8co4c4");
+        // A selection made in the field is replaced, although the clicked button or length
+        // button takes the focus from it first.
+        melody->setFocus();
+        melody->setSelection(0, 5);
+        QTest::mouseClick(dialog->ItemWidget(kIdRest), Qt::LeftButton);
+        EXPECT_EQ(melody->text().toStdString(), "r8co4c4");
+        melody->setFocus();
+        melody->setSelection(0, 2);
+        QTest::mouseClick(dialog->ItemWidget(kIdLengthFirst + 2), Qt::LeftButton);
+        QTest::mouseClick(keyboard, Qt::LeftButton, {}, QPoint(15 * width / 48, height - 3));
+        EXPECT_EQ(melody->text().toStdString(), "o4c4co4c4");
         QTest::mouseClick(dialog->ItemWidget(IdOk), Qt::LeftButton);
         checked = true;
     });
     EXPECT_EQ(RunMelodyDialog(e.app, record), 1);
     EXPECT_TRUE(checked);
-    EXPECT_EQ(record.text, "o3c+8co4c4");
-    EXPECT_EQ(record.lengthChoice, 4);
+    EXPECT_EQ(record.text, "o4c4co4c4");
+    EXPECT_EQ(record.lengthChoice, 2);
     EXPECT_EQ(record.tempo, 120);
 }
 
