@@ -14,6 +14,8 @@
 #include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
 #include "fileio/FormatConversion.h"
+#include "generators/Generators.h"
+#include "generators/MelodyPaste.h"
 #include "resources/CommandIds.h"
 #include "view/DisplaySettings.h"
 #include "view/WaveWindow.h"
@@ -79,10 +81,10 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_EQUALIZER, "IDM_EQUALIZER", CmdEqualizer},
         {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", CmdParametricEq},
         // Create
-        {IDM_WHITE_NOISE, "IDM_WHITE_NOISE", nullptr},
-        {IDM_TONE, "IDM_TONE", nullptr},
-        {IDM_INSERT_SILENCE, "IDM_INSERT_SILENCE", nullptr},
-        {IDM_MELODY_PASTE, "IDM_MELODY_PASTE", nullptr},
+        {IDM_WHITE_NOISE, "IDM_WHITE_NOISE", CmdWhiteNoise},
+        {IDM_TONE, "IDM_TONE", CmdTone},
+        {IDM_INSERT_SILENCE, "IDM_INSERT_SILENCE", CmdInsertSilence},
+        {IDM_MELODY_PASTE, "IDM_MELODY_PASTE", CmdMelodyPaste},
         // View
         {IDM_ZOOM_1_1024, "IDM_ZOOM_1_1024", CmdZoom1024},
         {IDM_ZOOM_1_256, "IDM_ZOOM_1_256", CmdZoom256},

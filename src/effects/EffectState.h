@@ -9,6 +9,7 @@
 #include "effects/ModulationParams.h"
 #include "effects/PitchParams.h"
 #include "effects/SpectralParams.h"
+#include "generators/GeneratorParams.h"
 
 #include <string>
 
@@ -36,6 +37,7 @@ struct EffectState {
     EnvelopeParams envelopes;    // volume, pan and pitch envelopes
     PitchTimeParams pitchTime;   // pitch, time stretch, transpose
     SpectralParams spectral;     // equalizers, noise removal
+    GeneratorState generators;   // noise, tone, silence, melody paste and the noise's randoms
 };
 
 } // namespace wt

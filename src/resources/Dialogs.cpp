@@ -7,10 +7,11 @@ namespace wt {
 const DialogTemplate* FindDialogTemplate(int id) {
     static const std::map<int, DialogTemplate> all = [] {
         std::map<int, DialogTemplate> byId;
-        for (auto list : {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates,
-                          EffectDialogTemplates, DynamicsDialogTemplates, DelayDialogTemplates,
-                          ModulationDialogTemplates, AudioDialogTemplates, EnvelopeDialogTemplates,
-                          PitchDialogTemplates, SpectralDialogTemplates}) {
+        for (auto list :
+             {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates, EffectDialogTemplates,
+              DynamicsDialogTemplates, DelayDialogTemplates, ModulationDialogTemplates,
+              AudioDialogTemplates, EnvelopeDialogTemplates, PitchDialogTemplates,
+              SpectralDialogTemplates, GeneratorDialogTemplates}) {
             for (auto& t : list()) {
                 byId.emplace(t.id, std::move(t));
             }

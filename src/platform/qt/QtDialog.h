@@ -63,6 +63,8 @@ public:
     // DialogHost
     void SetItemText(int id, const std::string& utf8) override;
     std::string GetItemText(int id) const override;
+    void ReplaceItemSelection(int id, const std::string& utf8) override;
+    void SetItemSelection(int id, int start, int end) override;
     void CheckButton(int id, int state) override;
     int IsButtonChecked(int id) const override;
     void SetScrollRange(int id, int low, int high, bool redraw) override;
