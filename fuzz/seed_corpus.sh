@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Seeds the fuzz corpus kept in the repository (fuzz/corpus/NAME): the malformed files the
-# reader tests make, a few well-formed files of every sample format, and the settings texts
-# the settings tests use. Run it again after adding cases to those tests.
+# reader tests make, a few well-formed files of every sample format, the settings texts the
+# settings tests use, and melody texts (a first byte that picks the format and tempo, then the
+# text) like those of the melody paste tests. Run it again after adding cases to those tests.
 # Usage: fuzz/seed_corpus.sh [BUILD_FOLDER]   (default build-test, with wt_core_tests built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-test}
 corpus=fuzz/corpus
-mkdir -p "$corpus"/{wave,aiff,au,clipboard,settings}
+mkdir -p "$corpus"/{wave,aiff,au,clipboard,melody,settings}
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 
@@ -64,4 +65,10 @@ printf '[Options]\ndensity=8\ndispmode=0\ntrackmode=0\ndirectory=/home/u/音\n[P
     >"$corpus/settings/full.ini"
 printf '[Position]\nwidth=99999999999\nheight=-2147483648\n[Options\ndensity=2147483648\n[]\n=x\n[RecentFiles]\n1=  /spaced.wav  \n1=/second.wav' \
     >"$corpus/settings/odd.ini"
+n=0
+for text in 'c' 'cdefg' 'c4d-8' 'c8r8' 'co4c4o3c+16.r16.' 'o0c' 'o7b+32' 'c..' 'c+-' \
+    'e-3f0' 'g+0' 'C4D4' 'c d' 'cc o' 'h' 'o8c' 'c4o5' 'cr16.' 'b+' 'l8cde' '<c>d#e' ''; do
+    printf "\\x$(printf %02x $((n * 37 % 256)))%s" "$text" >"$corpus/melody/text_$n"
+    n=$((n + 1))
+done
 echo "corpus: $(for d in "$corpus"/*/; do printf '%s %s  ' "$(basename "$d")" "$(ls "$d" | wc -l)"; done)"

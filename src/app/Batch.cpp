@@ -8,6 +8,7 @@
 #include "document/ClipboardBatch.h"
 #include "document/DocumentUi.h"
 #include "effects/EnvelopeBatch.h"
+#include "effects/SpectralBatch.h"
 #include "platform/scripted/ScriptedDialog.h"
 #include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
@@ -238,6 +239,8 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"clipboard_save", BatchClipboardSave},
         {"clipboard_hold", BatchClipboardHold},
         {"envelope_dialog", BatchEnvelopeDialog},
+        {"vocoder", BatchVocoder},
+        {"spectral_high_pass", BatchSpectralHighPass},
         {"paths", BatchPaths},
         {"commands", BatchCommands},
     };

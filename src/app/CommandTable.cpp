@@ -10,8 +10,12 @@
 #include "effects/EnvelopeEffects.h"
 #include "effects/LevelEffects.h"
 #include "effects/ModulationEffects.h"
+#include "effects/PitchEffects.h"
+#include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
 #include "fileio/FormatConversion.h"
+#include "generators/Generators.h"
+#include "generators/MelodyPaste.h"
 #include "resources/CommandIds.h"
 #include "view/DisplaySettings.h"
 #include "view/WaveWindow.h"
@@ -51,7 +55,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_MIX_PASTE, "IDM_MIX_PASTE", CmdMixPaste},
         {IDM_SELECT_ALL, "IDM_SELECT_ALL", CmdSelectAll},
         // Effects
-        {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", nullptr},
+        {IDM_NOISE_REMOVAL, "IDM_NOISE_REMOVAL", CmdNoiseRemoval},
         {IDM_DC_REMOVE, "IDM_DC_REMOVE", CmdDcRemove},
         {IDM_NORMALIZE, "IDM_NORMALIZE", CmdNormalize},
         {IDM_PHASE_INVERT, "IDM_PHASE_INVERT", CmdPhaseInvert},
@@ -66,21 +70,21 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_COMPRESSOR, "IDM_COMPRESSOR", CmdCompressor},
         {IDM_ECHO, "IDM_ECHO", CmdEcho},
         {IDM_REVERB, "IDM_REVERB", CmdReverb},
-        {IDM_PITCH, "IDM_PITCH", nullptr},
+        {IDM_PITCH, "IDM_PITCH", CmdPitch},
         {IDM_PITCH_ENVELOPE, "IDM_PITCH_ENVELOPE", CmdPitchEnvelope},
         {IDM_VIBRATO, "IDM_VIBRATO", CmdVibrato},
-        {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", nullptr},
-        {IDM_TRANSPOSE, "IDM_TRANSPOSE", nullptr},
+        {IDM_TIME_STRETCH, "IDM_TIME_STRETCH", CmdTimeStretch},
+        {IDM_TRANSPOSE, "IDM_TRANSPOSE", CmdTranspose},
         {IDM_REVERSE, "IDM_REVERSE", CmdReverse},
         {IDM_DISTORTION, "IDM_DISTORTION", CmdDistortion},
         {IDM_FLANGER, "IDM_FLANGER", CmdFlanger},
-        {IDM_EQUALIZER, "IDM_EQUALIZER", nullptr},
-        {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", nullptr},
+        {IDM_EQUALIZER, "IDM_EQUALIZER", CmdEqualizer},
+        {IDM_PARAMETRIC_EQ, "IDM_PARAMETRIC_EQ", CmdParametricEq},
         // Create
-        {IDM_WHITE_NOISE, "IDM_WHITE_NOISE", nullptr},
-        {IDM_TONE, "IDM_TONE", nullptr},
-        {IDM_INSERT_SILENCE, "IDM_INSERT_SILENCE", nullptr},
-        {IDM_MELODY_PASTE, "IDM_MELODY_PASTE", nullptr},
+        {IDM_WHITE_NOISE, "IDM_WHITE_NOISE", CmdWhiteNoise},
+        {IDM_TONE, "IDM_TONE", CmdTone},
+        {IDM_INSERT_SILENCE, "IDM_INSERT_SILENCE", CmdInsertSilence},
+        {IDM_MELODY_PASTE, "IDM_MELODY_PASTE", CmdMelodyPaste},
         // View
         {IDM_ZOOM_1_1024, "IDM_ZOOM_1_1024", CmdZoom1024},
         {IDM_ZOOM_1_256, "IDM_ZOOM_1_256", CmdZoom256},

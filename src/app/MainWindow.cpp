@@ -4,6 +4,7 @@
 #include "app/CommandTable.h"
 #include "audio/Transport.h"
 #include "document/DocumentUi.h"
+#include "effects/SpectralEffects.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
 #include "resources/Menus.h"
@@ -26,8 +27,8 @@ struct HiddenKey {
     int (*handler)(App&); // nullptr: not available in this build
 };
 constexpr HiddenKey kHiddenKeys[] = {
-    {6, nullptr},  // Ctrl+F: spectral high-pass
-    {20, nullptr}, // Ctrl+T: vocoder
+    {6, CmdSpectralHighPass}, // Ctrl+F
+    {20, CmdVocoder},         // Ctrl+T
 };
 
 void RunHiddenKey(App& app, int character) {

@@ -7,6 +7,9 @@
 #include "effects/DynamicsParams.h"
 #include "effects/EnvelopeParams.h"
 #include "effects/ModulationParams.h"
+#include "effects/PitchParams.h"
+#include "effects/SpectralParams.h"
+#include "generators/GeneratorParams.h"
 
 #include <string>
 
@@ -32,6 +35,9 @@ struct EffectState {
     DelayParams delay;           // echo, reverb, flanger
     ModulationParams modulation; // tremolo, vibrato
     EnvelopeParams envelopes;    // volume, pan and pitch envelopes
+    PitchTimeParams pitchTime;   // pitch, time stretch, transpose
+    SpectralParams spectral;     // equalizers, noise removal
+    GeneratorState generators;   // noise, tone, silence, melody paste and the noise's randoms
 };
 
 } // namespace wt

@@ -22,6 +22,15 @@ public:
 
     virtual void SetItemText(int id, const std::string& utf8) = 0;
     virtual std::string GetItemText(int id) const = 0;
+    // Edit fields: replaces the selected text, or inserts at the caret when nothing is
+    // selected, and puts the caret after the new text; the change is reported as typing is.
+    // Setting a field's text puts the caret at its end.
+    virtual void ReplaceItemSelection(int id, const std::string& utf8) {
+        SetItemText(id, GetItemText(id) + utf8);
+    }
+    // Edit fields: selects the characters start..end, the caret at end; -1 stands for the end
+    // of the text.
+    virtual void SetItemSelection(int, int, int) {}
     // Integer helpers with the classic semantics: GetItemInt parses leading blanks, an optional
     // sign (when isSigned) and decimal digits; ok is false when no digit was found or the value
     // is out of range (the result is then 0).

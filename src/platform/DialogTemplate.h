@@ -24,6 +24,9 @@ enum class ControlKind {
     ListBox,
     ComboList, // drop-down list
     OwnerDraw, // area painted by the dialog procedure, receives mouse messages
+    // A vertical slider with its lowest value at the top; it reports and is driven exactly as a
+    // vertical scroll bar is.
+    VTrackBar,
 };
 
 struct ControlTemplate {

@@ -10,7 +10,8 @@ const DialogTemplate* FindDialogTemplate(int id) {
         for (auto list :
              {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates, EffectDialogTemplates,
               DynamicsDialogTemplates, DelayDialogTemplates, ModulationDialogTemplates,
-              AudioDialogTemplates, EnvelopeDialogTemplates}) {
+              AudioDialogTemplates, EnvelopeDialogTemplates, PitchDialogTemplates,
+              SpectralDialogTemplates, GeneratorDialogTemplates}) {
             for (auto& t : list()) {
                 byId.emplace(t.id, std::move(t));
             }

@@ -24,9 +24,19 @@ std::vector<DialogTemplate> EnvelopeDialogTemplates(); // the envelope editors
 std::vector<DialogTemplate> DynamicsDialogTemplates();
 std::vector<DialogTemplate> DelayDialogTemplates();
 std::vector<DialogTemplate> ModulationDialogTemplates();
+// The dialogs of pitch change, time stretch and transpose.
+std::vector<DialogTemplate> PitchDialogTemplates();
+// The equalizers and noise removal.
+std::vector<DialogTemplate> SpectralDialogTemplates();
+// The generators: melody paste, noise, tone, insert silence.
+std::vector<DialogTemplate> GeneratorDialogTemplates();
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).
 const std::vector<const char*>& ApplicationIcon();
+
+// Icons 200, 201 and 202: square, sine and sawtooth pictures beside the tone dialog's waveform
+// buttons, in the application icon's format; nullptr for other numbers.
+const std::vector<const char*>* WaveformIcon(int number);
 
 } // namespace wt

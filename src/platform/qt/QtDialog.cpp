@@ -1,8 +1,10 @@
 #include "platform/qt/QtDialog.h"
 
 #include "platform/qt/ClassicScrollBar.h"
+#include "platform/qt/ClassicTrackBar.h"
 #include "platform/qt/PixelArt.h"
 #include "platform/qt/QtCanvas.h"
+#include "resources/Dialogs.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,8 +21,10 @@
 #include <QSignalBlocker>
 
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace wt {
 
@@ -51,6 +55,50 @@ protected:
 
 private:
     bool automatic_;
+};
+
+// An edit field that keeps its selection while another control has the focus, as a classic
+// edit field does (Qt's drops it): a button or a radio button clicked before a key of the
+// melody keyboard, or the rest button, then replaces what was selected.
+class ClassicLineEdit : public QLineEdit {
+public:
+    ClassicLineEdit(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
+        connect(this, &QLineEdit::textChanged, this, [this] { kept_ = {}; });
+    }
+
+    // Replaces the selection, the one kept while the focus is elsewhere included, or inserts
+    // at the cursor.
+    void ReplaceSelection(const QString& text) {
+        if (!hasFocus() && kept_.second > 0) {
+            setSelection(kept_.first, kept_.second);
+        }
+        kept_ = {};
+        insert(text);
+    }
+    void Select(int from, int to) {
+        kept_ = {};
+        if (from == to) {
+            setCursorPosition(to);
+        } else {
+            setSelection(from, to - from);
+        }
+    }
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override {
+        kept_ = {};
+        if (hasSelectedText()) {
+            kept_ = {selectionStart(), static_cast<int>(selectedText().size())};
+        }
+        QLineEdit::focusOutEvent(event);
+    }
+    void focusInEvent(QFocusEvent* event) override {
+        kept_ = {};
+        QLineEdit::focusInEvent(event);
+    }
+
+private:
+    std::pair<int, int> kept_{0, 0}; // start and length of the selection when the focus left
 };
 
 // A radio button whose group is decided by the dialog template, not by its parent widget.
@@ -192,6 +240,8 @@ void QtDialog::CreateControl(const ControlTemplate& c, int groupIndex) {
         auto* label = new QLabel(this);
         if (c.text == "201") {
             label->setPixmap(QPixmap::fromImage(ApplicationIconImage()));
+        } else if (const auto* art = WaveformIcon(std::atoi(c.text.c_str()))) {
+            label->setPixmap(QPixmap::fromImage(ImageFromArt(*art, IconColours())));
         }
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         widget = label;
@@ -231,7 +281,7 @@ void QtDialog::CreateControl(const ControlTemplate& c, int groupIndex) {
         break;
     }
     case ControlKind::Edit: {
-        auto* edit = new QLineEdit(text, this);
+        auto* edit = new ClassicLineEdit(text, this);
         connect(edit, &QLineEdit::textChanged, this, [this, id] {
             Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
         });
@@ -249,6 +299,11 @@ void QtDialog::CreateControl(const ControlTemplate& c, int groupIndex) {
             });
         break;
     }
+    case ControlKind::VTrackBar:
+        widget = new ClassicTrackBar(Qt::Vertical, this, [this, id](unsigned code, int pos) {
+            Send(msg::VScroll, MakeWParam(code, static_cast<unsigned>(pos) & 0xFFFFu), id);
+        });
+        break;
     case ControlKind::ListBox: {
         auto* list = new QListWidget(this);
         connect(list, &QListWidget::currentRowChanged, this, [this, id] {
@@ -422,6 +477,25 @@ std::string QtDialog::GetItemText(int id) const {
     }
 }
 
+void QtDialog::ReplaceItemSelection(int id, const std::string& utf8) {
+    const Item* item = Find(id);
+    if (item && item->kind == ControlKind::Edit) {
+        // Replaces the selection or inserts at the cursor; textChanged reports it.
+        static_cast<ClassicLineEdit*>(item->widget)->ReplaceSelection(QString::fromStdString(utf8));
+    }
+}
+
+void QtDialog::SetItemSelection(int id, int start, int end) {
+    const Item* item = Find(id);
+    if (!item || item->kind != ControlKind::Edit) {
+        return;
+    }
+    auto* edit = static_cast<ClassicLineEdit*>(item->widget);
+    const auto length = static_cast<int>(edit->text().size());
+    edit->Select(start < 0 ? length : std::min(start, length),
+                 end < 0 ? length : std::min(end, length));
+}
+
 void QtDialog::CheckButton(int id, int state) {
     const Item* item = Find(id);
     if (!item) {
@@ -466,17 +540,34 @@ int QtDialog::IsButtonChecked(int id) const {
     }
 }
 
+namespace {
+// Calls f with the control as a scroll bar or a track bar; returns false when it is neither.
+template <class F> bool WithRangeControl(ControlKind kind, QWidget* widget, F f) {
+    switch (kind) {
+    case ControlKind::HScrollBar:
+    case ControlKind::VScrollBar:
+        f(*static_cast<ClassicScrollBar*>(widget));
+        return true;
+    case ControlKind::VTrackBar:
+        f(*static_cast<ClassicTrackBar*>(widget));
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 void QtDialog::SetScrollRange(int id, int low, int high, bool) {
-    const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        static_cast<ClassicScrollBar*>(item->widget)->SetClassicRange(low, high);
+    if (const Item* item = Find(id)) {
+        WithRangeControl(item->kind, item->widget,
+                         [&](auto& bar) { bar.SetClassicRange(low, high); });
     }
 }
 
 void QtDialog::GetScrollRange(int id, int* low, int* high) const {
     const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        static_cast<ClassicScrollBar*>(item->widget)->GetClassicRange(low, high);
+    if (item && WithRangeControl(item->kind, item->widget,
+                                 [&](auto& bar) { bar.GetClassicRange(low, high); })) {
         return;
     }
     if (low) {
@@ -488,18 +579,17 @@ void QtDialog::GetScrollRange(int id, int* low, int* high) const {
 }
 
 void QtDialog::SetScrollPos(int id, int pos, bool) {
-    const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        static_cast<ClassicScrollBar*>(item->widget)->SetClassicPos(pos);
+    if (const Item* item = Find(id)) {
+        WithRangeControl(item->kind, item->widget, [&](auto& bar) { bar.SetClassicPos(pos); });
     }
 }
 
 int QtDialog::GetScrollPos(int id) const {
-    const Item* item = Find(id);
-    if (item && (item->kind == ControlKind::HScrollBar || item->kind == ControlKind::VScrollBar)) {
-        return static_cast<ClassicScrollBar*>(item->widget)->ClassicPos();
+    int pos = 0;
+    if (const Item* item = Find(id)) {
+        WithRangeControl(item->kind, item->widget, [&](auto& bar) { pos = bar.ClassicPos(); });
     }
-    return 0;
+    return pos;
 }
 
 void QtDialog::ListReset(int id) {

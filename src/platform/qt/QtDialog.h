@@ -12,7 +12,7 @@
 //   text, typed or set with SetItemText.
 // - scroll bars: msg::HScroll / msg::VScroll with MakeWParam(code, pos) and lParam = control
 //   id; the bar moves only when the procedure sets its position (the thumb follows the mouse
-//   while dragged).
+//   while dragged). Vertical track bars (sliders) report and are driven the same way.
 // - lists: msg::Command with MakeWParam(id, NotifyListSelChange) when the user picks a row.
 // - owner-drawn items: msg::Paint with wParam = id and lParam = the Canvas* to draw on (the
 //   item's own pixels, origin at its top left) when the item is first shown, resized or
@@ -63,6 +63,8 @@ public:
     // DialogHost
     void SetItemText(int id, const std::string& utf8) override;
     std::string GetItemText(int id) const override;
+    void ReplaceItemSelection(int id, const std::string& utf8) override;
+    void SetItemSelection(int id, int start, int end) override;
     void CheckButton(int id, int state) override;
     int IsButtonChecked(int id) const override;
     void SetScrollRange(int id, int low, int high, bool redraw) override;

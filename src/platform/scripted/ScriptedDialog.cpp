@@ -35,7 +35,8 @@ ScriptedDialog::ScriptedDialog(const DialogTemplate& dialogTemplate, DialogProc 
         item.kind = c.kind;
         item.text = c.text;
         item.enabled = !c.disabled;
-        if (c.kind == ControlKind::HScrollBar || c.kind == ControlKind::VScrollBar) {
+        if (c.kind == ControlKind::HScrollBar || c.kind == ControlKind::VScrollBar ||
+            c.kind == ControlKind::VTrackBar) {
             item.text.clear();
         }
         item.rect = {c.x * kPixelsPerFourUnitsX / 4, c.y * kPixelsPerEightUnitsY / 8,
@@ -112,10 +113,12 @@ bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error)
     switch (item->kind) {
     case ControlKind::Edit:
         item->text = value;
+        item->selStart = item->selEnd = item->text.size();
         Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
         return true;
     case ControlKind::HScrollBar:
-    case ControlKind::VScrollBar: {
+    case ControlKind::VScrollBar:
+    case ControlKind::VTrackBar: {
         if (!ReadNumber(value, "scroll bar", id, number, error)) {
             return false;
         }
@@ -245,11 +248,37 @@ Canvas* ScriptedDialog::ItemCanvas(int id) {
 void ScriptedDialog::SetItemText(int id, const std::string& utf8) {
     if (Item* item = Find(id)) {
         item->text = utf8;
+        item->selStart = item->selEnd = utf8.size();
         // Setting an edit field's text raises its change notification, as a real field does.
         if (item->kind == ControlKind::Edit) {
             Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
         }
     }
+}
+
+void ScriptedDialog::ReplaceItemSelection(int id, const std::string& utf8) {
+    Item* item = Find(id);
+    if (!item || item->kind != ControlKind::Edit) {
+        return;
+    }
+    const std::size_t start = std::min({item->selStart, item->selEnd, item->text.size()});
+    const std::size_t end = std::min(std::max(item->selStart, item->selEnd), item->text.size());
+    item->text.replace(start, end - start, utf8);
+    item->selStart = item->selEnd = start + utf8.size();
+    Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyEditChange), 0);
+}
+
+void ScriptedDialog::SetItemSelection(int id, int start, int end) {
+    Item* item = Find(id);
+    if (!item || item->kind != ControlKind::Edit) {
+        return;
+    }
+    const auto place = [&](int at) {
+        return at < 0 ? item->text.size()
+                      : std::min(static_cast<std::size_t>(at), item->text.size());
+    };
+    item->selStart = place(start);
+    item->selEnd = place(end);
 }
 
 std::string ScriptedDialog::GetItemText(int id) const {

@@ -48,6 +48,9 @@ public:
     // DialogHost
     void SetItemText(int id, const std::string& utf8) override;
     std::string GetItemText(int id) const override;
+    void ReplaceItemSelection(int id, const std::string& utf8) override;
+    // Positions are bytes of the UTF-8 text.
+    void SetItemSelection(int id, int start, int end) override;
     void CheckButton(int id, int state) override;
     int IsButtonChecked(int id) const override;
     void SetScrollRange(int id, int low, int high, bool redraw) override;
@@ -74,6 +77,7 @@ private:
     struct Item {
         ControlKind kind = ControlKind::Static;
         std::string text;
+        std::size_t selStart = 0, selEnd = 0; // edit fields: the selection, caret at selEnd
         int state = Unchecked;
         int low = 0, high = 100, pos = 0;
         std::vector<std::string> rows;
