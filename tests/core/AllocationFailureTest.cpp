@@ -86,6 +86,23 @@ std::vector<Variant> Variants() {
             variants.push_back({BatchName(entry), entry.id, nullptr});
         }
     }
+    // The pitch and time commands do nothing with their default values (no change).
+    const auto pitchTime = [&variants](std::string name, int command, auto set) {
+        variants.push_back({std::move(name), command,
+                            [set](Rig& r, const std::string&) { set(r.app().effects.pitchTime); }});
+    };
+    pitchTime("pitch 50%", IDM_PITCH, [](PitchTimeParams& p) { p.pitch.percent = 50; });
+    pitchTime("pitch 200%", IDM_PITCH, [](PitchTimeParams& p) { p.pitch.percent = 200; });
+    pitchTime("time_stretch 20%", IDM_TIME_STRETCH,
+              [](PitchTimeParams& p) { p.timeStretch.speed = 20; });
+    pitchTime("time_stretch 400%", IDM_TIME_STRETCH,
+              [](PitchTimeParams& p) { p.timeStretch.speed = 400; });
+    pitchTime("transpose -1200", IDM_TRANSPOSE,
+              [](PitchTimeParams& p) { p.transpose.cents = -1200; });
+    pitchTime("transpose +700 harmonized", IDM_TRANSPOSE, [](PitchTimeParams& p) {
+        p.transpose.cents = 700;
+        p.transpose.harmonize = 1;
+    });
     for (const char* ext : {"wav", "aiff", "au"}) {
         for (const char* sound : {"in16", "in8"}) {
             const std::string file = std::string(sound) + "." + ext;
