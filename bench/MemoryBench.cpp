@@ -5,9 +5,11 @@
 //   MemoryBench --list            the names it measures, one a line
 //   MemoryBench --files FOLDER    writes the one-hour files the open_* measurements read
 //   MemoryBench NAME FOLDER       one measurement (the peak of the whole process)
-// Most commands act on the whole sound selected. paste and mix_paste put ten minutes from the
-// clipboard into the middle; record takes ten minutes at the end; open_* read a one-hour file
-// written by the editor's own writer; save_as_* write one. bench/memory_ratios.sh runs them all.
+// Most commands act on the whole sound selected, with their dialog's default values; pitch_P,
+// time_stretch_S and transpose_C[_harmonized] set the value that changes the sound. paste and
+// mix_paste put ten minutes from the clipboard into the middle; record takes ten minutes at the
+// end; open_* read a one-hour file written by the editor's own writer; save_as_* write one.
+// bench/memory_ratios.sh runs them all.
 #include "app/App.h"
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
@@ -19,6 +21,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -121,6 +124,11 @@ std::vector<std::string> Names() {
             names.push_back(name);
         }
     }
+    // The pitch and time commands change nothing with their default values.
+    for (const char* name : {"pitch_50", "pitch_200", "time_stretch_50", "time_stretch_200",
+                             "transpose_700", "transpose_700_harmonized"}) {
+        names.push_back(name);
+    }
     for (const char* type : kFileTypes) {
         names.push_back(std::string("open_") + type);
         names.push_back(std::string("save_as_") + type);
@@ -193,6 +201,22 @@ int main(int argc, char** argv) {
             editor.host.QueueFile(folder + "/saved." + name.substr(8));
             result = editor.Run(IDM_SAVE_AS);
             std::filesystem::remove(folder + "/saved." + name.substr(8));
+        } else if (name.rfind("pitch_", 0) == 0 || name.rfind("time_stretch_", 0) == 0 ||
+                   name.rfind("transpose_", 0) == 0) {
+            PitchTimeParams& p = editor.app.effects.pitchTime;
+            const int value = std::atoi(name.c_str() + name.find_first_of("0123456789"));
+            int id = IDM_TRANSPOSE;
+            if (name.rfind("pitch_", 0) == 0) {
+                p.pitch.percent = value;
+                id = IDM_PITCH;
+            } else if (name.rfind("time_stretch_", 0) == 0) {
+                p.timeStretch.speed = value;
+                id = IDM_TIME_STRETCH;
+            } else {
+                p.transpose.cents = value;
+                p.transpose.harmonize = name.ends_with("_harmonized") ? 1 : 0;
+            }
+            result = editor.Run(id);
         } else {
             const int id = FindCommand(name);
             if (id == 0) {
