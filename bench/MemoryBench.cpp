@@ -115,6 +115,32 @@ struct Editor {
     }
 };
 
+// The pitch and time commands change nothing with their default values; these runs set one
+// that does.
+struct PitchTimeRun {
+    const char* name;
+    int command;
+    int value; // percent, speed or cents
+    int harmonize;
+};
+constexpr PitchTimeRun kPitchTimeRuns[] = {
+    {"pitch_50", IDM_PITCH, 50, 0},
+    {"pitch_200", IDM_PITCH, 200, 0},
+    {"time_stretch_50", IDM_TIME_STRETCH, 50, 0},
+    {"time_stretch_200", IDM_TIME_STRETCH, 200, 0},
+    {"transpose_700", IDM_TRANSPOSE, 700, 0},
+    {"transpose_700_harmonized", IDM_TRANSPOSE, 700, 1},
+};
+
+const PitchTimeRun* FindPitchTimeRun(const std::string& name) {
+    for (const PitchTimeRun& run : kPitchTimeRuns) {
+        if (name == run.name) {
+            return &run;
+        }
+    }
+    return nullptr;
+}
+
 std::vector<std::string> Names() {
     std::vector<std::string> names;
     for (const CommandEntry& entry : CommandTable()) {
@@ -124,10 +150,8 @@ std::vector<std::string> Names() {
             names.push_back(name);
         }
     }
-    // The pitch and time commands change nothing with their default values.
-    for (const char* name : {"pitch_50", "pitch_200", "time_stretch_50", "time_stretch_200",
-                             "transpose_700", "transpose_700_harmonized"}) {
-        names.push_back(name);
+    for (const PitchTimeRun& run : kPitchTimeRuns) {
+        names.push_back(run.name);
     }
     for (const char* type : kFileTypes) {
         names.push_back(std::string("open_") + type);
@@ -201,22 +225,17 @@ int main(int argc, char** argv) {
             editor.host.QueueFile(folder + "/saved." + name.substr(8));
             result = editor.Run(IDM_SAVE_AS);
             std::filesystem::remove(folder + "/saved." + name.substr(8));
-        } else if (name.rfind("pitch_", 0) == 0 || name.rfind("time_stretch_", 0) == 0 ||
-                   name.rfind("transpose_", 0) == 0) {
+        } else if (const PitchTimeRun* run = FindPitchTimeRun(name)) {
             PitchTimeParams& p = editor.app.effects.pitchTime;
-            const int value = std::atoi(name.c_str() + name.find_first_of("0123456789"));
-            int id = IDM_TRANSPOSE;
-            if (name.rfind("pitch_", 0) == 0) {
-                p.pitch.percent = value;
-                id = IDM_PITCH;
-            } else if (name.rfind("time_stretch_", 0) == 0) {
-                p.timeStretch.speed = value;
-                id = IDM_TIME_STRETCH;
+            if (run->command == IDM_PITCH) {
+                p.pitch.percent = run->value;
+            } else if (run->command == IDM_TIME_STRETCH) {
+                p.timeStretch.speed = run->value;
             } else {
-                p.transpose.cents = value;
-                p.transpose.harmonize = name.ends_with("_harmonized") ? 1 : 0;
+                p.transpose.cents = run->value;
+                p.transpose.harmonize = run->harmonize;
             }
-            result = editor.Run(id);
+            result = editor.Run(run->command);
         } else {
             const int id = FindCommand(name);
             if (id == 0) {
