@@ -110,7 +110,7 @@ int PasteOrMix(App& app, bool mix) {
     std::int32_t n = 0;
     {
         ClipboardSound sound;
-        switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound)) {
+        switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound, memoryCaption)) {
         case ClipboardRead::Sound:
             break;
         case ClipboardRead::Empty:
@@ -168,8 +168,14 @@ bool InsertBytes(SoundDocument& doc, std::int32_t at, const std::uint8_t* bytes,
     return true;
 }
 
-ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound) {
+ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound,
+                                 const char* memoryCaption) {
     if (!app.host.GetClipboardWave(sound.image)) {
+        // The clipboard holds a sound, but no memory could be had for a copy of it.
+        if (app.host.ClipboardHasWave()) {
+            ShowOutOfMemory(app, memoryCaption ? memoryCaption : caption);
+            return ClipboardRead::Invalid;
+        }
         return ClipboardRead::Empty;
     }
     if (!ParseWaveImage(sound.image.data(), sound.image.size(), sound.view)) {
@@ -188,13 +194,13 @@ int CmdCopy(App& app) {
 }
 
 int CmdCut(App& app) {
-    if (!RequireSelection(app) || !TakeSnapshot(app)) {
+    // The copy goes first: its clipboard image is freed before the snapshot is taken, so the
+    // sound, its snapshot and the clipboard's copy are never joined by the image as well.
+    // When the snapshot cannot be had, the sound stays as it was and the cut ends as a copy.
+    if (!RequireSelection(app) || !CopySelection(app) || !TakeSnapshot(app)) {
         return 0;
     }
     // The snapshot serves the delete as well: it is the state before the cut either way.
-    if (!CopySelection(app)) {
-        return 0;
-    }
     DeleteSelection(app);
     return 1;
 }

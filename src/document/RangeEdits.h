@@ -58,9 +58,11 @@ struct ClipboardSound {
 enum class ClipboardRead {
     Sound,   // `sound` holds a valid image
     Empty,   // no wave data on the clipboard; nothing was shown
-    Invalid, // not a usable image: "データ形式が違います" was shown under the caption given
+    Invalid, // not a usable image: "データ形式が違います" was shown under `caption`; or the
+             // image could not be copied: "メモリーが足りません" under `memoryCaption`
 };
-ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound);
+ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound,
+                                 const char* memoryCaption = nullptr);
 
 // The moves inside the sample block the edits are made of, without undo or display. Both keep
 // 16 spare bytes after the data and move the tail in place.

@@ -1,5 +1,6 @@
 #include "document/SampleBlock.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <malloc.h>
 #include <new>
@@ -12,6 +13,19 @@ namespace wt {
 
 namespace {
 std::size_t g_allocationLimit = 0;
+// Atomic, so that the count stays exact whichever thread asks for memory.
+std::atomic<std::uint64_t> g_allocationCount{0};
+std::atomic<std::uint64_t> g_failingAllocation{0}; // the count that fails; 0: none
+
+// Counts one allocation of `bytes` and says whether the test settings let it go ahead.
+bool AllocationAllowed(std::size_t bytes) {
+    const std::uint64_t count = g_allocationCount.fetch_add(1, std::memory_order_relaxed) + 1;
+    std::uint64_t failing = count;
+    if (g_failingAllocation.compare_exchange_strong(failing, 0, std::memory_order_relaxed)) {
+        return false;
+    }
+    return g_allocationLimit == 0 || bytes <= g_allocationLimit;
+}
 
 // Large blocks are touched page by page when they are first filled; asking for huge pages
 // makes that first touch far cheaper on machines where transparent huge pages are opt-in.
@@ -49,7 +63,7 @@ SampleBlock& SampleBlock::operator=(SampleBlock&& other) noexcept {
 }
 
 bool SampleBlock::Resize(std::size_t bytes) {
-    if (g_allocationLimit != 0 && bytes > g_allocationLimit) {
+    if (!AllocationAllowed(bytes)) {
         return false;
     }
     // realloc(p, 0) may free; keep at least one byte so the block stays valid.
@@ -81,12 +95,20 @@ void SampleBlock::SetAllocationLimitForTesting(std::size_t bytes) {
     g_allocationLimit = bytes;
 }
 
+void SampleBlock::FailNthAllocationForTesting(std::uint64_t n) {
+    g_failingAllocation = n == 0 ? 0 : g_allocationCount.load() + n;
+}
+
+std::uint64_t SampleBlock::AllocationCountForTesting() {
+    return g_allocationCount.load();
+}
+
 bool TryAllocate(SampleBlock& block, std::size_t bytes) {
     return block.Resize(bytes);
 }
 
 bool TryResize(std::vector<std::uint8_t>& bytes, std::size_t size) {
-    if (g_allocationLimit != 0 && size > g_allocationLimit) {
+    if (!AllocationAllowed(size)) {
         return false;
     }
     try {

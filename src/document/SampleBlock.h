@@ -33,6 +33,12 @@ public:
     // Makes every allocation above `bytes` fail (0 lifts the limit). Lets tests reach the
     // out-of-memory paths without exhausting the machine.
     static void SetAllocationLimitForTesting(std::size_t bytes);
+    // Makes the n-th allocation from now fail, and only that one (0 disarms). Every resize of
+    // a block (growing or shrinking) and every TryResize counts as one allocation, so a test
+    // can fail each allocation a command makes in turn.
+    static void FailNthAllocationForTesting(std::uint64_t n);
+    // How many allocations have been asked for since the program started.
+    static std::uint64_t AllocationCountForTesting();
 
 private:
     std::uint8_t* data_ = nullptr;

@@ -250,9 +250,12 @@ int CmdReverb(App& app) {
     }
     // The reflections are taken from the sound without its DC offset. DC removal runs as a
     // command of its own, with its own undo snapshot of the unchanged sound, so undo still
-    // returns to the sound before the reverb. When it fails for want of memory it has said so,
-    // and the reverb goes on with the sound as it is.
-    CmdDcRemove(app);
+    // returns to the sound before the reverb. When it fails for want of memory it has said so
+    // and put the sound back; the reverb then stops too, rather than change the sound in a
+    // way nobody asked for after "not enough memory".
+    if (!CmdDcRemove(app)) {
+        return 0;
+    }
     BeginBusy(app);
     const FrameRange sel(doc);
     const ReverbPlan plan(doc.format.sampleRate, params.timeMs, params.level);

@@ -5,6 +5,7 @@
 #include "document/Undo.h"
 #include "view/WaveWindow.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -77,6 +78,10 @@ int ReplaceSelection(App& app, const std::uint8_t* buffer, std::int32_t length,
     }
     doc.byteLength = static_cast<std::int32_t>(newLength);
     doc.selEnd = doc.selStart + length;
+    // A sound that became shorter keeps its cursor, anchor and view start inside it.
+    doc.cursor = std::min(doc.cursor, doc.byteLength);
+    doc.anchor = std::min(doc.anchor, doc.byteLength);
+    doc.viewStart = std::min(doc.viewStart, doc.byteLength);
     if (doc.sampleData.Size() > needed) {
         // Giving memory back cannot lose data; if even that fails the block stays larger.
         doc.sampleData.Resize(needed);

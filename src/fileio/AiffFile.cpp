@@ -272,10 +272,16 @@ int SaveAiffFile(App& app) {
     const std::size_t frameBytes = blockAlign;
     const std::size_t framesPerSlice = std::max<std::size_t>(1, kWriteSliceBytes / frameBytes);
     std::vector<std::uint8_t> slice;
+    bool noMemory = out.OutOfMemory();
+    if (written && length >= frameBytes &&
+        !TryResize(slice, std::min(framesPerSlice, length / frameBytes) * frameBytes)) {
+        written = false;
+        noMemory = true;
+    }
     const std::uint8_t* source = doc.Data();
     for (std::size_t done = 0; written && done + frameBytes <= length;) {
         const std::size_t frames = std::min(framesPerSlice, (length - done) / frameBytes);
-        slice.resize(frames * frameBytes);
+        slice.resize(frames * frameBytes); // never larger than the first slice
         if (samplesBytes == frameBytes) {
             CopyFlippedPcm(source + done, slice.data(), frames * channels, sampleBytes);
         } else {
@@ -298,7 +304,7 @@ int SaveAiffFile(App& app) {
         written = out.Write(&pad, 1);
     }
     written = written && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app);
+    return written ? FinishSave(app) : ReportWriteFailure(app, noMemory);
 }
 
 } // namespace wt

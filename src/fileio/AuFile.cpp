@@ -114,22 +114,28 @@ int SaveAuFile(App& app) {
     bool written = out.Open() && out.Write(header, sizeof header);
     // Each sample's code comes from the table by its 16-bit value.
     const std::uint8_t* encode = MuLawEncodeTable();
+    // A slice has room for one more frame than its size, so a frame never straddles two.
     std::vector<std::uint8_t> slice;
-    slice.reserve(kWriteSliceBytes + channels);
+    bool noMemory = out.OutOfMemory();
+    if (written && !TryResize(slice, kWriteSliceBytes + channels)) {
+        written = false;
+        noMemory = true;
+    }
+    std::size_t filled = 0;
     const std::uint8_t* frame = doc.Data();
     for (std::size_t f = 0; written && f < frames; ++f, frame += frameBytes) {
         for (std::size_t channel = 0; channel < channels; ++channel) {
             const int value = PcmSampleValue(frame + channel * sampleBytes, sampleBytes);
-            slice.push_back(encode[static_cast<std::uint16_t>(value)]);
+            slice[filled++] = encode[static_cast<std::uint16_t>(value)];
         }
-        if (slice.size() >= kWriteSliceBytes) {
-            written = out.Write(slice.data(), slice.size());
-            slice.clear();
+        if (filled >= kWriteSliceBytes) {
+            written = out.Write(slice.data(), filled);
+            filled = 0;
         }
     }
-    written = written && out.Write(slice.data(), slice.size());
+    written = written && out.Write(slice.data(), filled);
     written = written && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app);
+    return written ? FinishSave(app) : ReportWriteFailure(app, noMemory);
 }
 
 } // namespace wt

@@ -124,12 +124,11 @@ AtomicFileWriter::~AtomicFileWriter() {
     if (!committed_ && !tempPath_.empty()) {
         unlink(tempPath_.c_str());
     }
-    std::free(buffer_);
 }
 
 bool AtomicFileWriter::Open() {
-    buffer_ = static_cast<unsigned char*>(std::malloc(kWriteBufferBytes));
-    if (!buffer_) {
+    if (!TryAllocate(buffer_, kWriteBufferBytes)) {
+        outOfMemory_ = true;
         failed_ = true;
         return false;
     }
@@ -196,7 +195,7 @@ bool AtomicFileWriter::Flush() {
     }
     const std::size_t count = buffered_;
     buffered_ = 0;
-    return WriteAll(buffer_, count);
+    return WriteAll(buffer_.Data(), count);
 }
 
 bool AtomicFileWriter::Write(const void* data, std::size_t count) {
@@ -213,7 +212,7 @@ bool AtomicFileWriter::Write(const void* data, std::size_t count) {
     if (count >= kWriteBufferBytes) {
         return WriteAll(data, count);
     }
-    std::memcpy(buffer_ + buffered_, data, count);
+    std::memcpy(buffer_.Data() + buffered_, data, count);
     buffered_ += count;
     return true;
 }

@@ -3,6 +3,8 @@
 // file is on disk, and the big- and little-endian field helpers of the containers.
 #pragma once
 
+#include "document/SampleBlock.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -54,6 +56,8 @@ public:
     // Flushes, syncs to disk and renames over the target. False when any step failed; the
     // target is then untouched.
     bool Commit();
+    // True when Open failed because the write buffer could not be had.
+    bool OutOfMemory() const { return outOfMemory_; }
 
 private:
     bool Flush();
@@ -64,7 +68,8 @@ private:
     int fd_ = -1;
     bool failed_ = false;
     bool committed_ = false;
-    unsigned char* buffer_ = nullptr; // collects small writes; large ones go straight through
+    SampleBlock buffer_; // collects small writes; large ones go straight through
+    bool outOfMemory_ = false;
     std::size_t buffered_ = 0;
     std::uint64_t written_ = 0; // bytes in the file so far
 };

@@ -53,7 +53,11 @@ bool IsUsableFormat(const SoundFormat& format) {
         return false;
     }
     const std::uint32_t containerBytes = (format.bitsPerSample + 7u) / 8u;
-    return std::uint64_t{format.channels} * containerBytes <= format.blockAlign;
+    // A second of it must be countable in the format record's 32 bits, as the AIFF and AU
+    // readers require: otherwise a sound opened from a WAV file could be saved as AIFF or AU
+    // and never opened again.
+    return std::uint64_t{format.channels} * containerBytes <= format.blockAlign &&
+           std::uint64_t{format.sampleRate} * format.blockAlign <= 0xFFFFFFFFu;
 }
 
 int InstallLoadedSound(App& app, LoadedSound& sound) {
@@ -104,7 +108,11 @@ void ShowLoadCannotOpen(App& app, bool* documentKept) {
     }
 }
 
-int ReportWriteFailure(App& app) {
+int ReportWriteFailure(App& app, bool outOfMemory) {
+    if (outOfMemory) {
+        ShowOutOfMemory(app, filetext::kCaptionSave);
+        return 0;
+    }
     app.host.MessageBox(Owner::MainWindow, filetext::kCannotWrite, filetext::kCaptionSave,
                         mb::Ok | mb::IconWarning);
     return 0;

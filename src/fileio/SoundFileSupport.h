@@ -29,8 +29,8 @@ struct LoadedSound {
 bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes, bool* documentKept);
 
 // True when the rest of the editor can work with `format` without dividing by zero or
-// reading outside a frame: at least one channel, a rate, bits per sample, and a block align
-// that holds every channel's sample container.
+// reading outside a frame: at least one channel, a rate, bits per sample, a block align
+// that holds every channel's sample container, and a second of frames that 32 bits can count.
 bool IsUsableFormat(const SoundFormat& format);
 
 // Makes `sound` the document: format, samples, length; selection and view at the start,
@@ -48,8 +48,9 @@ void ShowLoadMessage(App& app, const char* text);
 // A file that cannot be opened (missing, unreadable, not a regular file): says
 // "ファイルを開けません" and sets *documentKept (when given); the document stays as it was.
 void ShowLoadCannotOpen(App& app, bool* documentKept);
-// A writer's failure: "ファイルに書き込めません", caption "保存", warning icon. Returns 0.
-int ReportWriteFailure(App& app);
+// A writer's failure: "ファイルに書き込めません" (or "メモリーが足りません" when the writer could
+// not get its buffers), caption "保存", warning icon. Returns 0.
+int ReportWriteFailure(App& app, bool outOfMemory = false);
 // A writer's success: `modified` cleared and the waveform repainted. Returns 1.
 int FinishSave(App& app);
 

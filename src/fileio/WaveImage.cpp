@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace wt {
 
@@ -119,9 +118,7 @@ bool ReadWaveFileImage(const std::string& path, std::vector<std::uint8_t>& image
     if (bytes > kMaxSoundBytes) {
         return false;
     }
-    try {
-        image.resize(kWaveHeaderBytes + static_cast<std::size_t>(bytes));
-    } catch (const std::bad_alloc&) {
+    if (!TryResize(image, kWaveHeaderBytes + static_cast<std::size_t>(bytes))) {
         image = {};
         return false;
     }

@@ -87,7 +87,9 @@ bool Lookup(const std::string& path, const std::string& section, const std::stri
         if (SectionName(line, name)) {
             inSection = EqualNoCase(name, section);
         } else if (inSection && KeyValue(line, k, v) && EqualNoCase(k, key)) {
-            value = v;
+            // A value ends at a NUL byte, as a C string would, or at a carriage return
+            // inside the line: what follows cannot be written back as part of the value.
+            value = Trim(v.substr(0, v.find_first_of(std::string("\r\0", 2))));
             return true;
         }
     }

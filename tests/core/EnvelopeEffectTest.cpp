@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,7 @@ TEST_P(EnvelopeEffect, GivesTheHandComputedSamplesAndUndoes) {
     const int blockAlign = t.app.doc.format.blockAlign;
     t.app.doc.selStart = c.selFirst * blockAlign;
     t.app.doc.selEnd = c.selEnd * blockAlign;
+    t.app.doc.cursor = t.app.doc.anchor = frames * blockAlign; // at the end of the sound
     std::string error;
     ASSERT_TRUE(ParseEnvelopePoints(c.points, PointsOf(t.app, c.command), error)) << error;
     const std::vector<std::uint8_t> before = Bytes(t.app);
@@ -75,6 +77,9 @@ TEST_P(EnvelopeEffect, GivesTheHandComputedSamplesAndUndoes) {
     const int grown = static_cast<int>(c.expected.size() - c.input.size()) / c.channels;
     const int selectedEnd = c.selEnd ? c.selEnd : frames;
     EXPECT_EQ(t.app.doc.selEnd, (selectedEnd + grown) * blockAlign);
+    // A cursor at the end stays there, or at the new end of a sound that became shorter.
+    EXPECT_EQ(t.app.doc.cursor, std::min(frames, frames + grown) * blockAlign);
+    EXPECT_EQ(t.app.doc.anchor, t.app.doc.cursor);
 
     ASSERT_EQ(CmdUndo(t.app), 1);
     EXPECT_TRUE(Bytes(t.app) == before) << "undo restores every byte";

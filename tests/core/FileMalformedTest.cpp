@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 
 using namespace wt;
@@ -115,6 +116,9 @@ std::vector<MalformedCase> WaveCases() {
         refused("zero_rate", WaveFormatChunk(1, 1, 0, 1, 8)),
         refused("zero_bits", WaveFormatChunk(1, 1, 8000, 1, 0)),
         refused("block_align_too_small", WaveFormatChunk(1, 2, 8000, 2, 16)),
+        // A second of it would be more bytes than 32 bits count (the AIFF and AU readers
+        // refuse such a rate too).
+        refused("second_too_large", WaveFormatChunk(1, 2, 1073741824, 4, 16)),
         {"data_past_end",
          "wav",
          RiffWave(Join({kFmt16, ByteWriter().Text("data").Le32(1000).Fill(10, 7).bytes})),
@@ -371,6 +375,10 @@ TEST_P(Malformed, FailsCleanlyOrLoadsWhatIsThere) {
     const Bytes samplesBefore = DocumentBytes(doc);
     const std::string path = t.dir.File(std::string(c.name) + "." + c.extension);
     WriteFile(path, c.file);
+    // Asked for by fuzz/seed_corpus.sh: the case also seeds the fuzz targets' corpus.
+    if (const char* corpus = std::getenv("WT_FUZZ_SEED_FOLDER")) {
+        WriteFile(std::string(corpus) + "/" + c.extension + "_" + c.name, c.file);
+    }
 
     EXPECT_EQ(LoadSoundFile(t.app, path), c.result);
 

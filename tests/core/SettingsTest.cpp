@@ -106,6 +106,18 @@ TEST(RecentFiles, MostRecentFirstWithoutDuplicates) {
     EXPECT_EQ(RecentList(profile)[1], "/a.wav");
 }
 
+TEST(RecentFiles, AnEntryEndsAtANulOrCarriageReturnAndMovesDownWhole) {
+    test::TempDir dir;
+    const std::string path = dir.File("w.ini");
+    // A NUL, and a carriage return that does not end the line, end the value.
+    std::ofstream(path) << std::string("[RecentFiles]\n1=/a.wav \0/b.wav\n2=/c\r.wav\n", 41);
+    ProfileFile profile(path);
+    EXPECT_EQ(ReadRecentFile(profile, 1), "/a.wav");
+    AddRecentFile(profile, "/new.wav");
+    EXPECT_EQ(RecentList(profile),
+              (std::vector<std::string>{"/new.wav", "/a.wav", "/c", "", "", ""}));
+}
+
 TEST(RecentFiles, SeventhFileDropsTheOldest) {
     test::TempDir dir;
     ProfileFile profile(dir.File("w.ini"));

@@ -1,5 +1,6 @@
 #include "platform/qt/QtClipboard.h"
 
+#include "document/SampleBlock.h"
 #include "fileio/WaveImage.h"
 
 #include <QClipboard>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -84,7 +86,12 @@ bool GetQtClipboardWave(std::vector<std::uint8_t>& riffImage) {
     }
     if (const char* type = WaveTypeOf(*data)) {
         const QByteArray bytes = data->data(QString::fromLatin1(type));
-        riffImage.assign(bytes.begin(), bytes.end());
+        // The editor's copy is asked for like any other large block: false when it cannot
+        // be had, while the clipboard still holds its sound.
+        if (!TryResize(riffImage, static_cast<std::size_t>(bytes.size()))) {
+            return false;
+        }
+        std::copy(bytes.begin(), bytes.end(), riffImage.begin());
         return true;
     }
     const std::string path = SingleWaveFileOf(*data);

@@ -70,6 +70,7 @@ public:
     void EndDialog(LParam result) override { result_ = result; }
 
     const std::string& Caption() const { return caption_; }
+    const DialogTemplate& Template() const { return template_; }
     bool IsEnabled(int id) const;
 
 private:

@@ -1,5 +1,6 @@
 #include "platform/scripted/ScriptedHost.h"
 
+#include "document/SampleBlock.h"
 #include "platform/WaveDevices.h"
 #include "platform/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
@@ -71,6 +72,8 @@ int ScriptedHost::MessageBox(Owner owner, const std::string& text, const std::st
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
+    } else if (chooseAnswer) {
+        answer = chooseAnswer(flags);
     } else {
         // Without a scripted answer the first button is taken.
         switch (flags & mb::ButtonMask) {
@@ -213,7 +216,12 @@ bool ScriptedHost::SetClipboardWave(const std::vector<std::uint8_t>& riffImage) 
     if (desktopClipboard) {
         return desktopClipboard->SetWave(riffImage);
     }
-    clipboard = riffImage;
+    // The copy is the clipboard's memory, asked for like any other large block.
+    if (!TryResize(clipboard, riffImage.size())) {
+        EmptyClipboard();
+        return false;
+    }
+    std::copy(riffImage.begin(), riffImage.end(), clipboard.begin());
     clipboardHasWave = true;
     return true;
 }
@@ -225,7 +233,10 @@ bool ScriptedHost::GetClipboardWave(std::vector<std::uint8_t>& riffImage) {
     if (!clipboardHasWave) {
         return false;
     }
-    riffImage = clipboard;
+    if (!TryResize(riffImage, clipboard.size())) {
+        return false;
+    }
+    std::copy(clipboard.begin(), clipboard.end(), riffImage.begin());
     return true;
 }
 

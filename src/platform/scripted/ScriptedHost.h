@@ -57,6 +57,8 @@ public:
     void QueueDialog(DialogScript script) { dialogs_.push_back(std::move(script)); }
     // Drops the scripts no dialog has taken, so that they cannot reach a later dialog.
     void DiscardQueuedDialogs() { dialogs_.clear(); }
+    // Likewise for file dialogs.
+    void DiscardQueuedFiles() { files_.clear(); }
     // Path (and filter index, 0: keep the proposed one) for the next file dialog.
     void QueueFile(std::string path, int filterIndex = 0) {
         files_.push_back({std::move(path), filterIndex});
@@ -65,6 +67,9 @@ public:
     std::function<LParam(unsigned, WParam, LParam)> mainWindowProc;
     // Called for every message box as it is shown (batch mode prints them).
     std::function<void(const ShownMessage&)> onMessage;
+    // When set, answers each message box no queued answer is left for, from its flags;
+    // otherwise the first button is taken.
+    std::function<int(unsigned flags)> chooseAnswer;
     // Called by PumpOneMessage; returns whether it handled something.
     std::function<bool()> onPump;
     // The wave devices (none unless set): their done reports are posted to the main window
