@@ -222,6 +222,97 @@ int FindSpliceOffset(const SampleLayout& layout, SampleRegion output, std::int64
     return result;
 }
 
+namespace {
+
+// Writes every frame of `destination` from `source` read `step` hundredths of a source frame
+// apart, destination frame n being frame firstFrame + n of the whole resampled sound: it reads
+// source position (firstFrame + n) * step hundredths. done(n) is the progress after frame n.
+template <class Ops, class Done>
+void ResampleFrames(App& app, const char* label, const Ops& ops, const SampleLayout& layout,
+                    std::int64_t step, std::int64_t firstFrame, SampleRegion source,
+                    SampleRegion destination, Done done) {
+    const int blockAlign = layout.blockAlign;
+    const std::int64_t frames = destination.Frames(blockAlign);
+    // The read position q = whole * 100 + fraction hundredths of a source frame.
+    const std::int64_t stepWhole = step / 100;
+    const int stepFraction = static_cast<int>(step % 100);
+    std::int64_t whole = firstFrame * step / 100;
+    int fraction = static_cast<int>(firstFrame * step % 100);
+    ForEachWithProgress(app, label, frames, 100, done, [&](std::int64_t n) {
+        std::uint8_t* out = destination.start + n * blockAlign;
+        for (int c = 0; c < layout.channels; ++c) {
+            const int a = ReadFrame(ops, source, blockAlign, whole, c);
+            const int b = ReadFrame(ops, source, blockAlign, whole + 1, c);
+            ops.Write(out, a + (b - a) * fraction / 100, c);
+        }
+        whole += stepWhole;
+        fraction += stepFraction;
+        if (fraction >= 100) {
+            fraction -= 100;
+            ++whole;
+        }
+    });
+}
+
+// Part of a stretch's source: `region` holds the source's frames from frame `first` on.
+struct SourceWindow {
+    SampleRegion region;
+    std::int64_t first = 0;
+};
+
+// The stretch of StretchTime over a source of `sourceBytes` that it reads through
+// fetch(from, to, outFrame): a window holding the source frames [from, to) that lie inside
+// the source, asked for before the segment written at destination frame outFrame. done(f) is
+// the progress once the destination is written up to frame f.
+template <class Ops, class Fetch, class Done>
+void StretchFrames(App& app, const char* label, const Ops& ops, const SampleLayout& layout,
+                   std::int64_t sourceBytes, SampleRegion destination, Fetch fetch, Done done) {
+    const int blockAlign = layout.blockAlign;
+    const StretchSegments segments = StretchSegments::ForRate(app.doc.format.sampleRate);
+    const std::int64_t hop = segments.hop;
+    const int overlap = segments.overlap;
+    const int h = segments.crossFade;
+    const std::int64_t frames = destination.Frames(blockAlign);
+    // The source advances by the destination's hop scaled by the ratio of the lengths.
+    const std::int64_t sourceHop = hop * sourceBytes / destination.bytes;
+    for (std::int64_t f = 0; f < std::min<std::int64_t>(overlap, frames); ++f) {
+        for (int c = 0; c < layout.channels; ++c) {
+            ops.Write(destination.start + f * blockAlign, 0, c);
+        }
+    }
+    std::int64_t outFrame = 0, sourceFrame = 0;
+    while (outFrame < frames) {
+        const SourceWindow window = fetch(sourceFrame, sourceFrame + hop + overlap, outFrame);
+        const SampleRegion source = window.region;
+        const std::int64_t from = sourceFrame - window.first;
+        const int offset = FindSpliceOffset(layout, destination, outFrame, source, from, overlap);
+        const std::int64_t start = outFrame + offset;
+        const std::int64_t count = std::min(hop + overlap - offset, frames - start);
+        for (std::int64_t j = 0; j < count; ++j) {
+            std::uint8_t* out = destination.start + (start + j) * blockAlign;
+            for (int c = 0; c < layout.channels; ++c) {
+                const std::int64_t s = ReadFrame(ops, source, blockAlign, from + j, c);
+                if (j < h) {
+                    const std::int64_t old = ops.Read(out, c);
+                    ops.Write(out, static_cast<int>(((h - j) * old + j * s) * 2 / overlap), c);
+                } else {
+                    ops.Write(out, static_cast<int>(s), c);
+                }
+            }
+        }
+        ShowProgress(app, label, done(outFrame + hop), 100);
+        outFrame += hop;
+        sourceFrame += sourceHop;
+    }
+}
+
+// The largest window TransposeTime asks for: a few megabytes keep its work buffer small
+// beside any sound while each refill is long enough that the frames made twice (one segment
+// per refill) cost nothing to speak of.
+constexpr std::int64_t kTransposeWindowBytes = std::int64_t{8} << 20;
+
+} // namespace
+
 void ResampleLinear(App& app, const char* label, int progressFrom, int progressTo,
                     std::int64_t step, SampleRegion source, SampleRegion destination) {
     const SampleLayout layout = SampleLayout::Of(app.doc);
@@ -229,33 +320,10 @@ void ResampleLinear(App& app, const char* label, int progressFrom, int progressT
     if (blockAlign <= 0) {
         return;
     }
-    const std::int64_t frames = destination.Frames(blockAlign);
-    // The read position q = whole * 100 + fraction hundredths of a source frame.
-    const std::int64_t stepWhole = step / 100;
-    const int stepFraction = static_cast<int>(step % 100);
-    std::int64_t whole = 0;
-    int fraction = 0;
     WithLayoutOps(layout, [&](const auto ops) {
-        ForEachWithProgress(
-            app, label, frames, 100,
-            [&](std::int64_t n) {
-                return ProgressValue(progressFrom, progressTo, (n + 1) * blockAlign,
-                                     destination.bytes);
-            },
-            [&](std::int64_t n) {
-                std::uint8_t* out = destination.start + n * blockAlign;
-                for (int c = 0; c < layout.channels; ++c) {
-                    const int a = ReadFrame(ops, source, blockAlign, whole, c);
-                    const int b = ReadFrame(ops, source, blockAlign, whole + 1, c);
-                    ops.Write(out, a + (b - a) * fraction / 100, c);
-                }
-                whole += stepWhole;
-                fraction += stepFraction;
-                if (fraction >= 100) {
-                    fraction -= 100;
-                    ++whole;
-                }
-            });
+        ResampleFrames(app, label, ops, layout, step, 0, source, destination, [&](std::int64_t n) {
+            return ProgressValue(progressFrom, progressTo, (n + 1) * blockAlign, destination.bytes);
+        });
     });
 }
 
@@ -266,44 +334,83 @@ void StretchTime(App& app, const char* label, int progressFrom, int progressTo, 
     if (blockAlign <= 0 || destination.bytes <= 0) {
         return;
     }
-    const StretchSegments segments = StretchSegments::ForRate(app.doc.format.sampleRate);
-    const std::int64_t hop = segments.hop;
-    const int overlap = segments.overlap;
-    const int h = segments.crossFade;
-    const std::int64_t frames = destination.Frames(blockAlign);
-    // The source advances by the destination's hop scaled by the ratio of the lengths.
-    const std::int64_t sourceHop = hop * source.bytes / destination.bytes;
     WithLayoutOps(layout, [&](const auto ops) {
-        for (std::int64_t f = 0; f < std::min<std::int64_t>(overlap, frames); ++f) {
-            for (int c = 0; c < layout.channels; ++c) {
-                ops.Write(destination.start + f * blockAlign, 0, c);
+        StretchFrames(
+            app, label, ops, layout, source.bytes, destination,
+            [&](std::int64_t, std::int64_t, std::int64_t) {
+                return SourceWindow{source, 0};
+            },
+            [&](std::int64_t frame) {
+                return ProgressValue(progressFrom, progressTo, frame * blockAlign,
+                                     destination.bytes);
+            });
+    });
+}
+
+std::int64_t TransposeWindowBytes(const SampleLayout& layout, std::uint32_t sampleRate,
+                                  std::int64_t shiftedBytes) {
+    const int blockAlign = layout.blockAlign;
+    if (blockAlign <= 0 || shiftedBytes <= 0) {
+        return 0;
+    }
+    const StretchSegments segments = StretchSegments::ForRate(sampleRate);
+    const std::int64_t whole = (shiftedBytes + blockAlign - 1) / blockAlign * blockAlign;
+    const std::int64_t least = (segments.hop + segments.overlap) * blockAlign;
+    const std::int64_t usual = kTransposeWindowBytes / blockAlign * blockAlign;
+    return std::min(whole, std::max(least, usual));
+}
+
+void TransposeTime(App& app, const char* label, std::int64_t step, SampleRegion source,
+                   std::int64_t shiftedBytes, SampleRegion destination, SampleRegion window) {
+    const SampleLayout layout = SampleLayout::Of(app.doc);
+    const int blockAlign = layout.blockAlign;
+    if (blockAlign <= 0 || destination.bytes <= 0) {
+        return;
+    }
+    const std::int64_t shiftedFrames = SampleRegion{nullptr, shiftedBytes}.Frames(blockAlign);
+    const std::int64_t capacity = window.bytes / blockAlign;
+    // Each part's share of the progress: the resampled frames made so far count for the first
+    // half, the destination written so far for the second. With one window for the whole
+    // sound this gives the reports of the resample (0..50) followed by the stretch's (50..100).
+    std::int64_t shiftedDone = 0, written = 0;
+    auto progress = [&] {
+        return ProgressValue(0, 50, shiftedDone, shiftedBytes) +
+               ProgressValue(0, 50, written, destination.bytes);
+    };
+    SourceWindow current{{window.start, 0}, 0};
+    std::int64_t currentFrames = -1; // no window made yet
+    WithLayoutOps(layout, [&](const auto ops) {
+        auto fetch = [&](std::int64_t from, std::int64_t to, std::int64_t outFrame) {
+            const std::int64_t end = std::min(to, shiftedFrames);
+            if (currentFrames >= 0 && from >= current.first &&
+                end <= current.first + currentFrames) {
+                return current;
             }
-        }
-        std::int64_t outFrame = 0, sourceFrame = 0;
-        while (outFrame < frames) {
-            const int offset =
-                FindSpliceOffset(layout, destination, outFrame, source, sourceFrame, overlap);
-            const std::int64_t start = outFrame + offset;
-            const std::int64_t count = std::min(hop + overlap - offset, frames - start);
-            for (std::int64_t j = 0; j < count; ++j) {
-                std::uint8_t* out = destination.start + (start + j) * blockAlign;
-                for (int c = 0; c < layout.channels; ++c) {
-                    const std::int64_t s = ReadFrame(ops, source, blockAlign, sourceFrame + j, c);
-                    if (j < h) {
-                        const std::int64_t old = ops.Read(out, c);
-                        ops.Write(out, static_cast<int>(((h - j) * old + j * s) * 2 / overlap), c);
-                    } else {
-                        ops.Write(out, static_cast<int>(s), c);
-                    }
-                }
+            if (from >= shiftedFrames) {
+                // Past the end the source reads as silence.
+                return SourceWindow{{window.start, 0}, from};
             }
-            ShowProgress(app, label,
-                         ProgressValue(progressFrom, progressTo, (outFrame + hop) * blockAlign,
-                                       destination.bytes),
-                         100);
-            outFrame += hop;
-            sourceFrame += sourceHop;
-        }
+            // A window from `from` on; it always holds one segment's frames, whose reads then
+            // stay inside it up to the end of the source.
+            currentFrames = std::min(capacity, shiftedFrames - from);
+            current = {{window.start,
+                        std::min(currentFrames * blockAlign, shiftedBytes - from * blockAlign)},
+                       from};
+            written = outFrame * blockAlign;
+            const std::int64_t before = shiftedDone;
+            ResampleFrames(app, label, ops, layout, step, from, source, current.region,
+                           [&](std::int64_t n) {
+                               shiftedDone = std::max(before, (from + n + 1) * blockAlign);
+                               return progress();
+                           });
+            shiftedDone = std::max(before, (from + currentFrames) * blockAlign);
+            return current;
+        };
+        StretchFrames(app, label, ops, layout, shiftedBytes, destination, fetch,
+                      [&](std::int64_t frame) {
+                          written = frame * blockAlign;
+                          return progress();
+                      });
     });
 }
 

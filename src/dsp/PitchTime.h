@@ -59,6 +59,23 @@ void ResampleLinear(App& app, const char* label, int progressFrom, int progressT
 void StretchTime(App& app, const char* label, int progressFrom, int progressTo, SampleRegion source,
                  SampleRegion destination);
 
+// Transposes without changing the duration: `source` resampled at `step` as ResampleLinear
+// does, into a sound of `shiftedBytes`, then stretched into `destination` as StretchTime
+// does. The resampled sound is never held whole: it is made in `window` a part at a time, just
+// ahead of the stretch that reads it, so the work buffer stays small beside a long sound and
+// the result is the same for any window of at least TransposeWindowBytes' minimum. Progress
+// runs 0..100: the resampled part made so far counts for the first half and the destination
+// written for the second; when the window holds the whole resampled sound the reports are
+// those of the resample (0..50) followed by the stretch (50..100).
+void TransposeTime(App& app, const char* label, std::int64_t step, SampleRegion source,
+                   std::int64_t shiftedBytes, SampleRegion destination, SampleRegion window);
+
+// The window TransposeTime is given for a resampled sound of `shiftedBytes`: the whole of it
+// (a partial last frame as a whole frame) when that is small, else a few megabytes, never
+// less than one segment of the stretch (S + W frames).
+std::int64_t TransposeWindowBytes(const SampleLayout& layout, std::uint32_t sampleRate,
+                                  std::int64_t shiftedBytes);
+
 // The splice offset in frames, 0 .. W / 2 - 1: the candidate i at which the h = W / 2 frames
 // of `output` from outputFrame + i differ least from the h frames of `source` from
 // sourceFrame, by the sum over channels and frames of the squared differences. The sum starts

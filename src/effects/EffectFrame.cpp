@@ -57,8 +57,7 @@ bool AllocateWorkBuffer(App& app, SampleBlock& buffer, std::size_t bytes, const 
     return false;
 }
 
-int ReplaceSelection(App& app, const std::uint8_t* buffer, std::int32_t length,
-                     const char* caption) {
+int ResizeSelection(App& app, std::int32_t length, const char* caption) {
     SoundDocument& doc = app.doc;
     const std::int64_t removed = doc.selEnd - doc.selStart;
     const std::int64_t tail = doc.byteLength - doc.selEnd;
@@ -73,9 +72,6 @@ int ReplaceSelection(App& app, const std::uint8_t* buffer, std::int32_t length,
     }
     std::uint8_t* data = doc.Data();
     MoveBytes(data + doc.selStart + length, data + doc.selEnd, static_cast<std::size_t>(tail));
-    if (length > 0) {
-        std::memcpy(data + doc.selStart, buffer, static_cast<std::size_t>(length));
-    }
     doc.byteLength = static_cast<std::int32_t>(newLength);
     doc.selEnd = doc.selStart + length;
     // A sound that became shorter keeps its cursor, anchor and view start inside it.
@@ -85,6 +81,17 @@ int ReplaceSelection(App& app, const std::uint8_t* buffer, std::int32_t length,
     if (doc.sampleData.Size() > needed) {
         // Giving memory back cannot lose data; if even that fails the block stays larger.
         doc.sampleData.Resize(needed);
+    }
+    return 1;
+}
+
+int ReplaceSelection(App& app, const std::uint8_t* buffer, std::int32_t length,
+                     const char* caption) {
+    if (!ResizeSelection(app, length, caption)) {
+        return 0;
+    }
+    if (length > 0) {
+        std::memcpy(app.doc.Data() + app.doc.selStart, buffer, static_cast<std::size_t>(length));
     }
     return 1;
 }

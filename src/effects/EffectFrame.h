@@ -35,6 +35,14 @@ bool BeginInPlaceEffect(App& app, const char* caption);
 // BeginBusy.
 bool AllocateWorkBuffer(App& app, SampleBlock& buffer, std::size_t bytes, const char* caption);
 
+// Makes the selection `length` bytes long, for a command that then writes the new bytes in
+// place: the data after the selection moves to follow them, byteLength and selEnd are updated
+// and the block keeps 16 spare bytes after the data. The selection's bytes are left as they
+// happen to be (a command reads the sound as it was from the undo snapshot). Returns 1; when
+// the block cannot be grown, says "not enough memory" under `caption` and returns 0 with the
+// sound and the selection untouched.
+int ResizeSelection(App& app, std::int32_t length, const char* caption);
+
 // Puts `length` bytes of frames from `buffer` in place of the selection: the data after the
 // selection follows the new bytes, byteLength and selEnd are updated and the block keeps 16
 // spare bytes after the data. Returns 1; when the block cannot be grown, says "not enough

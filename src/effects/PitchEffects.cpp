@@ -8,7 +8,6 @@
 #include "effects/SampleOps.h"
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <string>
 
@@ -16,14 +15,17 @@ namespace wt {
 
 namespace {
 
-// Room after a work buffer's frames: the transpose buffer may end in a partial frame, which
-// the kernels write and read whole.
-std::size_t SlackBytes(int blockAlign) {
-    return static_cast<std::size_t>(blockAlign) + 16;
-}
-
 SampleRegion Selection(SoundDocument& doc) {
     return {doc.Data() + doc.selStart,
+            static_cast<std::int64_t>(SelectionFrames(doc)) * doc.format.blockAlign};
+}
+
+// The selection as the undo snapshot holds it, just after the command took the snapshot: the
+// commands read the sound as it was from there while they write the result into the document,
+// so that no second copy of the selection or of the result is needed.
+SampleRegion SnapshotSelection(App& app) {
+    const SoundDocument& doc = app.doc;
+    return {app.undo.data.Data() + doc.selStart,
             static_cast<std::int64_t>(SelectionFrames(doc)) * doc.format.blockAlign};
 }
 
@@ -35,33 +37,11 @@ bool FitsDocument(const SoundDocument& doc, std::int64_t bytes) {
     return length <= std::numeric_limits<std::int32_t>::max() - 16;
 }
 
-// Allocates the result buffer of a command that has taken its undo snapshot. A result the
-// document could not hold counts as a failed allocation: the undo exchange puts the sound
-// back and "not enough memory" is said under `caption`.
-bool AllocateResult(App& app, SampleBlock& buffer, std::int64_t bytes, const char* caption) {
-    if (!FitsDocument(app.doc, bytes)) {
-        SwapWithSnapshot(app);
-        ShowOutOfMemory(app, caption);
-        return false;
-    }
-    return AllocateWorkBuffer(
-        app, buffer, static_cast<std::size_t>(bytes) + SlackBytes(app.doc.format.blockAlign),
-        caption);
-}
-
-// Puts the result in place of the selection. When the sound cannot grow to take it, the
-// message has been shown and the undo exchange puts the sound back as it was before the
-// command.
-int StoreResult(App& app, const SampleBlock& buffer, std::int64_t bytes, const char* caption) {
-    const int stored =
-        ReplaceSelection(app, buffer.Data(), static_cast<std::int32_t>(bytes), caption);
-    if (!stored) {
-        SwapWithSnapshot(app);
-    }
-    return stored;
-}
-
-// Pitch and time stretch: the selection's frames become `frames` frames made by `process`.
+// Pitch and time stretch: the selection's frames become `frames` frames made by `process`
+// from the snapshot's copy of them, straight into the resized selection. When the sound
+// cannot be resized, "not enough memory" is said under `caption` and the undo exchange puts
+// the sound back as it was before the command (a result the document could not hold counts
+// as such a failure).
 template <class Process>
 int ReplaceWithProcessed(App& app, std::int64_t frames, const char* caption, Process process) {
     SoundDocument& doc = app.doc;
@@ -69,20 +49,22 @@ int ReplaceWithProcessed(App& app, std::int64_t frames, const char* caption, Pro
         return 0;
     }
     const std::int64_t bytes = frames * doc.format.blockAlign;
-    SampleBlock buffer;
-    if (!AllocateResult(app, buffer, bytes, caption)) {
+    const SampleRegion source = SnapshotSelection(app);
+    if (!FitsDocument(doc, bytes)) {
+        SwapWithSnapshot(app);
+        ShowOutOfMemory(app, caption);
+        return 0;
+    }
+    if (!ResizeSelection(app, static_cast<std::int32_t>(bytes), caption)) {
+        SwapWithSnapshot(app);
         return 0;
     }
     BeginBusy(app);
     ResetPeak(doc);
-    process(Selection(doc), SampleRegion{buffer.Data(), bytes});
-    const int stored = StoreResult(app, buffer, bytes, caption);
-    buffer.Reset();
-    if (stored) {
-        doc.modified = true;
-    }
+    process(source, Selection(doc));
+    doc.modified = true;
     EndBusy(app);
-    return stored;
+    return 1;
 }
 
 // The transpose ratio x for an interval in cents.
@@ -202,54 +184,42 @@ int CmdTranspose(App& app) {
     if (!TakeEffectSnapshot(app, kLabelTranspose)) {
         return 0;
     }
-    const int blockAlign = doc.format.blockAlign;
+    const SampleLayout layout = SampleLayout::Of(doc);
     const SampleRegion selection = Selection(doc);
+    const SampleRegion dry = SnapshotSelection(app);
     const std::int64_t shiftedBytes =
-        TransposeBytes(SelectionFrames(doc), params.cents, blockAlign);
-    SampleBlock shifted;
-    if (!AllocateWorkBuffer(app, shifted,
-                            static_cast<std::size_t>(shiftedBytes) + SlackBytes(blockAlign),
+        TransposeBytes(SelectionFrames(doc), params.cents, layout.blockAlign);
+    // The window is taken before any processing, so that a shortage of memory ends the
+    // command with the sound untouched.
+    const std::int64_t windowBytes =
+        TransposeWindowBytes(layout, doc.format.sampleRate, shiftedBytes);
+    SampleBlock window;
+    if (!AllocateWorkBuffer(app, window, static_cast<std::size_t>(windowBytes) + 16,
                             kLabelTranspose)) {
         return 0;
     }
-    // The harmonize buffer is taken before any processing too, so that a shortage of memory
-    // ends the command with the sound untouched.
-    const bool harmonize = params.harmonize != 0;
-    SampleBlock mixed;
-    if (harmonize) {
-        const auto bytes = static_cast<std::size_t>(selection.bytes);
-        if (!AllocateWorkBuffer(app, mixed, bytes + SlackBytes(blockAlign), kLabelTranspose)) {
-            return 0;
-        }
-        std::memset(mixed.Data(), 0, bytes);
-    }
     BeginBusy(app);
     ResetPeak(doc);
-    const SampleRegion shiftedRegion{shifted.Data(), shiftedBytes};
-    ResampleLinear(app, kLabelTranspose, 0, 50, TransposeStep(params.cents), selection,
-                   shiftedRegion);
-    if (!harmonize) {
-        StretchTime(app, kLabelTranspose, 50, 100, shiftedRegion, selection);
-    } else {
-        const SampleRegion mixedRegion{mixed.Data(), selection.bytes};
-        StretchTime(app, kLabelTranspose, 50, 100, shiftedRegion, mixedRegion);
-        // A weighted mean of the unshifted and the shifted sound.
+    TransposeTime(app, kLabelTranspose, TransposeStep(params.cents), dry, shiftedBytes, selection,
+                  SampleRegion{window.Data(), windowBytes});
+    window.Reset();
+    if (params.harmonize != 0) {
+        // A weighted mean of the unshifted sound (in the snapshot) and the shifted one.
         const int share = params.mix;
         const int channels = doc.format.channels;
         WithSampleOps(doc, [&](const auto ops) {
-            for (std::int64_t at = 0; at < selection.bytes; at += blockAlign) {
+            for (std::int64_t at = 0; at < selection.bytes; at += layout.blockAlign) {
                 std::uint8_t* frame = selection.start + at;
-                const std::uint8_t* wet = mixedRegion.start + at;
+                const std::uint8_t* original = dry.start + at;
                 for (int c = 0; c < channels; ++c) {
                     ops.Write(frame,
-                              ((100 - share) * ops.Read(frame, c) + share * ops.Read(wet, c)) / 100,
+                              ((100 - share) * ops.Read(original, c) + share * ops.Read(frame, c)) /
+                                  100,
                               c);
                 }
             }
         });
-        mixed.Reset();
     }
-    shifted.Reset();
     doc.modified = true;
     EndBusy(app);
     return 1;
