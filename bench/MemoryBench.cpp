@@ -130,6 +130,8 @@ constexpr PitchTimeRun kPitchTimeRuns[] = {
     {"time_stretch_200", IDM_TIME_STRETCH, 200, 0},
     {"transpose_700", IDM_TRANSPOSE, 700, 0},
     {"transpose_700_harmonized", IDM_TRANSPOSE, 700, 1},
+    {"transpose_-1200", IDM_TRANSPOSE, -1200, 0},
+    {"transpose_-1200_harmonized", IDM_TRANSPOSE, -1200, 1},
 };
 
 const PitchTimeRun* FindPitchTimeRun(const std::string& name) {

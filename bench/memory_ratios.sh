@@ -20,11 +20,11 @@ shift $(($# >= 2 ? 2 : 1))
 names=("$@")
 ((${#names[@]})) || mapfile -t names < <("$bench" --list)
 "$bench" --files "$folder"
-printf '%-22s %6s %9s %7s  %s\n' command result "peak MiB" "x sound" "3x+64 MiB"
+printf '%-28s %6s %9s %7s  %s\n' command result "peak MiB" "x sound" "3x+64 MiB"
 over=0
 for name in "${names[@]}"; do
     IFS=$'\t' read -r n result peak sound ratio verdict messages < <("$bench" "$name" "$folder")
-    printf '%-22s %6s %9s %7s  %s %s\n' "$n" "$result" "$peak" "$ratio" "$verdict" "$messages"
+    printf '%-28s %6s %9s %7s  %s %s\n' "$n" "$result" "$peak" "$ratio" "$verdict" "$messages"
     [[ $verdict == ok ]] || over=$((over + 1))
 done
 echo "sound: $sound MiB; commands over the target: $over"

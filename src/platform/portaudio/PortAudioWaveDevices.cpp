@@ -323,16 +323,12 @@ bool PortAudioWaveDevices::InputCaps(int id, WaveDeviceCaps& caps) {
     return Caps(id, false, caps);
 }
 
-// --- Output -----------------------------------------------------------------------------------
-
-WaveResult PortAudioWaveDevices::OpenOutput(int id, const WaveFormat& format, WParam& handle) {
-    if (out_) {
-        return WaveResult::Allocated;
-    }
+WaveResult PortAudioWaveDevices::StreamParameters(int id, const WaveFormat& format, bool output,
+                                                  PaStreamParameters& p) {
     if (!EnsureSession()) {
         return WaveResult::Error;
     }
-    const PaDeviceIndex index = DeviceIndex(id, true);
+    const PaDeviceIndex index = DeviceIndex(id, output);
     if (index == paNoDevice) {
         return id == kWaveMapper ? WaveResult::Error : WaveResult::BadDeviceId;
     }
@@ -340,11 +336,26 @@ WaveResult PortAudioWaveDevices::OpenOutput(int id, const WaveFormat& format, WP
         return WaveResult::BadFormat;
     }
     const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
-    PaStreamParameters p{};
+    const double latency =
+        info ? (output ? info->defaultHighOutputLatency : info->defaultHighInputLatency) : 0.0;
+    p = PaStreamParameters{};
     p.device = index;
     p.channelCount = format.channels;
     p.sampleFormat = SampleFormatOf(format.bitsPerSample);
-    p.suggestedLatency = std::max(info ? info->defaultHighOutputLatency : 0.0, kMinimumLatency);
+    p.suggestedLatency = std::max(latency, kMinimumLatency);
+    return WaveResult::Ok;
+}
+
+// --- Output -----------------------------------------------------------------------------------
+
+WaveResult PortAudioWaveDevices::OpenOutput(int id, const WaveFormat& format, WParam& handle) {
+    if (out_) {
+        return WaveResult::Allocated;
+    }
+    PaStreamParameters p{};
+    if (const WaveResult failed = StreamParameters(id, format, true, p); failed != WaveResult::Ok) {
+        return failed;
+    }
     auto s = std::make_unique<OutputStream>();
     s->owner = this;
     s->rate = format.sampleRate;
@@ -425,22 +436,11 @@ WaveResult PortAudioWaveDevices::OpenInput(int id, const WaveFormat& format, WPa
     if (in_) {
         return WaveResult::Allocated;
     }
-    if (!EnsureSession()) {
-        return WaveResult::Error;
-    }
-    const PaDeviceIndex index = DeviceIndex(id, false);
-    if (index == paNoDevice) {
-        return id == kWaveMapper ? WaveResult::Error : WaveResult::BadDeviceId;
-    }
-    if (!CheckFormat(format)) {
-        return WaveResult::BadFormat;
-    }
-    const PaDeviceInfo* info = Pa_GetDeviceInfo(index);
     PaStreamParameters p{};
-    p.device = index;
-    p.channelCount = format.channels;
-    p.sampleFormat = SampleFormatOf(format.bitsPerSample);
-    p.suggestedLatency = std::max(info ? info->defaultHighInputLatency : 0.0, kMinimumLatency);
+    if (const WaveResult failed = StreamParameters(id, format, false, p);
+        failed != WaveResult::Ok) {
+        return failed;
+    }
     auto s = std::make_unique<InputStream>();
     s->owner = this;
     s->blockAlign = format.blockAlign;

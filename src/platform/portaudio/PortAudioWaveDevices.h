@@ -22,6 +22,8 @@
 
 #include <semaphore.h>
 
+struct PaStreamParameters; // portaudio.h
+
 namespace wt {
 
 class PortAudioSession;
@@ -74,6 +76,10 @@ private:
     // PortAudio's device index for identifier `id` of one kind; -1 when there is none.
     int DeviceIndex(int id, bool output);
     bool Caps(int id, bool output, WaveDeviceCaps& caps);
+    // Opens the PortAudio session if need be and fills the stream parameters for device `id`
+    // of one kind in `format`; the failure to report when the device or format will not do.
+    WaveResult StreamParameters(int id, const WaveFormat& format, bool output,
+                                PaStreamParameters& p);
     void RunReporter();
 
     std::unique_ptr<PortAudioSession> session_;
