@@ -4,19 +4,18 @@
 // callback's work per 512-frame buffer while a sound of one second to one hour plays.
 //
 // The device benchmarks need a sound server (bench/audio_bench.sh starts a private one).
-#include "app/App.h"
+#include "BenchSupport.h"
+
 #include "app/MainWindow.h"
 #include "audio/Transport.h"
 #include "platform/PlaybackRenderer.h"
 #include "platform/portaudio/PortAudioWaveDevices.h"
-#include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -24,8 +23,8 @@ namespace {
 using namespace wt;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kRate = 44100;
-constexpr int kBlockAlign = 4; // 16-bit stereo
+using bench::kBlockAlign;
+using bench::kRate;
 constexpr std::int64_t kBufferFrames = 512;
 
 // A sound of `seconds` whose every page has been written, as a loaded file's would be.
@@ -57,30 +56,23 @@ BENCHMARK(BM_CallbackPerBuffer)->Arg(1)->Arg(60)->Arg(600)->Arg(3600)->Unit(benc
 // One editor on the scripted host with the machine's real devices.
 struct Editor {
     PortAudioWaveDevices devices;
-    ScriptedHost host;
-    std::unique_ptr<App> app;
+    bench::Editor editor{&devices};
+    App& app = editor.app;
+    ScriptedHost& host = editor.host;
 
     explicit Editor(std::int64_t seconds) {
-        host.UseDevices(&devices);
-        app = std::make_unique<App>(host);
-        MainWndProc(*app, msg::Create, 0, 0);
-        FinishStartup(*app, "");
-        SoundDocument& doc = app->doc;
-        doc.format = {1, 2, kRate, kRate * kBlockAlign, kBlockAlign, 16, 0};
-        doc.RecomputeBytesPerSample();
+        SoundDocument& doc = app.doc;
+        bench::MakeStereo16(doc, seconds * kRate);
         const std::vector<std::uint8_t> sound = Sound(seconds);
-        doc.byteLength = static_cast<std::int32_t>(sound.size());
-        doc.sampleData.Resize(sound.size() + 16);
         std::memcpy(doc.Data(), sound.data(), sound.size());
     }
-    ~Editor() { app.reset(); }
 
     // Stops playback and handles the device's report.
     void Stop() {
-        DispatchCommand(*app, IDM_STOP);
-        while (app->audio.playMode != kPlayIdle) {
+        DispatchCommand(app, IDM_STOP);
+        while (app.audio.playMode != kPlayIdle) {
             for (const auto& m : host.TakePosted(std::chrono::milliseconds(100))) {
-                MainWndProc(*app, m.message, m.wParam, m.lParam);
+                MainWndProc(app, m.message, m.wParam, m.lParam);
             }
         }
     }
@@ -91,7 +83,7 @@ void BM_PlayToFirstFrame(benchmark::State& state) {
     double started = 0;
     for (auto _ : state) {
         const auto t0 = Clock::now();
-        if (DispatchCommand(*editor.app, IDM_PLAY) != 1) {
+        if (DispatchCommand(editor.app, IDM_PLAY) != 1) {
             state.SkipWithError("no output device (start a sound server)");
             break;
         }

@@ -7,12 +7,12 @@
 // UndoSnapshot times the snapshot alone, into a new block as a command after an edit that
 // changed the length takes it.
 // Between iterations the sound is put back with the timer paused.
-#include "app/App.h"
+#include "BenchSupport.h"
+
 #include "app/MainWindow.h"
 #include "document/RangeEdits.h"
 #include "document/Undo.h"
 #include "fileio/WaveImage.h"
-#include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
 
 #include <benchmark/benchmark.h>
@@ -25,26 +25,20 @@ namespace {
 
 using namespace wt;
 
-constexpr std::int32_t kRate = 44100;
-constexpr std::int32_t kBlockAlign = 4;
+using bench::kBlockAlign;
+using bench::kRate;
+
 constexpr std::int32_t kSecondBytes = kRate * kBlockAlign;
 constexpr std::int32_t kHourBytes = 3600 * kSecondBytes;
 constexpr std::int32_t kTenMinutesBytes = 600 * kSecondBytes;
 constexpr std::int32_t kMiddle = kHourBytes / 2;
 
-struct Editor {
-    ScriptedHost host;
-    App app{host};
+struct Editor : bench::Editor {
     std::vector<std::uint8_t> pasted; // ten minutes of frames
 
     Editor() {
-        MainWndProc(app, msg::Create, 0, 0);
-        FinishStartup(app, "");
         SoundDocument& doc = app.doc;
-        doc.format = {1, 2, kRate, kRate * kBlockAlign, kBlockAlign, 16, 0};
-        doc.RecomputeBytesPerSample();
-        doc.byteLength = kHourBytes;
-        doc.sampleData.Resize(static_cast<std::size_t>(kHourBytes) + 16);
+        bench::MakeStereo16(doc, kHourBytes / kBlockAlign);
         for (std::int32_t i = 0; i < kHourBytes; ++i) {
             doc.Data()[i] = static_cast<std::uint8_t>(i * 7 + (i >> 12));
         }

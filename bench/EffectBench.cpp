@@ -3,75 +3,37 @@
 // on the scripted host. ProgressOnly does the progress of one pass of a command without the
 // processing, so its time against the command's (times the passes) is what the progress
 // display costs.
-#include "app/App.h"
-#include "app/MainWindow.h"
+#include "BenchSupport.h"
+
 #include "effects/LevelEffects.h"
 #include "effects/Progress.h"
-#include "platform/scripted/ScriptedHost.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdint>
-#include <memory>
 
 namespace {
 
 using namespace wt;
+using bench::kBlockAlign;
+using bench::kTenMinutes;
 
-constexpr int kRate = 44100;
-constexpr int kFrames = kRate * 600; // 10 minutes
-constexpr int kBlockAlign = 4;       // 16-bit stereo
+// The sound: a 440 Hz tone on the left, 1 kHz on the right, at half scale, with a small DC
+// offset so that every effect has work to do.
+constexpr bench::Tones kSound{kTenMinutes, 16000, 300};
 
-// One editor holding the sound: a 440 Hz tone on the left, 1 kHz on the right, at half scale,
-// with a small DC offset so that every effect has work to do.
-struct Editor {
-    ScriptedHost host;
-    App app{host};
-
-    Editor() {
-        MainWndProc(app, msg::Create, 0, 0);
-        FinishStartup(app, "");
-        SoundDocument& doc = app.doc;
-        doc.format = {1, 2, kRate, kRate * kBlockAlign, kBlockAlign, 16, 0};
-        doc.RecomputeBytesPerSample();
-        doc.byteLength = kFrames * kBlockAlign;
-        doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16);
-        Refill();
-    }
-
-    // The sound as it was before any command ran.
-    void Refill() {
-        SoundDocument& doc = app.doc;
-        for (int f = 0; f < kFrames; ++f) {
-            const double t = static_cast<double>(f) / kRate;
-            WriteSample(doc, doc.Data() + f * kBlockAlign,
-                        static_cast<int>(16000 * std::sin(2 * M_PI * 440 * t)) + 300, 0);
-            WriteSample(doc, doc.Data() + f * kBlockAlign,
-                        static_cast<int>(16000 * std::sin(2 * M_PI * 1000 * t)) - 300, 1);
-        }
-    }
-};
-
-Editor& SharedEditor() {
-    static auto editor = std::make_unique<Editor>();
-    return *editor;
+bench::Editor& SharedEditor() {
+    static bench::Editor editor(kSound);
+    return editor;
 }
 
-// Runs `command` on the whole sound, with the volume dialog answered by `volume`.
+// Runs `command` on the whole sound as it was before any command ran, with the volume dialog
+// answered by `volume`.
 void RunCommand(benchmark::State& state, int (*command)(App&), VolumeParams volume = {}) {
-    Editor& editor = SharedEditor();
-    editor.Refill();
+    bench::Editor& editor = SharedEditor();
+    bench::WriteTones(editor.app.doc, kSound);
     editor.app.effects.volume = volume;
-    for (auto _ : state) {
-        editor.app.doc.selStart = editor.app.doc.selEnd = 0;
-        if (command(editor.app) != 1) {
-            state.SkipWithError("the command failed");
-            break;
-        }
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * editor.app.doc.byteLength);
+    bench::RunOnWholeSound(state, editor.app, command);
 }
 
 // Volume at 50 % with the limiter, as the process comparison runs it; at 200 % the limiter
@@ -111,11 +73,11 @@ void DcRemove(benchmark::State& s) {
 // frame, and a status text and a pump for every 200th. The empty loop itself compiles away,
 // so this is what the progress adds to a pass of a command.
 void ProgressOnly(benchmark::State& state) {
-    Editor& editor = SharedEditor();
-    const std::int64_t total = static_cast<std::int64_t>(kFrames) * kBlockAlign;
+    bench::Editor& editor = SharedEditor();
+    const std::int64_t total = static_cast<std::int64_t>(kTenMinutes) * kBlockAlign;
     for (auto _ : state) {
         ForEachWithProgress(
-            editor.app, "フェードイン", kFrames, total,
+            editor.app, "フェードイン", kTenMinutes, total,
             [](std::int64_t i) { return i * kBlockAlign; }, [](std::int64_t) {});
         benchmark::ClobberMemory();
     }
@@ -123,12 +85,12 @@ void ProgressOnly(benchmark::State& state) {
 
 // One progress text and pump: what every 200th frame costs on top of the counter.
 void ProgressText(benchmark::State& state) {
-    Editor& editor = SharedEditor();
+    bench::Editor& editor = SharedEditor();
     std::int64_t done = 0;
     for (auto _ : state) {
         editor.app.effects.progressCounter = kProgressInterval - 1;
-        ShowProgress(editor.app, "フェードイン", done, 4LL * kFrames);
-        done = (done + 4 * 200) % (4LL * kFrames);
+        ShowProgress(editor.app, "フェードイン", done, 4LL * kTenMinutes);
+        done = (done + 4 * 200) % (4LL * kTenMinutes);
     }
 }
 

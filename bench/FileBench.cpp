@@ -1,9 +1,9 @@
 // Opening and saving a 10-minute 44.1 kHz 16-bit stereo sound (about 106 MB of samples) as
 // WAV, AIFF and AU. The files live in $WT_BENCH_DIR (default: a new folder under /tmp) and
 // are written once before the first open.
-#include "app/App.h"
+#include "BenchSupport.h"
+
 #include "fileio/SoundFiles.h"
-#include "platform/scripted/ScriptedHost.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,9 +18,6 @@
 namespace {
 
 using namespace wt;
-
-constexpr std::uint32_t kRate = 44100;
-constexpr std::int32_t kFrames = kRate * 600;
 
 struct Editor {
     ScriptedHost host;
@@ -56,17 +53,9 @@ const std::string& BenchFolder() {
 
 // The 10-minute sound: a different tone on each channel.
 void MakeSound(SoundDocument& doc) {
-    doc.format.formatTag = 1;
-    doc.format.channels = 2;
-    doc.format.sampleRate = kRate;
-    doc.format.bitsPerSample = 16;
-    doc.format.blockAlign = 4;
-    doc.format.bytesPerSecond = kRate * 4;
-    doc.RecomputeBytesPerSample();
-    doc.byteLength = kFrames * 4;
-    doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16);
+    bench::MakeStereo16(doc, bench::kTenMinutes);
     std::uint8_t* frame = doc.Data();
-    for (std::int32_t f = 0; f < kFrames; ++f, frame += 4) {
+    for (std::int32_t f = 0; f < bench::kTenMinutes; ++f, frame += bench::kBlockAlign) {
         WriteSample(doc, frame, static_cast<int>(std::sin(f * 0.0627) * 12000), 0);
         WriteSample(doc, frame, static_cast<int>(std::sin(f * 0.0311) * 9000), 1);
     }

@@ -1,44 +1,35 @@
 // One full paint of a 1920 x 600 waveform window into the raster canvas, at every zoom step,
 // with the default density 8, over one hour of 44100 Hz 16-bit stereo held in memory
 // (635 MB). The view sits in the middle of the sound. Target: under 16 ms per paint.
-#include "app/App.h"
-#include "app/MainWindow.h"
+#include "BenchSupport.h"
+
 #include "platform/RasterCanvas.h"
-#include "platform/scripted/ScriptedHost.h"
 #include "view/WaveWindow.h"
 
 #include <benchmark/benchmark.h>
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 
 namespace {
 
 constexpr int kWidth = 1920;
 constexpr int kHeight = 600;
-constexpr int kRate = 44100;
+using wt::bench::kRate;
 constexpr int kSeconds = 3600;
 
-struct Editor {
-    wt::ScriptedHost host;
-    wt::App app{host};
+struct Editor : wt::bench::Editor {
     wt::RasterCanvas canvas{kWidth, kHeight};
     bool ready = false;
 
     Editor() {
-        wt::MainWndProc(app, wt::msg::Create, 0, 0);
-        wt::FinishStartup(app, "");
         // Size the window so that its client area is kWidth x kHeight.
         host.MoveWaveWindow(0, 0, 1000, 1000);
         host.MoveWaveWindow(0, 0, kWidth + 1000 - host.WaveClientWidth(),
                             kHeight + 1000 - host.WaveClientHeight());
         wt::SoundDocument& doc = app.doc;
-        doc.format = {1, 2, kRate, kRate * 4, 4, 16, 0};
-        doc.RecomputeBytesPerSample();
-        doc.byteLength = kRate * kSeconds * 4;
         // The block asks for huge pages on its own (SampleBlock::Resize).
-        if (!doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16)) {
+        if (!wt::bench::MakeStereo16(doc, kRate * kSeconds)) {
             return;
         }
         // A 440 Hz tone on the left and a 660 Hz tone on the right, one period tabulated.

@@ -5,52 +5,30 @@
 // channels); SpliceSearchPlain times the search as first written (every read bounded, the
 // squares summed as doubles) on the same windows. A stretch makes 30 searches per second of
 // output, so the cost per output second is 30 times the time of one.
-#include "app/App.h"
-#include "app/MainWindow.h"
+#include "BenchSupport.h"
+
+#include "document/Undo.h"
 #include "dsp/PitchTime.h"
 #include "effects/PitchEffects.h"
-#include "platform/scripted/ScriptedHost.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <memory>
-#include <vector>
+#include <cstdint>
 
 namespace {
 
 using namespace wt;
-
-constexpr int kRate = 44100;
-constexpr int kBlockAlign = 4; // 16-bit stereo
+using bench::kRate;
 
 // `frames` frames of a 440 Hz tone on the left and 1 kHz on the right at 40 %, with a small
 // DC offset.
-struct Editor {
-    ScriptedHost host;
-    App app{host};
+constexpr bench::Tones Sound(int frames) {
+    return {frames, 13000, 300};
+}
 
-    explicit Editor(int frames) {
-        MainWndProc(app, msg::Create, 0, 0);
-        FinishStartup(app, "");
-        SoundDocument& doc = app.doc;
-        doc.format = {1, 2, kRate, kRate * kBlockAlign, kBlockAlign, 16, 0};
-        doc.RecomputeBytesPerSample();
-        doc.byteLength = frames * kBlockAlign;
-        doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16);
-        for (int f = 0; f < frames; ++f) {
-            const double t = static_cast<double>(f) / kRate;
-            WriteSample(doc, doc.Data() + f * kBlockAlign,
-                        static_cast<int>(13000 * std::sin(2 * M_PI * 440 * t)) + 300, 0);
-            WriteSample(doc, doc.Data() + f * kBlockAlign,
-                        static_cast<int>(13000 * std::sin(2 * M_PI * 1000 * t)) - 300, 1);
-        }
-    }
-};
-
-Editor& TenMinutes() {
-    static auto editor = std::make_unique<Editor>(kRate * 600);
-    return *editor;
+bench::Editor& TenMinutes() {
+    static bench::Editor editor(Sound(bench::kTenMinutes));
+    return editor;
 }
 
 // The search as first written.
@@ -81,7 +59,7 @@ int PlainSpliceOffset(const SoundDocument& doc, const SampleRegion& out, std::in
 
 // One second of the tone searched at 30 positions, the source 1000 frames on.
 template <bool Plain> void Search(benchmark::State& state) {
-    static Editor editor(kRate * 2);
+    static bench::Editor editor(Sound(kRate * 2));
     const SoundDocument& doc = editor.app.doc;
     const SampleRegion sound{editor.app.doc.Data(), doc.byteLength};
     const StretchSegments segments = StretchSegments::ForRate(kRate);
@@ -110,19 +88,10 @@ void SpliceSearchPlain(benchmark::State& s) {
 
 // Runs `command` on the whole ten minutes with the given parameters, then undoes it.
 void RunCommand(benchmark::State& state, int (*command)(App&), void (*set)(EffectState&)) {
-    Editor& editor = TenMinutes();
+    bench::Editor& editor = TenMinutes();
     set(editor.app.effects);
-    for (auto _ : state) {
-        editor.app.doc.selStart = editor.app.doc.selEnd = 0;
-        if (command(editor.app) != 1) {
-            state.SkipWithError("the command failed");
-            break;
-        }
-        benchmark::ClobberMemory();
-        state.PauseTiming();
-        SwapWithSnapshot(editor.app.doc, editor.app.undo);
-        state.ResumeTiming();
-    }
+    bench::RunOnWholeSound(
+        state, editor.app, command, [](App& app) { SwapWithSnapshot(app.doc, app.undo); }, false);
 }
 
 void Pitch150(benchmark::State& s) {

@@ -10,32 +10,19 @@
 #
 #   bench/convert_ratios.sh [WTOMUKA] [RUNS]   (a Release build's wtomuka)
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-wtomuka=${1:-$here/../build-bench/wtomuka}
-runs=${2:-7}
-command -v sox >/dev/null || { echo "sox is needed" >&2; exit 1; }
-[[ -x $wtomuka ]] || { echo "no $wtomuka: build a Release wtomuka" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
+bench_start 7 "$@"
 # The run's own clipboard and no display: the conversion alone is timed.
 export QT_QPA_PLATFORM=offscreen
 
-in=$tmp/in.wav
-sox -n -r 44100 -b 16 -c 2 "$in" synth 600 sine 440 sine 1000 vol 0.4
+bench_reference_wav
 cat "$in" >/dev/null # into the page cache
 
-# Median wall-clock time of `runs` runs of a command, in seconds.
-median() {
-    local times=() start end
-    for ((i = 0; i < runs; i++)); do
-        rm -f "$tmp"/out*.wav
-        start=$(date +%s.%N)
-        "$@" >/dev/null 2>&1
-        end=$(date +%s.%N)
-        times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }')")
-    done
-    printf '%s\n' "${times[@]}" | sort -g | awk '{ t[NR] = $1 } END {
-        if (NR % 2) print t[(NR + 1) / 2]; else printf "%.4f\n", (t[NR / 2] + t[NR / 2 + 1]) / 2 }'
+# The seconds of one run, the outputs of the one before removed first (outside the timing).
+fresh_seconds() {
+    rm -f "$tmp"/out*.wav
+    bench_seconds "$@"
 }
 
 jobs=(
@@ -44,13 +31,13 @@ jobs=(
     "mono|change_format 104=1 202=1 301=1|channels 1|"
 )
 
-printf '%-10s %10s %10s %8s\n' to editor_s sox_s ratio
+bench_head 10 to
 for job in "${jobs[@]}"; do
     IFS='|' read -r name line effect outopts <<<"$job"
     # shellcheck disable=SC2086
-    t_sox=$(median sox "$in" $outopts "$tmp/out-sox.wav" $effect)
-    t_wt=$(median "$wtomuka" --batch --ini "$tmp/w.ini" -e "open $in" -e "$line" \
-        -e "saveas $tmp/out-wt.wav")
-    printf '%-10s %10.3f %10.3f %8.2f\n' "$name" "$t_wt" "$t_sox" \
-        "$(awk -v a="$t_wt" -v b="$t_sox" 'BEGIN { print a / b }')"
+    t_sox=$(bench_repeat "$runs" fresh_seconds sox "$in" $outopts "$tmp/out-sox.wav" $effect |
+        bench_median)
+    t_wt=$(bench_repeat "$runs" fresh_seconds "$wtomuka" --batch --ini "$tmp/w.ini" \
+        -e "open $in" -e "$line" -e "saveas $tmp/out-wt.wav" | bench_median)
+    bench_row 10 "$name" "$t_wt" "$t_sox"
 done

@@ -6,12 +6,13 @@
 #
 #   bench/edit_ratios.sh BUILD_DIR [REPETITIONS]
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 build=${1:?usage: edit_ratios.sh BUILD_DIR [REPETITIONS]}
 repetitions=${2:-5}
-bench=$build/bench/EditBench
-[[ -x $bench ]] || { echo "no $bench: configure with -DWT_BENCH=ON and build EditBench" >&2; exit 1; }
-csv=$(mktemp)
-trap 'rm -f "$csv"' EXIT
+bench=$(bench_program "$build" EditBench)
+bench_tmp
+csv=$tmp/bench.csv
 "$bench" --benchmark_format=csv --benchmark_repetitions="$repetitions" \
     --benchmark_report_aggregates_only=true 2>/dev/null >"$csv"
 median_ms() {

@@ -6,28 +6,14 @@
 #
 #   bench/effect_families_ratios.sh [WTOMUKA] [RUNS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-wtomuka=${1:-$here/../build-bench/wtomuka}
-runs=${2:-5}
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
+bench_start 5 "$@"
 
-in=$tmp/in.wav
-sox -n -r 44100 -b 16 -c 2 "$in" synth 600 sine 440 sine 1000 vol 0.4 dcshift 0.01
-
-# Wall-clock seconds of one run of a command.
-seconds() {
-    local start end
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f", b - a }'
-}
-median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+bench_reference_wav dcshift 0.01
 
 # Effect name, editor batch line (the dialog's defaults unless given), SoX effect arguments.
-# SoX has no vibrato; its flanger sweeps a delay line as the vibrato does. SoX is kept from
-# dithering so both do only the effect.
+# SoX has no vibrato; its flanger sweeps a delay line as the vibrato does.
 jobs=(
     "compressor|compressor|compand 0.01,0.2 6:-70,-60,-20 -5"
     "noise_gate|noise_gate|compand 0.01,0.2 6:-70,-60,-20 -5"
@@ -38,19 +24,4 @@ jobs=(
     "tremolo|tremolo|tremolo 5 50"
     "vibrato|vibrato|flanger"
 )
-
-printf '%-12s %10s %10s %8s\n' effect editor_s sox_s ratio
-for job in "${jobs[@]}"; do
-    IFS='|' read -r name line soxargs <<<"$job"
-    t_wt=() t_sox=()
-    for ((i = 0; i < runs; i++)); do
-        # shellcheck disable=SC2086
-        t_sox+=("$(seconds sox -D "$in" "$tmp/sox.wav" $soxargs)")
-        t_wt+=("$(seconds "$wtomuka" --batch --ini "$tmp/w.ini" -e "open $in" -e "$line" \
-            -e "saveas $tmp/wt.wav")")
-    done
-    m_wt=$(median "${t_wt[@]}")
-    m_sox=$(median "${t_sox[@]}")
-    printf '%-12s %10.3f %10.3f %8.2f\n' "$name" "$m_wt" "$m_sox" \
-        "$(awk -v a="$m_wt" -v b="$m_sox" 'BEGIN { print a / b }')"
-done
+bench_effect_table 12 effect "$runs" "${jobs[@]}"

@@ -8,27 +8,18 @@
 # leave the data in the page cache, so "cp + sync" is shown beside cp as the durable copy.
 # Usage: bench/file_ratios.sh BUILD_DIR   (a build configured with -DWT_BENCH=ON)
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 build=${1:?usage: file_ratios.sh BUILD_DIR}
-bench=$build/bench/FileBench
-[[ -x $bench ]] || { echo "no $bench: configure with -DWT_BENCH=ON and build FileBench" >&2; exit 1; }
-command -v sox >/dev/null || { echo "sox is needed" >&2; exit 1; }
+bench=$(bench_program "$build" FileBench)
+bench_need_sox
 
-tmp=$(mktemp -d /tmp/wt-ratios-XXXXXX)
-trap 'rm -rf "$tmp"' EXIT
+bench_tmp /tmp/wt-ratios-XXXXXX
 sox -q -n -r 44100 -c 2 -b 16 "$tmp/in.wav" synth 600 sine 440 sine 660 vol 0.5
 
 # Best wall-clock time of N runs of a command, in milliseconds.
 best_ms() {
-    local runs=$1 best="" start end ms
-    shift
-    for ((i = 0; i < runs; ++i)); do
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1
-        end=$(date +%s%N)
-        ms=$(((end - start) / 1000000))
-        if [[ -z $best || $ms -lt $best ]]; then best=$ms; fi
-    done
-    echo "$best"
+    bench_repeat "$1" bench_millis "${@:2}" | bench_min
 }
 copy_and_sync() { cp "$1" "$2" && sync "$2"; }
 

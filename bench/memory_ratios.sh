@@ -7,13 +7,14 @@
 #
 #   bench/memory_ratios.sh BUILD_DIR [FOLDER] [NAME...]
 set -euo pipefail
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
 build=${1:?usage: memory_ratios.sh BUILD_DIR [FOLDER] [NAME...]}
-bench=$build/bench/MemoryBench
-[[ -x $bench ]] || { echo "no $bench: configure with -DWT_BENCH=ON and build MemoryBench" >&2; exit 1; }
+bench=$(bench_program "$build" MemoryBench)
 folder=${2:-}
 if [[ -z $folder ]]; then
-    folder=$(mktemp -d)
-    trap 'rm -rf "$folder"' EXIT
+    bench_tmp
+    folder=$tmp
 fi
 shift $(($# >= 2 ? 2 : 1))
 names=("$@")

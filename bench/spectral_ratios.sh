@@ -7,25 +7,14 @@
 #
 #   bench/spectral_ratios.sh [WTOMUKA] [RUNS]
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-wtomuka=${1:-$here/../build-bench/wtomuka}
-runs=${2:-7}
-command -v sox >/dev/null || { echo "sox is needed" >&2; exit 1; }
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
+# shellcheck source=lib.sh
+source "$(dirname "$0")/lib.sh"
+bench_start 7 "$@"
 
-in=$tmp/in.wav
-sox -n -r 44100 -b 16 -c 2 "$in" synth 600 sine 440 sine 1000 vol 0.4 dcshift 0.01
+bench_reference_wav dcshift 0.01
 # The noise profile of the first second, made once before the timed noise removal.
 sox "$in" -n trim 0 1 noiseprof "$tmp/noise.prof"
 cat "$in" >/dev/null
-
-# One run: prints "wall cpu" in seconds.
-measure() {
-    /usr/bin/time -f '%e %U %S' -o "$tmp/time" "$@" >/dev/null 2>&1
-    awk '{ printf "%.3f %.3f\n", $1, $2 + $3 }' "$tmp/time"
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # Sliders alternate 30 and 70 (+7.2 and -7.2 dB: 20 steps of 0.361 dB) over the nine bands; the
 # parametric modules are 1, 2 and 4 kHz, one octave wide, at +6, -6 and +6 dB.
@@ -48,16 +37,9 @@ jobs=(
 printf '%-20s %9s %9s %7s %9s %9s %7s\n' effect wt_wall sox_wall ratio wt_cpu sox_cpu ratio
 for job in "${jobs[@]}"; do
     IFS='|' read -r name line soxargs <<<"$job"
-    : >"$tmp/wt" && : >"$tmp/sox"
-    for ((r = 0; r < runs; r++)); do
-        measure "$wtomuka" --batch --ini "$tmp/w.ini" -e "open $in" -e "$line" \
-            -e "saveas $tmp/wt.wav" >>"$tmp/wt"
-        # shellcheck disable=SC2086
-        measure sox -D "$in" "$tmp/sox.wav" $soxargs >>"$tmp/sox"
-    done
-    ww=$(cut -d' ' -f1 "$tmp/wt" | median) wc=$(cut -d' ' -f2 "$tmp/wt" | median)
-    sw=$(cut -d' ' -f1 "$tmp/sox" | median) sc=$(cut -d' ' -f2 "$tmp/sox" | median)
+    bench_file_jobs "$line" "$soxargs"
+    bench_alternate "$runs" bench_wall_cpu editor_job sox_job
+    read -r ww wc sw sc <<<"${medians[*]}"
     printf '%-20s %9.3f %9.3f %7.2f %9.3f %9.3f %7.2f\n' "$name" "$ww" "$sw" \
-        "$(awk -v a="$ww" -v b="$sw" 'BEGIN { print a / b }')" "$wc" "$sc" \
-        "$(awk -v a="$wc" -v b="$sc" 'BEGIN { print a / b }')"
+        "$(bench_ratio "$ww" "$sw")" "$wc" "$sc" "$(bench_ratio "$wc" "$sc")"
 done

@@ -1,11 +1,13 @@
 // libFuzzer target of the settings file: the input is the file as a user might have edited it.
-// An editor starts with it and its read values must be ones the editor can use; a write of one
-// key must be read back as written and must leave every other value as it was; the recent-files
-// list must take a new entry at its top.
+// An editor starts with it and its read values, the equalizer's presets among them, must be
+// ones the editor can use; a write of one key must be read back as written and must leave every
+// other value as it was; the recent-files list must take a new entry at its top.
 #include "FuzzReader.h"
 
 #include "app/MainWindow.h"
 #include "app/Settings.h"
+#include "dsp/SpectralFilters.h"
+#include "effects/SpectralEffects.h"
 
 #include <array>
 #include <fstream>
@@ -63,6 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(s.lastDirectory.size() < kMaxPathChars);
     for (int n = 1; n <= kRecentFileCount; ++n) {
         fuzz::Require(ReadRecentFile(app.profile, n).size() < kMaxPathChars);
+    }
+    for (const EqPositions& preset : ReadEqPresets(app.profile)) {
+        for (const int position : preset) {
+            // The bar runs from 0 (top) through kEqFlatPosition (0 dB) to twice that.
+            fuzz::Require(position >= 0 && position <= 2 * kEqFlatPosition);
+        }
     }
 
     // One key, picked by the input, takes a new value; the others keep theirs.

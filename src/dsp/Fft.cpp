@@ -89,156 +89,158 @@ template <class V> [[gnu::always_inline]] inline void BitReverse(const FftTable&
     }
 }
 
-// Decimation in time on an array already in bit-reversed order. The butterflies of one stage
-// touch disjoint elements, so walking block by block (rather than twiddle by twiddle across
-// the blocks) gives the same results; the three smallest stages, which stay inside groups of
-// eight elements, are done group by group in one pass.
-template <class V> [[gnu::always_inline]] inline void ForwardStages(std::int32_t n, V* x) {
-    const FftTable& table = TableFor(n);
-    std::int32_t k = 1;
-    if (n >= 8) {
-        // Block sizes 2, 4 and 8; the last has the one twiddle of i = 1 (angle -2 pi / 8).
-        const double c = table.forwardCos[n / 8];
-        const double s = table.forwardSin[n / 8];
-        for (std::int32_t j = 0; j < n; j += 8) {
-            V x0 = x[j], x1 = x[j + 1], x2 = x[j + 2], x3 = x[j + 3];
-            V x4 = x[j + 4], x5 = x[j + 5], x6 = x[j + 6], x7 = x[j + 7];
-            V t = x1;
-            x1 = x0 - t;
-            x0 = x0 + t;
-            t = x3;
-            x3 = x2 - t;
-            x2 = x2 + t;
-            t = x5;
-            x5 = x4 - t;
-            x4 = x4 + t;
-            t = x7;
-            x7 = x6 - t;
-            x6 = x6 + t;
-            t = x2;
-            x2 = x0 - t;
-            x0 = x0 + t;
-            t = x6;
-            x6 = x4 - t;
-            x4 = x4 + t;
-            t = x4;
-            x4 = x0 - t;
-            x0 = x0 + t;
-            const V t1 = c * x5 + s * x7;
-            const V t2 = c * x7 - s * x5;
-            x5 = t2 - x3;
-            x7 = t2 + x3;
-            x3 = x1 - t1;
-            x1 = x1 + t1;
-            x[j] = x0;
-            x[j + 1] = x1;
-            x[j + 2] = x2;
-            x[j + 3] = x3;
-            x[j + 4] = x4;
-            x[j + 5] = x5;
-            x[j + 6] = x6;
-            x[j + 7] = x7;
-        }
-        k = 8;
+// The butterflies of the transforms, each the same arithmetic on one lane (V = double) or on
+// four side by side (V = FftQuad).
+//
+// Decimation in time: the butterfly of twiddle (c, s) on the four elements it combines, and
+// the three smallest stages (block sizes 2, 4 and 8, the last with the one twiddle of i = 1)
+// on a group of eight elements.
+struct ForwardKernels {
+    template <class V>
+    [[gnu::always_inline]] static inline void Butterfly(double c, double s, V& a, V& b, V& cc,
+                                                        V& d) {
+        const V t1 = c * a + s * d;
+        const V t2 = c * d - s * a;
+        a = t2 - b;
+        d = t2 + b;
+        b = cc - t1;
+        cc = cc + t1;
     }
-    for (; 2 * k <= n; k *= 2) {
-        const std::int32_t blockSize = 2 * k;
-        const std::int32_t stride = n / blockSize;
-        for (std::int32_t j = 0; j < n; j += blockSize) {
-            const V t = x[j + k];
-            x[j + k] = x[j] - t;
-            x[j] = x[j] + t;
-            for (std::int32_t i = 1; i <= k / 2 - 1; ++i) {
-                const double c = table.forwardCos[i * stride];
-                const double s = table.forwardSin[i * stride];
-                V& a = x[j + k + i];
-                V& b = x[j + k - i];
-                V& cc = x[j + i];
-                V& d = x[j + blockSize - i];
-                const V t1 = c * a + s * d;
-                const V t2 = c * d - s * a;
-                a = t2 - b;
-                d = t2 + b;
-                b = cc - t1;
-                cc = cc + t1;
-            }
+    template <class V>
+    [[gnu::always_inline]] static inline void Eight(double c, double s, V& x0, V& x1, V& x2, V& x3,
+                                                    V& x4, V& x5, V& x6, V& x7) {
+        V t = x1;
+        x1 = x0 - t;
+        x0 = x0 + t;
+        t = x3;
+        x3 = x2 - t;
+        x2 = x2 + t;
+        t = x5;
+        x5 = x4 - t;
+        x4 = x4 + t;
+        t = x7;
+        x7 = x6 - t;
+        x6 = x6 + t;
+        t = x2;
+        x2 = x0 - t;
+        x0 = x0 + t;
+        t = x6;
+        x6 = x4 - t;
+        x4 = x4 + t;
+        t = x4;
+        x4 = x0 - t;
+        x0 = x0 + t;
+        Butterfly(c, s, x5, x3, x1, x7);
+    }
+};
+
+// Decimation in frequency, the mirror of ForwardKernels: the butterfly, and block sizes 8
+// (with its one twiddle), 4 and 2 on a group of eight.
+struct InverseKernels {
+    template <class V>
+    [[gnu::always_inline]] static inline void Butterfly(double c, double s, V& a, V& b, V& cc,
+                                                        V& d) {
+        const V t1 = cc - b;
+        const V t2 = d + a;
+        cc = cc + b;
+        b = d - a;
+        a = c * t1 + s * t2;
+        d = c * t2 - s * t1;
+    }
+    template <class V>
+    [[gnu::always_inline]] static inline void Eight(double c, double s, V& x0, V& x1, V& x2, V& x3,
+                                                    V& x4, V& x5, V& x6, V& x7) {
+        V t = x0 - x4;
+        x0 = x0 + x4;
+        x4 = t;
+        Butterfly(c, s, x5, x3, x1, x7);
+        t = x0 - x2;
+        x0 = x0 + x2;
+        x2 = t;
+        t = x4 - x6;
+        x4 = x4 + x6;
+        x6 = t;
+        t = x0 - x1;
+        x0 = x0 + x1;
+        x1 = t;
+        t = x2 - x3;
+        x2 = x2 + x3;
+        x3 = t;
+        t = x4 - x5;
+        x4 = x4 + x5;
+        x5 = t;
+        t = x6 - x7;
+        x6 = x6 + x7;
+        x7 = t;
+    }
+};
+
+// One stage of block size `blockSize` (half k): in every block the first element and the one
+// k on take their sum and difference, and each twiddle i = 1 .. k/2 - 1, at n / blockSize
+// table steps per i, combines x[j + k + i], x[j + k - i], x[j + i] and x[j + blockSize - i].
+// The butterflies of one stage touch disjoint elements, so walking block by block (rather than
+// twiddle by twiddle across the blocks) gives the same results.
+template <class Kernels, class V>
+[[gnu::always_inline]] inline void Stage(std::int32_t n, std::int32_t blockSize,
+                                         const std::vector<double>& cosines,
+                                         const std::vector<double>& sines, V* x) {
+    const std::int32_t k = blockSize / 2;
+    const std::int32_t stride = n / blockSize;
+    for (std::int32_t j = 0; j < n; j += blockSize) {
+        const V t = x[j + k];
+        x[j + k] = x[j] - t;
+        x[j] = x[j] + t;
+        for (std::int32_t i = 1; i <= k / 2 - 1; ++i) {
+            Kernels::Butterfly(cosines[i * stride], sines[i * stride], x[j + k + i], x[j + k - i],
+                               x[j + i], x[j + blockSize - i]);
         }
     }
 }
 
-// Decimation in frequency, the mirror of ForwardStages, leaving the samples in bit-reversed
-// order; the three smallest block sizes are again done group by group.
+// The three smallest stages, which stay inside groups of eight elements, done group by group
+// in one pass; (c, s) is the twiddle of angle 2 pi / 8 of the direction.
+template <class Kernels, class V>
+[[gnu::always_inline]] inline void SmallestStages(std::int32_t n, double c, double s, V* x) {
+    for (std::int32_t j = 0; j < n; j += 8) {
+        V x0 = x[j], x1 = x[j + 1], x2 = x[j + 2], x3 = x[j + 3];
+        V x4 = x[j + 4], x5 = x[j + 5], x6 = x[j + 6], x7 = x[j + 7];
+        Kernels::Eight(c, s, x0, x1, x2, x3, x4, x5, x6, x7);
+        x[j] = x0;
+        x[j + 1] = x1;
+        x[j + 2] = x2;
+        x[j + 3] = x3;
+        x[j + 4] = x4;
+        x[j + 5] = x5;
+        x[j + 6] = x6;
+        x[j + 7] = x7;
+    }
+}
+
+// Decimation in time on an array already in bit-reversed order, smallest blocks first.
+template <class V> [[gnu::always_inline]] inline void ForwardStages(std::int32_t n, V* x) {
+    const FftTable& table = TableFor(n);
+    std::int32_t k = 1; // half the block size
+    if (n >= 8) {
+        SmallestStages<ForwardKernels>(n, table.forwardCos[n / 8], table.forwardSin[n / 8], x);
+        k = 8;
+    }
+    for (; 2 * k <= n; k *= 2) {
+        Stage<ForwardKernels>(n, 2 * k, table.forwardCos, table.forwardSin, x);
+    }
+}
+
+// Decimation in frequency, the mirror of ForwardStages, largest blocks first, leaving the
+// samples in bit-reversed order.
 template <class V> [[gnu::always_inline]] inline void InverseStages(std::int32_t n, V* x) {
     const FftTable& table = TableFor(n);
     x[0] = x[0] / 2;
     x[n / 2] = x[n / 2] / 2;
     const std::int32_t smallest = n >= 8 ? 16 : 2;
     for (std::int32_t blockSize = n; blockSize >= smallest; blockSize /= 2) {
-        const std::int32_t k = blockSize / 2;
-        const std::int32_t stride = n / blockSize;
-        for (std::int32_t j = 0; j < n; j += blockSize) {
-            const V t = x[j] - x[j + k];
-            x[j] = x[j] + x[j + k];
-            x[j + k] = t;
-            for (std::int32_t i = 1; i <= k / 2 - 1; ++i) {
-                const double c = table.inverseCos[i * stride];
-                const double s = table.inverseSin[i * stride];
-                V& a = x[j + k + i];
-                V& b = x[j + k - i];
-                V& cc = x[j + i];
-                V& d = x[j + blockSize - i];
-                const V t1 = cc - b;
-                const V t2 = d + a;
-                cc = cc + b;
-                b = d - a;
-                a = c * t1 + s * t2;
-                d = c * t2 - s * t1;
-            }
-        }
+        Stage<InverseKernels>(n, blockSize, table.inverseCos, table.inverseSin, x);
     }
     if (n >= 8) {
-        // Block sizes 8 (with the twiddle of i = 1, angle 2 pi / 8), 4 and 2.
-        const double c = table.inverseCos[n / 8];
-        const double s = table.inverseSin[n / 8];
-        for (std::int32_t j = 0; j < n; j += 8) {
-            V x0 = x[j], x1 = x[j + 1], x2 = x[j + 2], x3 = x[j + 3];
-            V x4 = x[j + 4], x5 = x[j + 5], x6 = x[j + 6], x7 = x[j + 7];
-            V t = x0 - x4;
-            x0 = x0 + x4;
-            x4 = t;
-            const V t1 = x1 - x3;
-            const V t2 = x7 + x5;
-            x1 = x1 + x3;
-            x3 = x7 - x5;
-            x5 = c * t1 + s * t2;
-            x7 = c * t2 - s * t1;
-            t = x0 - x2;
-            x0 = x0 + x2;
-            x2 = t;
-            t = x4 - x6;
-            x4 = x4 + x6;
-            x6 = t;
-            t = x0 - x1;
-            x0 = x0 + x1;
-            x1 = t;
-            t = x2 - x3;
-            x2 = x2 + x3;
-            x3 = t;
-            t = x4 - x5;
-            x4 = x4 + x5;
-            x5 = t;
-            t = x6 - x7;
-            x6 = x6 + x7;
-            x7 = t;
-            x[j] = x0;
-            x[j + 1] = x1;
-            x[j + 2] = x2;
-            x[j + 3] = x3;
-            x[j + 4] = x4;
-            x[j + 5] = x5;
-            x[j + 6] = x6;
-            x[j + 7] = x7;
-        }
+        SmallestStages<InverseKernels>(n, table.inverseCos[n / 8], table.inverseSin[n / 8], x);
     }
 }
 

@@ -1,0 +1,62 @@
+#include "BenchSupport.h"
+
+#include "app/MainWindow.h"
+
+#include <cmath>
+
+namespace wt::bench {
+
+bool MakeStereo16(SoundDocument& doc, std::int64_t frames) {
+    doc.format = {1, 2, kRate, kRate * kBlockAlign, kBlockAlign, 16, 0};
+    doc.RecomputeBytesPerSample();
+    doc.byteLength = static_cast<std::int32_t>(frames * kBlockAlign);
+    return doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16);
+}
+
+void WriteTones(SoundDocument& doc, const Tones& tones) {
+    for (int f = 0; f < tones.frames; ++f) {
+        const double t = static_cast<double>(f) / kRate;
+        std::uint8_t* frame = doc.Data() + static_cast<std::int64_t>(f) * kBlockAlign;
+        WriteSample(doc, frame,
+                    static_cast<int>(tones.amplitude * std::sin(2 * M_PI * 440 * t)) + tones.offset,
+                    0);
+        WriteSample(
+            doc, frame,
+            static_cast<int>(tones.amplitude * std::sin(2 * M_PI * 1000 * t)) - tones.offset, 1);
+    }
+}
+
+Editor::Editor(WaveDevices* devices) {
+    if (devices) {
+        host.UseDevices(devices);
+    }
+    MainWndProc(app, msg::Create, 0, 0);
+    FinishStartup(app, "");
+}
+
+Editor::Editor(const Tones& tones) : Editor() {
+    MakeStereo16(app.doc, tones.frames);
+    WriteTones(app.doc, tones);
+}
+
+void RunOnWholeSound(benchmark::State& state, App& app, int (*command)(App&), void (*restore)(App&),
+                     bool countBytes) {
+    for (auto _ : state) {
+        app.doc.selStart = app.doc.selEnd = 0;
+        if (command(app) != 1) {
+            state.SkipWithError("the command failed");
+            break;
+        }
+        benchmark::ClobberMemory();
+        if (restore) {
+            state.PauseTiming();
+            restore(app);
+            state.ResumeTiming();
+        }
+    }
+    if (countBytes) {
+        state.SetBytesProcessed(state.iterations() * app.doc.byteLength);
+    }
+}
+
+} // namespace wt::bench
