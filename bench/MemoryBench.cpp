@@ -10,13 +10,13 @@
 // mix_paste put ten minutes from the clipboard into the middle; record takes ten minutes at the
 // end; open_* read a one-hour file written by the editor's own writer; save_as_* write one.
 // bench/memory_ratios.sh runs them all.
-#include "app/App.h"
+#include "BenchSupport.h"
+
 #include "app/CommandTable.h"
 #include "app/MainWindow.h"
 #include "fileio/SoundFiles.h"
 #include "fileio/WaveImage.h"
 #include "platform/scripted/FakeWaveDevices.h"
-#include "platform/scripted/ScriptedHost.h"
 #include "resources/CommandIds.h"
 
 #include <cmath>
@@ -32,8 +32,8 @@ namespace {
 
 using namespace wt;
 
-constexpr std::int32_t kRate = 44100;
-constexpr std::int32_t kBlockAlign = 4;
+using bench::kBlockAlign;
+using bench::kRate;
 constexpr std::int64_t kHourBytes = 3600LL * kRate * kBlockAlign;
 constexpr std::int64_t kTenMinutesBytes = 600LL * kRate * kBlockAlign;
 constexpr const char* kFileTypes[] = {"wav", "aiff", "au"};
@@ -46,23 +46,16 @@ double PeakMiB() {
 
 struct Editor {
     FakeWaveDevices devices;
-    ScriptedHost host;
-    App app{host};
+    bench::Editor editor{&devices};
+    ScriptedHost& host = editor.host;
+    App& app = editor.app;
 
-    Editor() {
-        host.UseDevices(&devices);
-        MainWndProc(app, msg::Create, 0, 0);
-        FinishStartup(app, "");
-    }
     ~Editor() { host.UseDevices(nullptr); }
 
     // The hour of a chord with a little noise, so that no effect meets silence.
     void MakeSound() {
         SoundDocument& doc = app.doc;
-        doc.format = {1, 2, kRate, kRate * kBlockAlign, kBlockAlign, 16, 0};
-        doc.RecomputeBytesPerSample();
-        doc.byteLength = static_cast<std::int32_t>(kHourBytes);
-        if (!doc.sampleData.Resize(static_cast<std::size_t>(kHourBytes) + 16)) {
+        if (!bench::MakeStereo16(doc, kHourBytes / kBlockAlign)) {
             std::fprintf(stderr, "no memory for the sound\n");
             std::exit(2);
         }
