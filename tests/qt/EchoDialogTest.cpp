@@ -1,60 +1,20 @@
 // Dialog 110 (echo) as the desktop shows it: the template built into a real dialog, driven by
 // the parameter dialog procedure, operated through its widgets.
-#include "effects/DelayEffects.h"
-#include "effects/ParamDialog.h"
-#include "platform/qt/QtDialog.h"
-#include "resources/Dialogs.h"
+#include "ParamDialogRun.h"
 
-#include <QLineEdit>
+#include "effects/DelayEffects.h"
+
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
 
 using namespace wt;
 
 namespace {
 
-struct EchoDialogRun {
-    EchoParams params;
-    std::vector<DialogBinding> table = EchoBindings(params);
-    ParamDialogState state;
-    QtDialog dialog{*FindDialogTemplate(kDialogEcho),
-                    [this](DialogHost& d, unsigned m, WParam w, LParam l) {
-                        return ParamDlgProc(d, m, w, l, state);
-                    },
-                    nullptr};
-
-    QScrollBar* Bar(int id) { return qobject_cast<QScrollBar*>(dialog.ItemWidget(id)); }
-    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(dialog.ItemWidget(id)); }
-    QAbstractButton* Button(int id) {
-        return qobject_cast<QAbstractButton*>(dialog.ItemWidget(id));
-    }
-    std::string Text(int id) { return Edit(id)->text().toStdString(); }
-    void Type(int id, const char* text) {
-        Edit(id)->selectAll();
-        Edit(id)->insert(text);
-    }
-
-    // Runs the dialog modally; `user` acts on it once it is up.
-    LParam Run(std::function<void()> user) {
-        QTimer::singleShot(0, &dialog, [this, user] {
-            user();
-            if (!dialog.Ended()) {
-                ADD_FAILURE() << "the user's actions did not end the dialog";
-                dialog.EndDialog(-2);
-            }
-        });
-        return dialog.Run(reinterpret_cast<LParam>(table.data()));
-    }
-};
-
 TEST(EchoDialogQt, BarsAndFieldsFollowEachOtherAndOkAppliesThem) {
-    EchoDialogRun run;
+    EchoParams params;
+    qttest::ParamDialogRun run(kDialogEcho, EchoBindings(params));
     for (int id : {kIdDelayTimeBar, kIdEchoLevelBar, kIdFeedbackBar}) {
         ASSERT_NE(run.Bar(id), nullptr) << id;
         ASSERT_NE(run.Edit(id + 1), nullptr) << id + 1;
@@ -89,9 +49,9 @@ TEST(EchoDialogQt, BarsAndFieldsFollowEachOtherAndOkAppliesThem) {
         run.Button(IdOk)->click();
     });
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(run.params.delayMs, 300);
-    EXPECT_EQ(run.params.level, 75);
-    EXPECT_EQ(run.params.feedback, 100);
+    EXPECT_EQ(params.delayMs, 300);
+    EXPECT_EQ(params.level, 75);
+    EXPECT_EQ(params.feedback, 100);
 }
 
 } // namespace

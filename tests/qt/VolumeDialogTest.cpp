@@ -1,57 +1,21 @@
 // Dialog 102 as the desktop shows it: the template built into a real dialog, driven by the
 // parameter dialog procedure, operated through its widgets.
+#include "ParamDialogRun.h"
+
 #include "effects/LevelEffects.h"
-#include "effects/ParamDialog.h"
-#include "platform/qt/QtDialog.h"
-#include "resources/Dialogs.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTimer>
 
 #include <gtest/gtest.h>
-
-#include <functional>
-#include <string>
 
 using namespace wt;
 
 namespace {
 
-struct VolumeDialogRun {
-    VolumeParams params;
-    std::vector<DialogBinding> table = VolumeBindings(params);
-    ParamDialogState state;
-    QtDialog dialog{*FindDialogTemplate(kDialogVolume),
-                    [this](DialogHost& d, unsigned m, WParam w, LParam l) {
-                        return ParamDlgProc(d, m, w, l, state);
-                    },
-                    nullptr};
-
-    QScrollBar* Bar(int id) { return qobject_cast<QScrollBar*>(dialog.ItemWidget(id)); }
-    QLineEdit* Edit(int id) { return qobject_cast<QLineEdit*>(dialog.ItemWidget(id)); }
-    QAbstractButton* Button(int id) {
-        return qobject_cast<QAbstractButton*>(dialog.ItemWidget(id));
-    }
-    std::string Text(int id) { return Edit(id)->text().toStdString(); }
-
-    // Runs the dialog modally; `user` acts on it once it is up.
-    LParam Run(std::function<void()> user) {
-        QTimer::singleShot(0, &dialog, [this, user] {
-            user();
-            if (!dialog.Ended()) {
-                ADD_FAILURE() << "the user's actions did not end the dialog";
-                dialog.EndDialog(-2);
-            }
-        });
-        return dialog.Run(reinterpret_cast<LParam>(table.data()));
-    }
-};
-
 TEST(VolumeDialogQt, BarAndFieldFollowEachOtherAndOkAppliesThem) {
-    VolumeDialogRun run;
+    VolumeParams params;
+    qttest::ParamDialogRun run(kDialogVolume, VolumeBindings(params));
     ASSERT_NE(run.Bar(kIdVolumeBar), nullptr);
     ASSERT_NE(run.Edit(kIdVolumeEdit), nullptr);
     ASSERT_NE(run.Button(kIdLimiter), nullptr);
@@ -90,13 +54,14 @@ TEST(VolumeDialogQt, BarAndFieldFollowEachOtherAndOkAppliesThem) {
         run.Button(IdOk)->click();
     });
     EXPECT_EQ(result, 1);
-    EXPECT_EQ(run.params.volume, 150);
-    EXPECT_EQ(run.params.pan, 20);
-    EXPECT_EQ(run.params.limiter, 0);
+    EXPECT_EQ(params.volume, 150);
+    EXPECT_EQ(params.pan, 20);
+    EXPECT_EQ(params.limiter, 0);
 }
 
 TEST(VolumeDialogQt, CancelEndsWithZeroButKeepsWhatWasMoved) {
-    VolumeDialogRun run;
+    VolumeParams params;
+    qttest::ParamDialogRun run(kDialogVolume, VolumeBindings(params));
     const LParam result = run.Run([&] {
         run.Bar(kIdVolumeBar)->triggerAction(QAbstractSlider::SliderSingleStepSub);
         EXPECT_EQ(run.Text(kIdVolumeEdit), "99");
@@ -104,8 +69,8 @@ TEST(VolumeDialogQt, CancelEndsWithZeroButKeepsWhatWasMoved) {
         run.Button(IdCancel)->click();
     });
     EXPECT_EQ(result, 0);
-    EXPECT_EQ(run.params.volume, 99);
-    EXPECT_EQ(run.params.limiter, 1) << "check boxes are read only at OK";
+    EXPECT_EQ(params.volume, 99);
+    EXPECT_EQ(params.limiter, 1) << "check boxes are read only at OK";
 }
 
 } // namespace
