@@ -134,10 +134,9 @@ TEST(QtClipboard, ReadsAnyWaveTypeOrOneLocalWaveFile) {
 // "メモリーが足りません" in a message box and leaves the sound, its selection and cursor as
 // they were; a failed copy empties the clipboard, a failed paste leaves its sound there.
 TEST(QtClipboard, CopyAndPasteThatRunOutOfMemorySayItAndLeaveTheSoundAsItWas) {
-    qttest::TempDir dir;
-    QtHost host;
-    App app{host};
-    InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
+    qttest::DesktopEditor editor;
+    QtHost& host = editor.host;
+    App& app = editor.app;
     ASSERT_TRUE(OpenMainWindow(host, app, ""));
     SoundDocument& doc = app.doc;
     // 8-bit mono at 11025 Hz, 200 frames, frames 50 .. 150 selected, the cursor at 150; the

@@ -25,12 +25,8 @@ using qttest::Settle;
 using qttest::WhenModal;
 
 // An editor on the desktop host holding one second of an 8 Hz sine at 22050 Hz, 16-bit mono.
-struct SineEditor {
-    qttest::TempDir dir;
-    QtHost host;
-    App app{host};
+struct SineEditor : qttest::DesktopEditor {
     SineEditor() {
-        InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
         SoundDocument& doc = app.doc;
         doc.format = {1, 1, 22050, 44100, 2, 16, 0};
         doc.RecomputeBytesPerSample();

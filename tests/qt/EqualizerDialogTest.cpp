@@ -52,10 +52,9 @@ void Click(QtDialog* d, int id) {
 }
 
 TEST(EqualizerDialogQt, SlidersPresetsAndStoringAPreset) {
-    qttest::TempDir dir;
-    QtHost host;
-    App app{host};
-    InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
+    qttest::DesktopEditor editor;
+    QtHost& host = editor.host;
+    App& app = editor.app;
     ASSERT_TRUE(OpenMainWindow(host, app, ""));
     const EqPositions preset1{100, 100, 100, 80, 60, 50, 50, 50, 50}; // its default levels
     bool stored = false;
@@ -114,7 +113,7 @@ TEST(EqualizerDialogQt, SlidersPresetsAndStoringAPreset) {
     });
     EXPECT_EQ(CmdEqualizer(app), 1);
     EXPECT_EQ(app.effects.spectral.equalizer.positions, preset1);
-    std::ifstream ini(dir.File("wtomuka.ini"));
+    std::ifstream ini(editor.dir.File("wtomuka.ini"));
     std::stringstream text;
     text << ini.rdbuf();
     EXPECT_NE(text.str().find("Preset5=0,0,0,20,40,50,50,50,50"), std::string::npos) << text.str();

@@ -26,12 +26,7 @@ namespace {
 using qttest::Settle;
 using qttest::WhenModal;
 
-struct Editor {
-    qttest::TempDir dir;
-    QtHost host;
-    App app{host};
-    Editor() { InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini")); }
-};
+using Editor = qttest::DesktopEditor;
 
 TEST(MelodyDialogQt, KeyboardIsDrawnAndClicksInsertAtTheCaret) {
     Editor e;

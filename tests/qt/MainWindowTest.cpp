@@ -50,18 +50,11 @@ struct Message {
 };
 
 // The editor started as wtomuka starts it, with both window procedures spied on.
-struct Editor {
-    qttest::TempDir dir;
-    QtHost host;
-    App app{host};
+struct Editor : qttest::DesktopEditor {
     std::vector<Message> mainLog, waveLog;
 
     // `iniText`: the settings file's contents at start-up.
-    explicit Editor(const std::string& iniText = "") {
-        if (!iniText.empty()) {
-            std::ofstream(dir.File("wtomuka.ini")) << iniText;
-        }
-        InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
+    explicit Editor(const std::string& iniText = "") : DesktopEditor(iniText) {
         EXPECT_TRUE(OpenMainWindow(host, app, ""));
         auto main = host.mainWindowProc;
         host.mainWindowProc = [this, main](unsigned m, WParam w, LParam l) {

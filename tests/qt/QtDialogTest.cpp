@@ -407,12 +407,8 @@ void SaveArtifact(QWidget* w, const std::string& name) {
     EXPECT_TRUE(w->grab().save(QString::fromStdString(folder + "/" + name)));
 }
 
-struct HostedEditor {
-    qttest::TempDir dir;
-    QtHost host;
-    App app{host};
+struct HostedEditor : qttest::DesktopEditor {
     HostedEditor() {
-        InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
         host.mainWindowProc = [this](unsigned m, WParam w, LParam l) {
             return MainWndProc(app, m, w, l);
         };

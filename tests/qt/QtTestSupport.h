@@ -2,6 +2,10 @@
 // (dialog, message box, file dialog) while the code under test waits in its modal loop.
 #pragma once
 
+#include "app/App.h"
+#include "app/MainWindow.h"
+#include "platform/qt/QtHost.h"
+
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
@@ -10,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <unistd.h>
@@ -33,6 +38,22 @@ public:
 
 private:
     std::filesystem::path path_;
+};
+
+// An editor on the desktop host, initialized as wtomuka initializes it, with its settings file
+// in a private folder; `iniText`, when given, is that file's contents at start-up. Its main
+// window is not open yet.
+struct DesktopEditor {
+    TempDir dir;
+    QtHost host;
+    App app{host};
+
+    explicit DesktopEditor(const std::string& iniText = "") {
+        if (!iniText.empty()) {
+            std::ofstream(dir.File("wtomuka.ini")) << iniText;
+        }
+        InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
+    }
 };
 
 // Calls `step` with the modal window once one is showing (polled every 10 ms for up to

@@ -66,13 +66,8 @@ void WriteStereoWave(const std::string& path, int rate, int frames) {
 }
 
 // The editor as wtomuka starts it, 900 x 420, with a two-second stereo sound at 8000 Hz.
-struct Editor {
-    qttest::TempDir dir;
-    QtHost host;
-    App app{host};
-
+struct Editor : qttest::DesktopEditor {
     Editor() {
-        InitializeApp(app, dir.File("wtomuka"), dir.File("wtomuka.ini"));
         app.settings.startWidth = 900;
         app.settings.startHeight = 420;
         EXPECT_TRUE(OpenMainWindow(host, app, ""));
