@@ -144,6 +144,20 @@ bool ReplaceFile(const std::string& path, const std::string& text) {
     return true;
 }
 
+// The value as it is stored after "key=". Reading trims white space from both ends and takes
+// a matching pair of quotes off, so a value that either would change — a path ending in a
+// space, a name in quotes — is stored inside a pair of double quotes, which reading takes off
+// again. Other values are stored as they are.
+std::string StoredValue(const std::string& value) {
+    if (value.empty()) {
+        return value;
+    }
+    const auto space = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    const bool quoted = value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+                        value.back() == value.front();
+    return space(value.front()) || space(value.back()) || quoted ? '"' + value + '"' : value;
+}
+
 } // namespace
 
 bool IsStorableProfileValue(const std::string& text) {
@@ -193,6 +207,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
         !IsStorableProfileValue(value)) {
         return false;
     }
+    const std::string stored = StoredValue(value);
     std::vector<std::string> lines = ReadLines(path_);
     bool inSection = false;
     std::ptrdiff_t sectionEnd = -1; // index after the last line of the matching section
@@ -209,7 +224,7 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
             }
         } else if (inSection) {
             if (KeyValue(lines[i], k, v) && EqualNoCase(k, key)) {
-                lines[i] = k + "=" + value;
+                lines[i] = k + "=" + stored;
                 done = true;
             } else if (!Trim(lines[i]).empty()) {
                 sectionEnd = static_cast<std::ptrdiff_t>(i) + 1;
@@ -218,10 +233,10 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
     }
     if (!done) {
         if (sectionEnd >= 0) {
-            lines.insert(lines.begin() + sectionEnd, key + "=" + value);
+            lines.insert(lines.begin() + sectionEnd, key + "=" + stored);
         } else {
             lines.push_back("[" + section + "]");
-            lines.push_back(key + "=" + value);
+            lines.push_back(key + "=" + stored);
         }
     }
     std::ostringstream text;

@@ -92,6 +92,24 @@ TEST(Settings, WritesKeepOtherSectionsAndKeys) {
     EXPECT_FALSE(unwritable.WriteString("Options", "density", "8"));
 }
 
+// Reading trims white space and takes a pair of quotes off: values that either would change
+// are read back as written, also after the recent-files list moves them down.
+TEST(Settings, ValuesWithEdgeSpacesOrQuotesReadBackAsWritten) {
+    test::TempDir dir;
+    const std::string path = dir.File("w.ini");
+    ProfileFile profile(path);
+    for (const std::string value : {"/take 1.wav ", " /lead.wav", "\t/tab.wav", "'/q.wav'",
+                                    "\"/dq.wav\"", "\"", "'/a.wav\"", "/plain.wav"}) {
+        ASSERT_TRUE(profile.WriteString("Options", "directory", value)) << value;
+        EXPECT_EQ(profile.GetString("Options", "directory", "?"), value);
+        AddRecentFile(profile, value);
+        AddRecentFile(profile, "/next.wav");
+        EXPECT_EQ(ReadRecentFile(profile, 2), value);
+    }
+    EXPECT_NE(ReadAll(path).find("directory=/plain.wav\n"), std::string::npos)
+        << "plain values are stored as they are";
+}
+
 TEST(RecentFiles, MostRecentFirstWithoutDuplicates) {
     test::TempDir dir;
     ProfileFile profile(dir.File("w.ini"));
