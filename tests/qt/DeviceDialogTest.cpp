@@ -1,5 +1,7 @@
 // Dialog 101 as the desktop shows it, on a list of fake devices: the default device first, the
 // capability fields of the chosen rows, and OK keeping both choices.
+#include "ParamDialogRun.h"
+
 #include "audio/DeviceDialog.h"
 #include "platform/qt/QtDialog.h"
 #include "platform/scripted/FakeWaveDevices.h"
@@ -65,16 +67,7 @@ struct DeviceDialogRun {
         emit List(id)->activated(row);
     }
     void Press(int id) { qobject_cast<QAbstractButton*>(dialog.ItemWidget(id))->click(); }
-    LParam Run(std::function<void()> user) {
-        QTimer::singleShot(0, &dialog, [this, user] {
-            user();
-            if (!dialog.Ended()) {
-                ADD_FAILURE() << "the user's actions did not end the dialog";
-                dialog.EndDialog(-2);
-            }
-        });
-        return dialog.Run(0);
-    }
+    LParam Run(const std::function<void()>& user) { return qttest::RunDialog(dialog, 0, user); }
 };
 
 TEST(DeviceDialogQt, ListsShowCapabilitiesAndOkKeepsTheChoices) {

@@ -20,6 +20,19 @@
 
 namespace wt::qttest {
 
+// Runs `dialog` modally with `init` as its start-up value; `user` acts on it once it is up
+// and must end it.
+inline LParam RunDialog(QtDialog& dialog, LParam init, const std::function<void()>& user) {
+    QTimer::singleShot(0, &dialog, [&dialog, user] {
+        user();
+        if (!dialog.Ended()) {
+            ADD_FAILURE() << "the user's actions did not end the dialog";
+            dialog.EndDialog(-2);
+        }
+    });
+    return dialog.Run(init);
+}
+
 struct ParamDialogRun {
     std::vector<DialogBinding> table;
     ParamDialogState state;
@@ -48,16 +61,9 @@ struct ParamDialogRun {
         Edit(id)->insert(text);
     }
 
-    // Runs the dialog modally; `user` acts on it once it is up and must end it.
-    LParam Run(std::function<void()> user) {
-        QTimer::singleShot(0, &dialog, [this, user] {
-            user();
-            if (!dialog.Ended()) {
-                ADD_FAILURE() << "the user's actions did not end the dialog";
-                dialog.EndDialog(-2);
-            }
-        });
-        return dialog.Run(reinterpret_cast<LParam>(table.data()));
+    // Runs the dialog modally over the binding table; `user` acts on it once it is up.
+    LParam Run(const std::function<void()>& user) {
+        return RunDialog(dialog, reinterpret_cast<LParam>(table.data()), user);
     }
 };
 
