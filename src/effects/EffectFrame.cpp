@@ -57,7 +57,7 @@ bool AllocateWorkBuffer(App& app, SampleBlock& buffer, std::size_t bytes, const 
     return false;
 }
 
-int ResizeSelection(App& app, std::int32_t length, const char* caption) {
+int ResizeSelection(App& app, std::int64_t length, const char* caption) {
     SoundDocument& doc = app.doc;
     const std::int64_t removed = doc.selEnd - doc.selStart;
     const std::int64_t tail = doc.byteLength - doc.selEnd;
@@ -73,7 +73,7 @@ int ResizeSelection(App& app, std::int32_t length, const char* caption) {
     std::uint8_t* data = doc.Data();
     MoveBytes(data + doc.selStart + length, data + doc.selEnd, static_cast<std::size_t>(tail));
     doc.byteLength = static_cast<std::int32_t>(newLength);
-    doc.selEnd = doc.selStart + length;
+    doc.selEnd = doc.selStart + static_cast<std::int32_t>(length);
     // A sound that became shorter keeps its cursor, anchor and view start inside it.
     doc.cursor = std::min(doc.cursor, doc.byteLength);
     doc.anchor = std::min(doc.anchor, doc.byteLength);

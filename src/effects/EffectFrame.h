@@ -39,9 +39,9 @@ bool AllocateWorkBuffer(App& app, SampleBlock& buffer, std::size_t bytes, const 
 // place: the data after the selection moves to follow them, byteLength and selEnd are updated
 // and the block keeps 16 spare bytes after the data. The selection's bytes are left as they
 // happen to be (a command reads the sound as it was from the undo snapshot). Returns 1; when
-// the block cannot be grown, says "not enough memory" under `caption` and returns 0 with the
-// sound and the selection untouched.
-int ResizeSelection(App& app, std::int32_t length, const char* caption);
+// the block cannot be grown, or the sound would outgrow its 32-bit length, says "not enough
+// memory" under `caption` and returns 0 with the sound and the selection untouched.
+int ResizeSelection(App& app, std::int64_t length, const char* caption);
 
 // Puts `length` bytes of frames from `buffer` in place of the selection: the data after the
 // selection follows the new bytes, byteLength and selEnd are updated and the block keeps 16

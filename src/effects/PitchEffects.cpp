@@ -8,7 +8,6 @@
 #include "effects/SampleOps.h"
 
 #include <cmath>
-#include <limits>
 #include <string>
 
 namespace wt {
@@ -29,14 +28,6 @@ SampleRegion SnapshotSelection(App& app) {
             static_cast<std::int64_t>(SelectionFrames(doc)) * doc.format.blockAlign};
 }
 
-// Whether a selection of `bytes` in place of the current one leaves a sound the document can
-// hold (its length is a 32-bit count of bytes, with 16 spare bytes after the data).
-bool FitsDocument(const SoundDocument& doc, std::int64_t bytes) {
-    const std::int64_t length =
-        static_cast<std::int64_t>(doc.byteLength) - (doc.selEnd - doc.selStart) + bytes;
-    return length <= std::numeric_limits<std::int32_t>::max() - 16;
-}
-
 // Pitch and time stretch: the selection's frames become `frames` frames made by `process`
 // from the snapshot's copy of them, straight into the resized selection. When the sound
 // cannot be resized, "not enough memory" is said under `caption` and the undo exchange puts
@@ -48,14 +39,8 @@ int ReplaceWithProcessed(App& app, std::int64_t frames, const char* caption, Pro
     if (!TakeEffectSnapshot(app, caption)) {
         return 0;
     }
-    const std::int64_t bytes = frames * doc.format.blockAlign;
     const SampleRegion source = SnapshotSelection(app);
-    if (!FitsDocument(doc, bytes)) {
-        SwapWithSnapshot(app);
-        ShowOutOfMemory(app, caption);
-        return 0;
-    }
-    if (!ResizeSelection(app, static_cast<std::int32_t>(bytes), caption)) {
+    if (!ResizeSelection(app, frames * doc.format.blockAlign, caption)) {
         SwapWithSnapshot(app);
         return 0;
     }
