@@ -3,6 +3,7 @@
 // are written once before the first open.
 #include "BenchSupport.h"
 
+#include "fileio/SoundFileSupport.h"
 #include "fileio/SoundFiles.h"
 
 #include <benchmark/benchmark.h>
@@ -85,7 +86,7 @@ void SaveBench(benchmark::State& state, const char* extension, int (*save)(App&)
 }
 
 void OpenBench(benchmark::State& state, const char* extension, int (*save)(App&),
-               int (*load)(App&, const std::string&, bool*)) {
+               int (*load)(App&, const std::string&, LoadedSound&)) {
     const std::string path = PathFor(extension);
     if (!std::filesystem::exists(path)) {
         Editor& editor = SharedEditor();
@@ -93,13 +94,16 @@ void OpenBench(benchmark::State& state, const char* extension, int (*save)(App&)
         save(editor.app);
     }
     auto reader = std::make_unique<Editor>();
+    std::int64_t bytes = 0;
     for (auto _ : state) {
-        if (load(reader->app, path, nullptr) != 1) {
+        LoadedSound sound;
+        if (load(reader->app, path, sound) != 1) {
             state.SkipWithError("open failed");
             break;
         }
+        bytes = sound.byteLength;
     }
-    state.SetBytesProcessed(state.iterations() * reader->app.doc.byteLength);
+    state.SetBytesProcessed(state.iterations() * bytes);
 }
 
 void BM_SaveWav(benchmark::State& s) {

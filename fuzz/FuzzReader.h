@@ -19,7 +19,7 @@
 
 namespace wt::fuzz {
 
-using Reader = int (*)(App&, const std::string&, bool*);
+using Reader = int (*)(App&, const std::string&, LoadedSound&);
 using Writer = int (*)(App&);
 
 // Stops the run: a broken promise is a finding like a sanitizer report.
@@ -105,13 +105,12 @@ inline int FuzzOneInput(const std::uint8_t* data, std::size_t size, Reader read,
     ScriptedHost host;
     App app(host);
     app.status.Create();
-    bool documentKept = false;
-    const int loaded = read(app, InputPath(), &documentKept);
-    Require(!documentKept);
-    if (loaded != 1) {
+    LoadedSound sound;
+    if (read(app, InputPath(), sound) != 1) {
         Require(app.doc.byteLength == 0);
         return 0;
     }
+    InstallLoadedSound(app, sound);
     CheckDocument(app.doc);
     if (app.doc.byteLength > kMaxRoundTripBytes) {
         return 0;
@@ -124,7 +123,9 @@ inline int FuzzOneInput(const std::uint8_t* data, std::size_t size, Reader read,
                               static_cast<std::size_t>(app.doc.byteLength));
     app.doc.title = OutputPath(extension);
     Require(write(app) == 1);
-    Require(read(app, app.doc.title, nullptr) == 1);
+    LoadedSound again;
+    Require(read(app, app.doc.title, again) == 1);
+    InstallLoadedSound(app, again);
     CheckDocument(app.doc);
     Require(app.doc.byteLength == static_cast<std::int32_t>(samples.size()));
     SoundFormat reread = app.doc.format;

@@ -141,9 +141,12 @@ void FinishStartup(App& app, const std::string& commandTail) {
     ApplyZoom(app, 1);
     ShowFormatStatus(app);
     OnSize(app);
-    if (!commandTail.empty()) {
+    // The name stays the document's title even when the file cannot be opened, so saving
+    // creates it. The empty sound before it is untitled: undoing the open must not show it
+    // under the file's name.
+    if (!commandTail.empty() && !LoadSoundFile(app, commandTail)) {
         app.doc.title = commandTail;
-        LoadSoundFile(app, commandTail);
+        UpdateTitle(app);
     }
 }
 
@@ -173,9 +176,11 @@ void OnDropFiles(App& app, const std::vector<std::string>& paths) {
         return;
     }
     // The whole name is kept (Linux paths go to 4095 bytes): a cut name would fail to open
-    // with a misleading message.
+    // with a misleading message. Unsaved changes are asked about first, as for Open.
     app.host.BringToForeground();
-    LoadSoundFile(app, paths.front());
+    if (ConfirmDiscardChanges(app) == 1) {
+        LoadSoundFile(app, paths.front());
+    }
 }
 
 LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {

@@ -32,8 +32,8 @@ void FinishStartup(App& app, const std::string& commandTail);
 // when the command was ignored or has no handler.
 int DispatchCommand(App& app, int id, unsigned code = NotifyMenu);
 
-// Files dropped on the main window: the first one is opened, without the unsaved-changes
-// question. Ignored while busy.
+// Files dropped on the main window: the first one is opened, after the unsaved-changes
+// question when the sound was changed. Ignored while busy.
 void OnDropFiles(App& app, const std::vector<std::string>& paths);
 
 // Fills the sine table: 10000 * sin(i * 6.28 / 1024), truncated toward zero.

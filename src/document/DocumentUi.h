@@ -2,11 +2,13 @@
 // the unsaved-changes prompt and the messages shared by every command.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace wt {
 
 struct App;
+struct SoundDocument;
 
 inline constexpr const char* kProductName = "WaveTomuka";
 inline constexpr const char* kTextOutOfMemory = "メモリーが足りません";
@@ -25,6 +27,12 @@ inline constexpr const char* kCaptionSilenceMemory = "WTOMUKA";
 
 // Status-bar part 0 "%ldHz %dBits %s" and part 1 "%ld Bytes".
 void ShowFormatStatus(App& app);
+// Status-bar part 2: "Cur :%s(Sec)" with the time of selStart when nothing is selected,
+// else "Sel :%s-%s(Sec)" with the times of both ends.
+void ShowSelectionStatus(App& app);
+// "%d.%03d": the time of byte offset `offset` in whole seconds and milliseconds, truncated.
+// Computed in 64 bits, so offsets of long sounds do not overflow.
+std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset);
 // Caption "%s -[%s]" with the product name and the title.
 void UpdateTitle(App& app);
 // Repaints the whole waveform window.

@@ -8,6 +8,20 @@
 
 namespace wt {
 
+namespace {
+
+// Everything of the document's state the snapshot keeps beside the samples.
+void CopyPositions(const SoundDocument& doc, UndoSnapshot& undo) {
+    undo.selStart = doc.selStart;
+    undo.selEnd = doc.selEnd;
+    undo.cursor = doc.cursor;
+    undo.anchor = doc.anchor;
+    undo.format = doc.format;
+    undo.length = doc.byteLength;
+}
+
+} // namespace
+
 int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
     // A block is never resized to zero: an empty snapshot keeps 10 bytes. A sound keeps the
     // 16 spare bytes every sample block has, so it can become the document's block as it is.
@@ -23,17 +37,25 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
         }
         undo.data.Swap(fresh);
     }
-    undo.selStart = doc.selStart;
-    undo.selEnd = doc.selEnd;
-    undo.cursor = doc.cursor;
-    undo.anchor = doc.anchor;
-    undo.format = doc.format;
-    undo.length = doc.byteLength;
+    CopyPositions(doc, undo);
+    undo.holdsFile = false;
     if (length != 0) {
         std::memcpy(undo.data.Data(), doc.Data(), length);
         std::memset(undo.data.Data() + length, 0, kSpareBytes);
     }
     return 1;
+}
+
+void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile) {
+    CopyPositions(doc, undo);
+    undo.data.Swap(doc.sampleData);
+    doc.sampleData.Reset();
+    undo.holdsFile = withFile;
+    if (withFile) {
+        undo.title = doc.title;
+        undo.fileType = doc.fileType;
+        undo.modified = doc.modified;
+    }
 }
 
 void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
@@ -45,6 +67,11 @@ void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
     std::swap(doc.selEnd, undo.selEnd);
     std::swap(doc.anchor, undo.anchor);
     std::swap(doc.cursor, undo.cursor);
+    if (undo.holdsFile) {
+        std::swap(doc.title, undo.title);
+        std::swap(doc.fileType, undo.fileType);
+        std::swap(doc.modified, undo.modified);
+    }
 }
 
 int TakeSnapshot(App& app) {
@@ -57,7 +84,11 @@ int TakeSnapshot(App& app) {
 
 void SwapWithSnapshot(App& app) {
     SwapWithSnapshot(app.doc, app.undo);
+    if (app.undo.holdsFile) {
+        UpdateTitle(app);
+    }
     ShowFormatStatus(app);
+    ShowSelectionStatus(app);
     RedrawWave(app);
 }
 

@@ -142,10 +142,10 @@ void DoubleToExtended(double value, std::uint8_t bytes[10]) {
     PutBe32(bytes + 6, low);
 }
 
-int LoadAiffFile(App& app, const std::string& path, bool* documentKept) {
+int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound) {
     InputFile file;
     if (!file.Open(path)) {
-        ShowLoadCannotOpen(app, documentKept);
+        ShowLoadMessage(app, filetext::kCannotOpen);
         return 0;
     }
     const std::uint64_t fileSize = file.Size();
@@ -153,12 +153,10 @@ int LoadAiffFile(App& app, const std::string& path, bool* documentKept) {
     const std::size_t headerBytes = file.ReadAt(0, header, sizeof header);
     if (headerBytes < 4 || !IsFourCc(header, "FORM")) {
         ShowLoadMessage(app, filetext::kCorruptForm);
-        EmptyDocumentAfterFailedLoad(app, nullptr, false);
         return 0;
     }
     if (headerBytes < 12 || !IsFourCc(header + 8, "AIFF")) {
         ShowLoadMessage(app, filetext::kCorruptAiff);
-        EmptyDocumentAfterFailedLoad(app, nullptr, false);
         return 0;
     }
 
@@ -198,9 +196,14 @@ int LoadAiffFile(App& app, const std::string& path, bool* documentKept) {
     }
 
     if (refused || !soundSeen) {
-        // A refused "COMM" never reaches the document; the last good one does.
         ShowLoadMessage(app, filetext::kChunkNotFound);
-        EmptyDocumentAfterFailedLoad(app, comm ? &comm->format : nullptr, true);
+        return 0;
+    }
+    // Samples of other than 8 or 16 bits (in the last "COMM", or in the one in effect where
+    // the samples start), or more than two channels, are refused: the editor's sample access
+    // would read them as silence.
+    if (!IsHoldableFormat(comm->format) || soundSampleBytes > 2) {
+        ShowLoadMessage(app, filetext::kFormatNotSupported);
         return 0;
     }
 
@@ -209,34 +212,25 @@ int LoadAiffFile(App& app, const std::string& path, bool* documentKept) {
     std::uint64_t bytes = std::min(soundBytes, present);
     bytes -= bytes % static_cast<std::uint64_t>(soundFrameBytes);
 
-    LoadedSound sound;
     sound.format = comm->format;
-    if (!AllocateSoundBlock(app, sound.data, bytes, documentKept)) {
+    if (!AllocateSoundBlock(app, sound.data, bytes)) {
         return 0;
     }
     std::uint8_t* data = sound.data.Data();
     std::uint64_t got = file.ReadAt(soundOffset, data, static_cast<std::size_t>(bytes));
     got -= got % static_cast<std::uint64_t>(soundFrameBytes);
 
-    // Convert in place; 8- and 16-bit samples report progress for each sample.
+    // Convert in place, reporting progress for each sample.
     const BusyWhileLoading gate(app);
-    switch (soundSampleBytes) {
-    case 1:
+    if (soundSampleBytes == 1) {
         ConvertWithProgress<1>(app, data, static_cast<std::size_t>(got), fileSize);
-        break;
-    case 2:
+    } else {
         ConvertWithProgress<2>(app, data, static_cast<std::size_t>(got), fileSize);
-        break;
-    default:
-        CopyFlippedPcm(data, data,
-                       static_cast<std::size_t>(got) / static_cast<std::size_t>(soundSampleBytes),
-                       soundSampleBytes);
-        break;
     }
     // The last "COMM" decides the format, also when it came after the samples.
     got -= got % sound.format.blockAlign;
     sound.byteLength = static_cast<std::int32_t>(got);
-    return InstallLoadedSound(app, sound);
+    return 1;
 }
 
 int SaveAiffFile(App& app) {

@@ -25,10 +25,10 @@ constexpr std::size_t kWriteSliceBytes = std::size_t{1} << 20;
 
 } // namespace
 
-int LoadAuFile(App& app, const std::string& path, bool* documentKept) {
+int LoadAuFile(App& app, const std::string& path, LoadedSound& sound) {
     InputFile file;
     if (!file.Open(path)) {
-        ShowLoadCannotOpen(app, documentKept);
+        ShowLoadMessage(app, filetext::kCannotOpen);
         return 0;
     }
     std::uint8_t header[kAuHeaderBytes] = {};
@@ -36,7 +36,6 @@ int LoadAuFile(App& app, const std::string& path, bool* documentKept) {
     // A header cut short is as corrupt as a wrong magic.
     if (headerBytes < kAuHeaderBytes || !IsFourCc(header, ".snd")) {
         ShowLoadMessage(app, filetext::kCorruptRiff);
-        EmptyDocumentAfterFailedLoad(app, nullptr, false);
         return 0;
     }
     const std::uint32_t dataOffset = GetBe32(header + 4);
@@ -45,16 +44,14 @@ int LoadAuFile(App& app, const std::string& path, bool* documentKept) {
     const std::uint32_t rate = GetBe32(header + 16);
     const std::uint32_t channels = GetBe32(header + 20);
 
-    // Besides other encodings, formats the document's record cannot carry are refused: no
-    // channels or more than fit a 16-bit block align, no rate, or too many bytes a second.
+    // Besides other encodings, formats the editor cannot hold are refused: no channels or
+    // more than two, no rate, or too many bytes a second for the format record.
     const std::uint64_t blockAlign = std::uint64_t{channels} * 2;
-    if (encoding != kEncodingMuLaw8 || channels == 0 || blockAlign > 0xFFFF || rate == 0 ||
+    if (encoding != kEncodingMuLaw8 || channels == 0 || channels > 2 || rate == 0 ||
         blockAlign * rate > 0xFFFFFFFF) {
         ShowLoadMessage(app, filetext::kTypeNotSupported);
-        EmptyDocumentAfterFailedLoad(app, nullptr, false);
         return 0;
     }
-    LoadedSound sound;
     sound.format.formatTag = 1;
     sound.format.channels = static_cast<std::uint16_t>(channels);
     sound.format.sampleRate = rate;
@@ -70,7 +67,7 @@ int LoadAuFile(App& app, const std::string& path, bool* documentKept) {
     std::uint64_t codes =
         dataSize == kSizeUnknown ? present : std::min<std::uint64_t>(dataSize, present);
     codes -= codes % channels;
-    if (!AllocateSoundBlock(app, sound.data, codes * 2, documentKept)) {
+    if (!AllocateSoundBlock(app, sound.data, codes * 2)) {
         return 0;
     }
     // The codes go into the upper half of the block and are decoded forward into 16-bit
@@ -84,7 +81,7 @@ int LoadAuFile(App& app, const std::string& path, bool* documentKept) {
     }
     MuLawDecodeInPlace(data, static_cast<std::size_t>(got));
     sound.byteLength = static_cast<std::int32_t>(got * 2);
-    return InstallLoadedSound(app, sound);
+    return 1;
 }
 
 int SaveAuFile(App& app) {

@@ -2,8 +2,10 @@
 
 #include "app/App.h"
 #include "document/DocumentUi.h"
+#include "document/Undo.h"
 #include "fileio/FileTexts.h"
 #include "fileio/NewDialog.h"
+#include "fileio/SoundFileSupport.h"
 #include "fileio/SoundFiles.h"
 
 #include <algorithm>
@@ -42,6 +44,48 @@ std::vector<std::pair<std::string, std::string>> SaveFilters() {
             {filetext::kSaveFilterAiff, "*.aif;*.aiff"}};
 }
 
+// The type a name's extension stands for; FileTypeNone for any other name.
+int FileTypeOfName(const std::string& name) {
+    if (EndsWithNoCase(name, ".wav")) {
+        return FileTypeWav;
+    }
+    if (EndsWithNoCase(name, ".au")) {
+        return FileTypeAu;
+    }
+    if (EndsWithNoCase(name, ".aiff") || EndsWithNoCase(name, ".aif")) {
+        return FileTypeAiff;
+    }
+    return FileTypeNone;
+}
+
+// The writer a save in `fileType` uses and the name it writes. A type names its writer and
+// the name gains the type's extension unless it ends in one the type accepts; with no type
+// the name's extension chooses, and a name with none of them is written as WAV with ".wav"
+// appended; an unknown type always appends ".wav". For the three types and none, choosing
+// again for the name chosen gives the same name.
+struct SaveTarget {
+    std::string name;
+    int (*writer)(App&);
+};
+SaveTarget ChooseSaveTarget(const std::string& name, int fileType) {
+    if (fileType == FileTypeNone) {
+        fileType = FileTypeOfName(name);
+        if (fileType == FileTypeNone) {
+            return {name + ".wav", SaveWaveFile};
+        }
+    }
+    switch (fileType) {
+    case FileTypeWav:
+        return {EndsWithNoCase(name, ".wav") ? name : name + ".wav", SaveWaveFile};
+    case FileTypeAu:
+        return {EndsWithNoCase(name, ".au") ? name : name + ".au", SaveAuFile};
+    case FileTypeAiff:
+        return {FileTypeOfName(name) == FileTypeAiff ? name : name + ".aiff", SaveAiffFile};
+    default:
+        return {name + ".wav", SaveWaveFile};
+    }
+}
+
 const char* SaveExtension(int filterIndex) {
     switch (filterIndex) {
     case FileTypeAu:
@@ -55,47 +99,48 @@ const char* SaveExtension(int filterIndex) {
 
 } // namespace
 
+int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound) {
+    int fileType;
+    int (*reader)(App&, const std::string&, LoadedSound&);
+    if (HasExtension(path, ".aiff") || HasExtension(path, ".aif")) {
+        fileType = FileTypeAiff;
+        reader = LoadAiffFile;
+    } else if (HasExtension(path, ".au")) {
+        fileType = FileTypeAu;
+        reader = LoadAuFile;
+    } else if (HasExtension(path, ".wav")) {
+        fileType = FileTypeWav;
+        reader = LoadWaveFile;
+    } else {
+        app.host.MessageBox(Owner::MainWindow, filetext::kTypeNotSupported, kProductName,
+                            mb::Ok | mb::IconInformation);
+        return FileTypeNone;
+    }
+    return reader(app, path, sound) ? fileType : FileTypeNone;
+}
+
 int LoadSoundFile(App& app, const std::string& path) {
     SoundDocument& doc = app.doc;
-    const std::string previousTitle = doc.title;
-    const int previousType = doc.fileType;
-    doc.title = path;
-    if (doc.title.find('.') == std::string::npos) {
-        doc.title += ".";
-    }
     // The folder of the file, without its trailing separator. A bare name has no folder: the
     // last directory then stays as it was.
     const auto slash = path.find_last_of('/');
     if (slash != std::string::npos) {
         app.settings.lastDirectory = slash == 0 ? "/" : path.substr(0, slash);
     }
-    // When the sound stays (the file could not be opened, or its samples could not be held),
-    // so does its name: a later save must not write the old sound over that file.
-    const auto keepOldName = [&] {
-        doc.title = previousTitle;
-        doc.fileType = previousType;
-        return 0;
-    };
-    if (!TakeSnapshot(app)) {
-        return keepOldName();
-    }
-    bool documentKept = false;
-    int loaded;
-    if (HasExtension(path, ".aiff") || HasExtension(path, ".aif")) {
-        doc.fileType = FileTypeAiff;
-        loaded = LoadAiffFile(app, path, &documentKept);
-    } else if (HasExtension(path, ".au")) {
-        doc.fileType = FileTypeAu;
-        loaded = LoadAuFile(app, path, &documentKept);
-    } else if (HasExtension(path, ".wav")) {
-        doc.fileType = FileTypeWav;
-        loaded = LoadWaveFile(app, path, &documentKept);
-    } else {
-        app.host.MessageBox(Owner::MainWindow, filetext::kTypeNotSupported, kProductName,
-                            mb::Ok | mb::IconInformation);
+    // The sound is read whole before anything of the document changes: a file that cannot
+    // be read leaves the sound, its name, type and modified flag as they were, so a later
+    // save cannot write the old sound over that file.
+    LoadedSound sound;
+    const int fileType = ReadSoundFile(app, path, sound);
+    if (fileType == FileTypeNone) {
         return 0;
     }
-    return documentKept ? keepOldName() : loaded;
+    // The old sound goes to the undo snapshot with its name, type and modified flag: Undo
+    // brings it back as it was, unsaved changes included, and never under the new name.
+    MoveSoundToSnapshot(doc, app.undo, true);
+    doc.title = path;
+    doc.fileType = fileType;
+    return InstallLoadedSound(app, sound);
 }
 
 int SaveSoundFile(App& app, int fileType) {
@@ -108,39 +153,13 @@ int SaveSoundFile(App& app, int fileType) {
     if (doc.title == kUntitled) {
         return CmdSaveAs(app);
     }
-    std::string& name = doc.title;
-    switch (fileType) {
-    case FileTypeNone:
-        if (EndsWithNoCase(name, ".au")) {
-            return SaveAuFile(app);
-        }
-        if (EndsWithNoCase(name, ".wav")) {
-            return SaveWaveFile(app);
-        }
-        if (EndsWithNoCase(name, ".aiff") || EndsWithNoCase(name, ".aif")) {
-            return SaveAiffFile(app);
-        }
-        name += ".wav";
-        return SaveWaveFile(app);
-    case FileTypeWav:
-        if (!EndsWithNoCase(name, ".wav")) {
-            name += ".wav";
-        }
-        return SaveWaveFile(app);
-    case FileTypeAu:
-        if (!EndsWithNoCase(name, ".au")) {
-            name += ".au";
-        }
-        return SaveAuFile(app);
-    case FileTypeAiff:
-        if (!EndsWithNoCase(name, ".aiff") && !EndsWithNoCase(name, ".aif")) {
-            name += ".aiff";
-        }
-        return SaveAiffFile(app);
-    default:
-        name += ".wav";
-        return SaveWaveFile(app);
+    const SaveTarget target = ChooseSaveTarget(doc.title, fileType);
+    // A name that gained an extension is shown as it is written.
+    if (target.name != doc.title) {
+        doc.title = target.name;
+        UpdateTitle(app);
     }
+    return target.writer(app);
 }
 
 int OpenRecentFile(App& app, int n) {
@@ -183,16 +202,29 @@ int CmdSaveAs(App& app) {
     if (!app.host.GetSaveFileName(request)) {
         return 0;
     }
-    doc.title = request.path;
+    // The type box shows the document's type, or the first type when it has none.
+    const bool typeLeftAsShown = request.filterIndex == doc.fileType ||
+                                 (doc.fileType == FileTypeNone && request.filterIndex == 1);
+    // A type index the dialog does not offer saves as WAV.
+    int fileType = request.filterIndex >= FileTypeNone && request.filterIndex <= FileTypeAiff
+                       ? request.filterIndex
+                       : FileTypeWav;
+    std::string name = request.path;
     // Only the file name itself decides whether an extension is present.
-    const auto slash = doc.title.find_last_of('/');
-    const std::string leaf = slash == std::string::npos ? doc.title : doc.title.substr(slash + 1);
+    const auto slash = name.find_last_of('/');
+    const std::string leaf = slash == std::string::npos ? name : name.substr(slash + 1);
     if (leaf.find('.') == std::string::npos) {
-        doc.title += SaveExtension(request.filterIndex);
+        name += SaveExtension(fileType);
+    } else if (typeLeftAsShown && FileTypeOfName(name) != FileTypeNone) {
+        // A name typed with a sound file's extension is saved in that type unless the user
+        // chose another type.
+        fileType = FileTypeOfName(name);
     }
+    // The title and the recent entry name the file as it is written, extension included.
+    doc.title = ChooseSaveTarget(name, fileType).name;
     AddRecentFile(app.profile, doc.title);
     UpdateTitle(app);
-    doc.fileType = request.filterIndex;
+    doc.fileType = fileType;
     return SaveSoundFile(app, doc.fileType);
 }
 
@@ -205,14 +237,13 @@ int CmdNew(App& app) {
     if (RunNewDialog(app, kDialogNew, chosen) != 1) {
         return 0;
     }
-    if (!TakeSnapshot(app)) {
-        return 0;
-    }
     SampleBlock fresh; // an empty sound keeps 16 spare bytes, like every resize
     if (!fresh.Resize(16)) {
         ShowOutOfMemory(app, kProductName);
         return 0;
     }
+    // The old sound goes to the undo snapshot whole, with its name, type and modified flag.
+    MoveSoundToSnapshot(doc, app.undo, true);
     doc.format = chosen;
     doc.sampleData = std::move(fresh);
     doc.title = kUntitled;
@@ -225,6 +256,7 @@ int CmdNew(App& app) {
     doc.viewStart = 0;
     doc.RecomputeBytesPerSample();
     ShowFormatStatus(app);
+    ShowSelectionStatus(app);
     RedrawWave(app);
     return 1;
 }

@@ -11,7 +11,13 @@ struct App;
 // Document file types; the value doubles as the file dialogs' filter index.
 enum SoundFileType { FileTypeNone = 0, FileTypeWav = 1, FileTypeAu = 2, FileTypeAiff = 3 };
 
-// Opens `path` with the reader its extension names (case-insensitive).
+struct LoadedSound;
+
+// Reads the sound file at `path` into `sound` with the reader its extension names (".wav",
+// ".au", ".aif", ".aiff", case-insensitive), without touching the document. Returns the
+// file's type, or FileTypeNone after a message saying why the file was refused.
+int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound);
+// Opens `path` as the document (ReadSoundFile, then the old sound to the undo snapshot).
 int LoadSoundFile(App& app, const std::string& path);
 // Saves with the writer for `fileType` (0: by the title's extension).
 int SaveSoundFile(App& app, int fileType);

@@ -2,6 +2,7 @@
 
 #include "app/App.h"
 #include "document/DocumentUi.h"
+#include "document/Undo.h"
 #include "effects/Progress.h"
 #include "effects/SampleOps.h"
 #include "fileio/FileTexts.h"
@@ -202,6 +203,9 @@ int CmdChangeFormat(App& app) {
     if (!ConvertFormat(app, doc.format, doc.Data(), doc.byteLength, chosen, converted, length)) {
         return 0;
     }
+    // The sound as it was becomes the undo snapshot, moved rather than copied: Undo brings
+    // back the samples and their format, and the memory used is the snapshot plus the result.
+    MoveSoundToSnapshot(doc, app.undo, false);
     doc.viewStart = doc.selStart = doc.selEnd = doc.cursor = doc.anchor = 0;
     doc.format = chosen;
     doc.RecomputeBytesPerSample();
@@ -211,6 +215,7 @@ int CmdChangeFormat(App& app) {
     // The view is back at the start; so is the scroll box.
     app.host.SetWaveScrollPos(0, true);
     ShowFormatStatus(app);
+    ShowSelectionStatus(app);
     RedrawWave(app);
     return 1;
 }

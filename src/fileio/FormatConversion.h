@@ -44,8 +44,8 @@ int ConvertFormat(App& app, const SoundFormat& from, const std::uint8_t* source,
                   std::int32_t& resultBytes);
 
 // IDM_CHANGE_FORMAT: dialog 113 on the document's format, then the whole sound converted to
-// the chosen one, nothing selected and the view at the start. Takes no undo snapshot: undo
-// afterwards returns to the state before the last command that took one.
+// the chosen one, nothing selected and the view at the start. The sound before it becomes
+// the undo snapshot, so Undo brings back its samples and format.
 int CmdChangeFormat(App& app);
 
 } // namespace wt

@@ -27,20 +27,14 @@ std::int32_t KeepInside(std::int32_t offset, const SoundDocument& doc) {
 
 } // namespace
 
-bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes, bool* documentKept) {
+bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes) {
     if (bytes > kMaxSoundBytes) {
         ShowLoadMessage(app, filetext::kTooLarge);
-        if (documentKept) {
-            *documentKept = true;
-        }
         return false;
     }
     const std::size_t size = static_cast<std::size_t>(bytes);
     if (!block.Resize(size + kSpareBytes)) {
         ShowOutOfMemory(app, filetext::kCaptionOpen);
-        if (documentKept) {
-            *documentKept = true;
-        }
         return false;
     }
     std::memset(block.Data() + size, 0, kSpareBytes);
@@ -60,6 +54,11 @@ bool IsUsableFormat(const SoundFormat& format) {
            std::uint64_t{format.sampleRate} * format.blockAlign <= 0xFFFFFFFFu;
 }
 
+bool IsHoldableFormat(const SoundFormat& format) {
+    return IsUsableFormat(format) && (format.bitsPerSample == 8 || format.bitsPerSample == 16) &&
+           format.channels <= 2;
+}
+
 int InstallLoadedSound(App& app, LoadedSound& sound) {
     SoundDocument& doc = app.doc;
     doc.format = sound.format;
@@ -75,37 +74,12 @@ int InstallLoadedSound(App& app, LoadedSound& sound) {
     UpdateTitle(app);
     RedrawWave(app);
     ShowFormatStatus(app);
+    ShowSelectionStatus(app);
     return 1;
-}
-
-void EmptyDocumentAfterFailedLoad(App& app, const SoundFormat* format, bool untitled) {
-    SoundDocument& doc = app.doc;
-    if (format) {
-        doc.format = *format;
-        doc.RecomputeBytesPerSample();
-    }
-    doc.byteLength = 0;
-    doc.selStart = doc.selEnd = 0;
-    doc.viewStart = 0;
-    doc.cursor = doc.anchor = 0;
-    app.host.SetWaveScrollPos(0, true);
-    if (untitled) {
-        doc.title = kUntitled;
-    }
-    UpdateTitle(app);
-    RedrawWave(app);
-    ShowFormatStatus(app);
 }
 
 void ShowLoadMessage(App& app, const char* text) {
     app.host.MessageBox(Owner::MainWindow, text, filetext::kCaptionOpen, mb::Ok | mb::IconWarning);
-}
-
-void ShowLoadCannotOpen(App& app, bool* documentKept) {
-    ShowLoadMessage(app, filetext::kCannotOpen);
-    if (documentKept) {
-        *documentKept = true;
-    }
 }
 
 int ReportWriteFailure(App& app, bool outOfMemory) {

@@ -1,6 +1,6 @@
-// What the three readers and writers share: the sound a reader builds before it touches the
-// document, the document states after a load and after a failed one, the format checks, and
-// the messages of both directions.
+// What the three readers and writers share: the sound a reader builds without touching the
+// document, the document's state after a load, the format checks, and the messages of both
+// directions.
 #pragma once
 
 #include "document/SoundDocument.h"
@@ -24,30 +24,27 @@ struct LoadedSound {
 
 // Makes `block` hold `bytes` sample bytes plus 16 zeroed spare bytes for a reader. When the
 // size is beyond kMaxSoundBytes it says "ファイルが大きすぎます", when the memory cannot be had
-// "メモリーが足りません"; either way it sets *documentKept (when given) and returns false, and
-// the reader must return 0 without touching the document.
-bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes, bool* documentKept);
+// "メモリーが足りません"; either way it returns false and the reader must return 0.
+bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes);
 
 // True when the rest of the editor can work with `format` without dividing by zero or
 // reading outside a frame: at least one channel, a rate, bits per sample, a block align
 // that holds every channel's sample container, and a second of frames that 32 bits can count.
 bool IsUsableFormat(const SoundFormat& format);
 
+// True when the editor's sample access reads every sample of `format`: a usable format of 8
+// or 16 bits with one or two channels. Files in other formats are refused, not opened as
+// silence that every effect would then leave unchanged.
+bool IsHoldableFormat(const SoundFormat& format);
+
 // Makes `sound` the document: format, samples, length; selection and view at the start,
 // cursor and anchor kept where they still lie inside the sound; modified cleared; caption,
-// waveform and status bar refreshed. Returns 1.
+// waveform and status bar refreshed. The document's old block must have been handed on (to
+// the undo snapshot) first: it is replaced. Returns 1.
 int InstallLoadedSound(App& app, LoadedSound& sound);
-
-// The document after a load that failed on the file's contents: no samples (the old block
-// stays allocated), selection, view, cursor and anchor at 0; `format`, when given, replaces
-// the document's format; `untitled` names the document "無題". `modified` is kept.
-void EmptyDocumentAfterFailedLoad(App& app, const SoundFormat* format, bool untitled);
 
 // A reader's message: caption "ファイルを開く", warning icon, owned by the main window.
 void ShowLoadMessage(App& app, const char* text);
-// A file that cannot be opened (missing, unreadable, not a regular file): says
-// "ファイルを開けません" and sets *documentKept (when given); the document stays as it was.
-void ShowLoadCannotOpen(App& app, bool* documentKept);
 // A writer's failure: "ファイルに書き込めません" (or "メモリーが足りません" when the writer could
 // not get its buffers), caption "保存", warning icon. Returns 0.
 int ReportWriteFailure(App& app, bool outOfMemory = false);

@@ -1,12 +1,11 @@
-// The WAV, AIFF and AU readers and writers. Readers take the file's path and replace the
-// document's format and samples (1 loaded, 0 not); writers write the document to the file
-// named by its title (1 written, 0 not written).
+// The WAV, AIFF and AU readers and writers. Readers take the file's path and read the whole
+// sound into `sound` (1 read, 0 refused); writers write the document to the file named by its
+// title (1 written, 0 not written).
 //
-// A reader reads the whole sound into a block of its own before it touches the document, so
-// a failure never leaves a half-replaced sound. When the file cannot be opened, or its block
-// cannot be had (too large, or not enough memory), the reader says so, leaves the document
-// exactly as it was and sets *documentKept (when given): the caller then keeps the document's
-// name too, so a later save cannot write the old sound over that file.
+// A reader never touches the document: the caller makes the sound the document once it was
+// read whole, so a file that cannot be opened, is damaged, holds a format the editor cannot
+// work with or does not fit in memory leaves the sound, its name and its state as they were.
+// Each refusal is explained in a message (caption "ファイルを開く").
 // A writer writes a temporary file beside the target and renames it over the target only
 // once everything was written; on failure it says so, keeps the old file and `modified`.
 #pragma once
@@ -17,12 +16,13 @@
 namespace wt {
 
 struct App;
+struct LoadedSound;
 
-int LoadWaveFile(App& app, const std::string& path, bool* documentKept = nullptr);
+int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound);
 int SaveWaveFile(App& app);
-int LoadAiffFile(App& app, const std::string& path, bool* documentKept = nullptr);
+int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound);
 int SaveAiffFile(App& app);
-int LoadAuFile(App& app, const std::string& path, bool* documentKept = nullptr);
+int LoadAuFile(App& app, const std::string& path, LoadedSound& sound);
 // Asks first when the rate is not 8000 Hz; 0 also when the user declined.
 int SaveAuFile(App& app);
 

@@ -11,10 +11,10 @@
 
 namespace wt {
 
-int LoadWaveFile(App& app, const std::string& path, bool* documentKept) {
+int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound) {
     InputFile file;
     if (!file.Open(path)) {
-        ShowLoadCannotOpen(app, documentKept);
+        ShowLoadMessage(app, filetext::kCannotOpen);
         return 0;
     }
     const WaveChunks found =
@@ -23,12 +23,10 @@ int LoadWaveFile(App& app, const std::string& path, bool* documentKept) {
                        file.Size());
     if (!found.riff) {
         ShowLoadMessage(app, filetext::kCorruptRiff);
-        EmptyDocumentAfterFailedLoad(app, nullptr, false);
         return 0;
     }
     if (!found.wave) {
         ShowLoadMessage(app, filetext::kCorruptWave);
-        EmptyDocumentAfterFailedLoad(app, nullptr, false);
         return 0;
     }
     if (found.refused) {
@@ -36,10 +34,13 @@ int LoadWaveFile(App& app, const std::string& path, bool* documentKept) {
     }
     if (found.refused || !found.formatSeen || !found.dataSeen) {
         ShowLoadMessage(app, filetext::kCorrupt);
-        EmptyDocumentAfterFailedLoad(app, found.formatSeen ? &found.format : nullptr, true);
         return 0;
     }
     const SoundFormat& format = found.format;
+    if (!IsHoldableFormat(format)) {
+        ShowLoadMessage(app, filetext::kFormatNotSupported);
+        return 0;
+    }
     const std::uint64_t dataOffset = found.dataOffset, dataBytes = found.dataBytes;
 
     // A data chunk that runs past the end of the file (a recording cut short) gives the
@@ -49,15 +50,14 @@ int LoadWaveFile(App& app, const std::string& path, bool* documentKept) {
     std::uint64_t bytes = std::min(dataBytes, present);
     bytes -= bytes % format.blockAlign;
 
-    LoadedSound sound;
     sound.format = format;
-    if (!AllocateSoundBlock(app, sound.data, bytes, documentKept)) {
+    if (!AllocateSoundBlock(app, sound.data, bytes)) {
         return 0;
     }
     std::uint64_t got = file.ReadAt(dataOffset, sound.data.Data(), static_cast<std::size_t>(bytes));
     got -= got % format.blockAlign;
     sound.byteLength = static_cast<std::int32_t>(got);
-    return InstallLoadedSound(app, sound);
+    return 1;
 }
 
 int SaveWaveFile(App& app) {

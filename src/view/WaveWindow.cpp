@@ -16,11 +16,8 @@ namespace {
 constexpr int kZoomCommands[kZoomIndexCount] = {IDM_ZOOM_1_1024, IDM_ZOOM_1_256, IDM_ZOOM_1_64,
                                                 IDM_ZOOM_1_16,   IDM_ZOOM_1_4,   IDM_ZOOM_1_1};
 
-// Status-bar texts: part 2 cursor or selection, part 3 the time under the mouse.
-constexpr int kStatusPartSelection = 2;
+// Status-bar part 3: the time under the mouse.
 constexpr int kStatusPartMouse = 3;
-constexpr const char* kTextCursorTime = "Cur :%s(Sec)";
-constexpr const char* kTextSelectionTimes = "Sel :%s-%s(Sec)";
 constexpr const char* kTextMouseTime = "%s(Sec)";
 
 // The label column: level ticks from x = 40 to the vertical axis at x = 44.
@@ -179,18 +176,6 @@ void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
         }
     }
     c.SetPen(kColourZeroLine);
-}
-
-void ShowSelectionStatus(App& app) {
-    const SoundDocument& doc = app.doc;
-    if (doc.selStart == doc.selEnd) {
-        app.status.SetText(kStatusPartSelection,
-                           Format(kTextCursorTime, FormatSeconds(doc, doc.selStart).c_str()));
-    } else {
-        app.status.SetText(kStatusPartSelection,
-                           Format(kTextSelectionTimes, FormatSeconds(doc, doc.selStart).c_str(),
-                                  FormatSeconds(doc, doc.selEnd).c_str()));
-    }
 }
 
 // The byte offset under mouse column x: PixelToOffset(max(0, x - 48)), in 64 bits.
@@ -365,15 +350,6 @@ WaveLayout GetWaveLayout(const App& app) {
     layout.area = {kWaveAreaLeft, kWaveAreaTop, layout.clientWidth - kWaveRightGap,
                    layout.clientHeight - layout.rulerBand};
     return layout;
-}
-
-std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset) {
-    std::int64_t ms = 0;
-    if (doc.format.blockAlign != 0 && doc.format.sampleRate != 0) {
-        ms = offset * 1000 / doc.format.blockAlign / doc.format.sampleRate;
-    }
-    return Format("%lld.%03lld", static_cast<long long>(ms / 1000),
-                  static_cast<long long>(ms % 1000));
 }
 
 void PaintWave(App& app, Canvas& c, const Rect& requested) {

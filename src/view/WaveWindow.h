@@ -67,10 +67,6 @@ void SetZoomIndex(App& app, int index);
 // viewStart := cursor minus half the start-up window's waveform width, clamped to the sound.
 void CenterOnCursor(App& app);
 
-// "%d.%03d": the time of byte offset `offset` in whole seconds and milliseconds, truncated.
-// Computed in 64 bits, so offsets of long sounds do not overflow.
-std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset);
-
 int CmdZoom1024(App& app);
 int CmdZoom256(App& app);
 int CmdZoom64(App& app);

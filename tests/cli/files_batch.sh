@@ -56,6 +56,15 @@ expect_line 'caption: WaveTomuka -[無題]' "$out"
 out=$(run -e "recent 1" -e info)
 expect_line "caption: WaveTomuka -[$tmp/in.wav]" "$out"
 
+# Undo after an open brings the old sound back under its own name: saving then writes that
+# file, never the one opened last. A name typed with ".aiff" is saved as AIFF.
+cp "$tmp/in.wav" "$tmp/b.wav"
+out=$(run -e "open $tmp/out.aiff" -e "open $tmp/b.wav" -e undo -e info -e save)
+expect_line "caption: WaveTomuka -[$tmp/out.aiff]" "$out"
+cmp -s "$tmp/in.wav" "$tmp/b.wav" || fail "undo and save wrote over the file opened last"
+run -e "open $tmp/in.wav" -e "saveas $tmp/typed.aiff" >/dev/null
+[[ $(magic_of "$tmp/typed.aiff") == FORM ]] || fail "typed.aiff is not AIFF"
+
 # Files that cannot be read, names that are not sound files, folders that cannot be written:
 # the run fails and the message says why.
 printf 'not a sound' >"$tmp/junk.wav"

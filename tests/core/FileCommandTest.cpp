@@ -52,11 +52,10 @@ std::vector<std::string> FolderContents(const std::filesystem::path& folder) {
 }
 
 struct LoadCase {
-    const char* name; // inside the test folder, or as given when it has no "/"
+    const char* name; // inside the test folder (a WAV file there), or as given
     bool inFolder;
-    int fileType;      // afterwards (the start value is 0)
-    bool refused;      // "この形式はサポートしていません"
-    const char* title; // afterwards, when not the path itself
+    int fileType;        // of a file that opens
+    const char* message; // the refusal, which tells the reader chosen; nullptr: opened
 };
 
 class LoadByExtension : public ::testing::TestWithParam<LoadCase> {};
@@ -71,39 +70,41 @@ TEST_P(LoadByExtension, PicksTheReaderOrRefuses) {
         t.app.doc.title = path;
         ASSERT_EQ(SaveWaveFile(t.app), 1) << "every existing file here is a WAV file";
         t.app.doc.fileType = FileTypeNone;
+        t.app.doc.title = kUntitled;
     }
-    const int result = LoadSoundFile(t.app, path);
-    EXPECT_EQ(t.app.doc.fileType, c.fileType);
-    EXPECT_EQ(t.app.doc.title, c.title ? std::string(c.title) : path);
+    EXPECT_EQ(LoadSoundFile(t.app, path), c.message ? 0 : 1);
     EXPECT_EQ(t.app.settings.lastDirectory, c.inFolder ? t.dir.Path().string() : "/before");
-    if (c.refused) {
-        EXPECT_EQ(result, 0);
+    // Only a file that opened names the document; a refused one leaves its name and type.
+    EXPECT_EQ(t.app.doc.fileType, c.message ? FileTypeNone : c.fileType);
+    EXPECT_EQ(t.app.doc.title, c.message ? std::string(kUntitled) : path);
+    if (c.message) {
         ASSERT_EQ(t.host.messages.size(), 1u);
-        EXPECT_EQ(t.host.messages[0].text, kUnsupported);
+        EXPECT_EQ(t.host.messages[0].text, c.message);
+    }
+    if (c.message == kUnsupported) {
         EXPECT_EQ(t.host.messages[0].caption, "WaveTomuka");
         EXPECT_EQ(t.host.messages[0].flags, mb::Ok | mb::IconInformation);
-    } else {
-        // Existing files here are WAV: only the WAV reader loads them.
-        EXPECT_EQ(result, c.inFolder && c.fileType == FileTypeWav ? 1 : 0);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, LoadByExtension,
-                         ::testing::Values(LoadCase{"SONG.WAV", true, FileTypeWav, false, nullptr},
-                                           LoadCase{"x.wav.txt", true, FileTypeNone, true, nullptr},
-                                           LoadCase{".wav", false, FileTypeNone, true, nullptr},
-                                           LoadCase{".aif", false, FileTypeNone, true, nullptr},
-                                           LoadCase{"a.au", true, FileTypeAu, false, nullptr},
-                                           LoadCase{"b.AIF", true, FileTypeAiff, false, nullptr},
-                                           LoadCase{"c.aiff", true, FileTypeAiff, false, nullptr},
-                                           LoadCase{"noext", false, FileTypeNone, true, "noext."}),
-                         [](const auto& info) {
-                             std::string name;
-                             for (char ch : std::string(info.param.name)) {
-                                 name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-                             }
-                             return name;
-                         });
+// The WAV files read as AU and AIFF show those readers' refusals of a wrong magic.
+INSTANTIATE_TEST_SUITE_P(
+    Names, LoadByExtension,
+    ::testing::Values(LoadCase{"SONG.WAV", true, FileTypeWav, nullptr},
+                      LoadCase{"x.wav.txt", true, FileTypeNone, kUnsupported},
+                      LoadCase{".wav", false, FileTypeNone, kUnsupported},
+                      LoadCase{".aif", false, FileTypeNone, kUnsupported},
+                      LoadCase{"a.au", true, FileTypeAu, "データが異常です(RIFF)"},
+                      LoadCase{"b.AIF", true, FileTypeAiff, "データが異常です(FORM)"},
+                      LoadCase{"c.aiff", true, FileTypeAiff, "データが異常です(FORM)"},
+                      LoadCase{"noext", false, FileTypeNone, kUnsupported}),
+    [](const auto& info) {
+        std::string name;
+        for (char ch : std::string(info.param.name)) {
+            name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+        }
+        return name;
+    });
 
 struct SaveCase {
     const char* title;
@@ -126,7 +127,10 @@ TEST_P(SaveByType, PicksTheWriterAndTheName) {
     EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{c.written});
     EXPECT_EQ(Magic(t.app.doc.title), c.magic);
     EXPECT_FALSE(t.app.doc.modified);
-    EXPECT_EQ(t.host.caption, caption) << "saving does not refresh the caption";
+    // A name that gained an extension is shown as it was written.
+    EXPECT_EQ(t.host.caption, std::string(c.title) == c.written
+                                  ? caption
+                                  : "WaveTomuka -[" + t.dir.File(c.written) + "]");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, SaveByType,
@@ -177,6 +181,44 @@ TEST(SaveAs, AppendsTheFiltersExtensionAndKeepsTheType) {
     EXPECT_EQ(t.host.fileRequests.back().path, voice);
     EXPECT_EQ(t.host.fileRequests.back().filterIndex, FileTypeAu);
     EXPECT_EQ(t.app.doc.title, voice);
+}
+
+// The title, the caption and the recent entry name the file as written. A name typed with a
+// sound file's extension is saved in that type while the type box shows what it was preset
+// to; a type chosen in the box is kept, and its extension appended.
+TEST(SaveAs, TheNameShownIsTheFileWrittenInTheTypeTheNameSays) {
+    struct Case {
+        int documentType; // the preset of the type box
+        const char* typed;
+        int chosenType; // 0: the scripted dialog leaves the preset
+        const char* written;
+        int fileType;
+        const char* magic;
+    };
+    const Case cases[] = {
+        {FileTypeWav, "x.aiff", 0, "x.aiff", FileTypeAiff, "FORM"},
+        {FileTypeWav, "x.aiff", FileTypeWav, "x.aiff", FileTypeAiff, "FORM"},
+        {FileTypeNone, "y.AU", FileTypeWav, "y.AU", FileTypeAu, ".snd"},
+        {FileTypeNone, "z.aif", 0, "z.aif", FileTypeAiff, "FORM"},
+        {FileTypeAiff, "x.aiff", FileTypeWav, "x.aiff.wav", FileTypeWav, "RIFF"},
+        {FileTypeAu, "w.wav", FileTypeAiff, "w.wav.aiff", FileTypeAiff, "FORM"},
+        {FileTypeAu, "take.raw", 0, "take.raw.au", FileTypeAu, ".snd"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " -> " + c.written);
+        TestApp t;
+        t.SetSound(16, 1, 10, TestSignal, 8000);
+        t.app.doc.fileType = c.documentType;
+        t.host.QueueFile(t.dir.File(c.typed), c.chosenType);
+        EXPECT_EQ(CmdSaveAs(t.app), 1);
+        const std::string written = t.dir.File(c.written);
+        EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{c.written});
+        EXPECT_EQ(Magic(written), c.magic);
+        EXPECT_EQ(t.app.doc.title, written);
+        EXPECT_EQ(t.app.doc.fileType, c.fileType);
+        EXPECT_EQ(t.host.caption, "WaveTomuka -[" + written + "]");
+        EXPECT_EQ(ReadRecentFile(t.app.profile, 1), written);
+    }
 }
 
 TEST(SaveAs, AnEmptySoundIsSavedOnlyWhenTheUserAgrees) {

@@ -108,24 +108,6 @@ TEST(AiffLayout, OddEightBitMonoGetsAPadByte) {
     EXPECT_EQ(ReadFile(t.app.doc.title), expected);
 }
 
-TEST(AiffLayout, TwentyFourBitSoundsKeepTheirSamples) {
-    // A 24-bit file loads unchanged and is written back with its samples, not a bare header.
-    TestApp t;
-    const Bytes samples = {0x12, 0x34, 0x56, 0xFE, 0xDC, 0xBA, 0x00, 0x00, 0x01};
-    const Bytes file = FormAiff(ByteWriter()
-                                    .Append(CommChunk(1, 3, 24, Extended({0x40, 0x0B, 0xFA})))
-                                    .Append(SsndChunk(samples))
-                                    .bytes);
-    const std::string path = t.dir.File("deep.aiff");
-    WriteFile(path, file);
-    ASSERT_EQ(LoadSoundFile(t.app, path), 1);
-    EXPECT_EQ(t.app.doc.format.bitsPerSample, 24);
-    EXPECT_EQ(DocumentBytes(t.app.doc),
-              (Bytes{0x56, 0x34, 0x12, 0xBA, 0xDC, 0xFE, 0x01, 0x00, 0x00}));
-    ASSERT_EQ(SaveSoundFile(t.app, FileTypeAiff), 1);
-    EXPECT_EQ(ReadFile(path), file) << "the same file, pad byte of the odd data length included";
-}
-
 TEST(AiffReader, WidensSampleSizesAndHonoursTheDataOffset) {
     TestApp t;
     const std::string path = t.dir.File("x.aif");

@@ -189,12 +189,11 @@ void LoadCommandSound(test::TestApp& t) {
         16, 2, 600, [](int f, int ch) { return ch == 0 ? 4 * f : -f; }, 44100);
 }
 
-TEST(ChangeFormat, ConvertsTheWholeSoundWithoutAnUndoSnapshot) {
+TEST(ChangeFormat, ConvertsTheWholeSoundAndUndoBringsItBack) {
     test::TestApp t;
-    // The last snapshot holds a 3-byte 8-bit mono sound.
-    t.SetSound(8, 1, 3, [](int f, int) { return f * 256; });
-    ASSERT_EQ(TakeSnapshot(t.app.doc, t.app.undo), 1);
     LoadCommandSound(t);
+    const std::vector<std::uint8_t> before(t.app.doc.Data(),
+                                           t.app.doc.Data() + t.app.doc.byteLength);
     t.app.doc.format.extraSize = 7;
     t.app.doc.selStart = 8;
     t.app.doc.selEnd = t.app.doc.cursor = t.app.doc.anchor = 40;
@@ -236,11 +235,17 @@ TEST(ChangeFormat, ConvertsTheWholeSoundWithoutAnUndoSnapshot) {
     EXPECT_GT(t.host.pumpCalls, 0);
     EXPECT_EQ(t.host.menu, &t.app.menus.normal) << "no busy menu";
 
-    // Undo goes back to the snapshot taken before, in that state's format.
+    // Undo brings back the sound as it was, in its own format, with its selection; undoing
+    // again brings back the conversion.
     ASSERT_EQ(DispatchCommand(t.app, IDM_UNDO, NotifyMenu), 1);
-    EXPECT_EQ(doc.format, Pcm(8, 1, 22050));
-    EXPECT_EQ(doc.byteLength, 3);
-    EXPECT_EQ(t.host.StatusText(0), "22050Hz 8Bits Mono");
+    EXPECT_EQ((SoundFormat{1, 2, 44100, 176400, 4, 16, 7}), doc.format);
+    EXPECT_EQ(std::vector<std::uint8_t>(doc.Data(), doc.Data() + doc.byteLength), before);
+    EXPECT_EQ(doc.selStart, 8);
+    EXPECT_EQ(doc.selEnd, 40);
+    EXPECT_EQ(t.host.StatusText(0), "44100Hz 16Bits Stereo");
+    ASSERT_EQ(DispatchCommand(t.app, IDM_UNDO, NotifyMenu), 1);
+    EXPECT_EQ(doc.format, (SoundFormat{1, 1, 22050, 22050, 1, 8, 7}));
+    EXPECT_EQ(doc.byteLength, 300);
 }
 
 TEST(ChangeFormat, CancelRefusalAndOutOfMemoryLeaveTheSoundAsItWas) {

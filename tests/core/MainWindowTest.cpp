@@ -1,6 +1,8 @@
 #include "TestApp.h"
 
 #include "app/CommandTable.h"
+#include "fileio/FileCommands.h"
+#include "fileio/SoundFiles.h"
 #include "resources/CommandIds.h"
 #include "resources/Dialogs.h"
 #include "resources/Menus.h"
@@ -8,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <set>
 
 using namespace wt;
@@ -333,19 +336,46 @@ TEST(MainWindow, MenuOpeningListsTheRecentFiles) {
     EXPECT_TRUE(file[file.size() - 3].separator);
 }
 
-TEST(MainWindow, CommandLineAndDropsOpenWithoutAsking) {
+TEST(MainWindow, CommandLineOpensWithoutAskingAndDropsAskFirst) {
     // The command-line tail is one name, quotes included, so a quoted name is not a WAV file.
     test::TestApp quoted(true, "\"/snd/a b.wav\"");
     EXPECT_EQ(quoted.app.doc.title, "\"/snd/a b.wav\"");
     ASSERT_EQ(quoted.host.messages.size(), 1u);
     EXPECT_EQ(quoted.host.messages[0].text, "この形式はサポートしていません");
 
+    // A drop onto a changed sound asks as Open does: Cancel keeps everything, No opens the
+    // dropped file, Yes saves the sound first. Only the first file dropped is opened.
+    struct Case {
+        int answer;
+        bool opened, saved;
+    };
+    for (const Case c :
+         {Case{IdCancel, false, false}, Case{IdNo, true, false}, Case{IdYes, true, true}}) {
+        SCOPED_TRACE(c.answer);
+        test::TestApp t;
+        const std::string dropped = t.dir.File("dropped.wav"), mine = t.dir.File("mine.wav");
+        t.SetSound(16, 1, 10, [](int f, int) { return f; });
+        t.app.doc.title = dropped;
+        ASSERT_EQ(SaveSoundFile(t.app, FileTypeWav), 1);
+        t.SetSound(8, 1, 3, [](int f, int) { return f * 256; });
+        t.app.doc.title = mine;
+        t.app.doc.modified = true;
+        t.host.QueueAnswer(c.answer);
+        OnDropFiles(t.app, {dropped, t.dir.File("second.wav")});
+        ASSERT_EQ(t.host.messages.size(), 1u);
+        EXPECT_EQ(t.host.messages[0].text, "[" + mine + "]は変更されています\n保存しますか?");
+        EXPECT_EQ(t.app.doc.title, c.opened ? dropped : mine);
+        EXPECT_EQ(t.app.doc.byteLength, c.opened ? 20 : 3);
+        EXPECT_EQ(t.app.doc.modified, !c.opened);
+        EXPECT_EQ(std::filesystem::exists(mine), c.saved);
+    }
+
+    // A file of no known type stays unopened, and the sound keeps its name.
     test::TestApp t;
-    t.app.doc.modified = true;
-    OnDropFiles(t.app, {"/first/x.txt", "/second/y.wav"});
-    ASSERT_EQ(t.host.messages.size(), 1u) << "no unsaved-changes question for a drop";
+    OnDropFiles(t.app, {"/first/x.txt"});
+    ASSERT_EQ(t.host.messages.size(), 1u);
     EXPECT_EQ(t.host.messages[0].text, "この形式はサポートしていません");
-    EXPECT_EQ(t.app.doc.title, "/first/x.txt");
+    EXPECT_EQ(t.app.doc.title, kUntitled);
     EXPECT_EQ(t.app.settings.lastDirectory, "/first");
 }
 

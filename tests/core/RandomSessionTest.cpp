@@ -13,6 +13,7 @@
 
 #include "FileTestSupport.h"
 #include "app/CommandTable.h"
+#include "fileio/SoundFileSupport.h"
 #include "fileio/SoundFiles.h"
 #include "platform/scripted/ScriptedDialog.h"
 
@@ -272,9 +273,11 @@ std::string RoundTripProblem(const SoundDocument& doc, const std::string& folder
         if (save(app) != 1) {
             return std::string("cannot save ") + kExtensions[type] + Shown(host);
         }
-        if (read(app, app.doc.title, nullptr) != 1) {
+        LoadedSound sound;
+        if (read(app, app.doc.title, sound) != 1) {
             return std::string("cannot open the saved ") + kExtensions[type] + Shown(host);
         }
+        InstallLoadedSound(app, sound);
         samples.assign(app.doc.Data(), app.doc.Data() + app.doc.byteLength);
         loaded = app.doc.format;
         return "";

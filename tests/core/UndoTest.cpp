@@ -2,7 +2,10 @@
 // and undoing twice returns to the changed state.
 #include "FileTestSupport.h"
 
+#include "app/CommandTable.h"
 #include "document/Undo.h"
+#include "fileio/FileCommands.h"
+#include "resources/CommandIds.h"
 
 #include <gtest/gtest.h>
 
@@ -85,6 +88,63 @@ TEST(Undo, ASnapshotThatCannotBeTakenKeepsThePreviousOne) {
     EXPECT_EQ(t.host.messages[0].caption, "WaveTomuka");
     CmdUndo(t.app);
     EXPECT_EQ(DocumentBytes(t.app.doc), first);
+}
+
+// Opening a file and New replace the whole document: Undo brings back the sound before them
+// with its own name, type and modified mark, so a save afterwards writes that sound to its own
+// file and never over the file just opened.
+TEST(Undo, AcrossOpenAndNewTheNameTravelsWithTheSound) {
+    for (const bool viaNew : {false, true}) {
+        SCOPED_TRACE(viaNew ? "new" : "open");
+        TestApp t;
+        SoundDocument& doc = t.app.doc;
+        const std::string a = t.dir.File("a.aiff"), b = t.dir.File("b.wav");
+        t.SetSound(16, 1, 10, TestSignal);
+        doc.title = b;
+        ASSERT_EQ(SaveSoundFile(t.app, FileTypeWav), 1);
+        const Bytes fileB = ReadFile(b);
+        t.SetSound(8, 2, 6, TestSignal);
+        doc.title = a;
+        ASSERT_EQ(SaveSoundFile(t.app, FileTypeAiff), 1);
+        ASSERT_EQ(LoadSoundFile(t.app, a), 1);
+        const Bytes fileA = ReadFile(a);
+        // An unsaved change, a selection and its status text.
+        WriteSample(doc, doc.Data(), 0x4000, 0);
+        doc.modified = true;
+        doc.selStart = 2;
+        doc.selEnd = 6;
+        const Bytes changedA = DocumentBytes(doc);
+
+        t.host.QueueAnswer(IdNo); // discard the change
+        if (viaNew) {
+            t.host.QueueDialog({});
+            ASSERT_EQ(DispatchCommand(t.app, IDM_NEW, NotifyMenu), 1);
+        } else {
+            t.host.QueueFile(b);
+            ASSERT_EQ(DispatchCommand(t.app, IDM_OPEN, NotifyMenu), 1);
+        }
+        const std::string replacedBy = viaNew ? std::string(kUntitled) : b;
+        EXPECT_EQ(doc.title, replacedBy);
+        EXPECT_EQ(t.host.StatusText(2), "Cur :0.000(Sec)") << "no selection text of the old sound";
+
+        ASSERT_EQ(DispatchCommand(t.app, IDM_UNDO, NotifyMenu), 1);
+        EXPECT_EQ(DocumentBytes(doc), changedA);
+        EXPECT_EQ(doc.title, a);
+        EXPECT_EQ(doc.fileType, FileTypeAiff);
+        EXPECT_TRUE(doc.modified) << "the discarded change is back, and unsaved";
+        EXPECT_EQ(t.host.caption, "WaveTomuka -[" + a + "]");
+        EXPECT_EQ(t.host.StatusText(2), "Sel :0.000-0.000(Sec)");
+        ASSERT_EQ(DispatchCommand(t.app, IDM_SAVE, NotifyMenu), 1);
+        EXPECT_EQ(ReadFile(b), fileB) << "the file opened last keeps its own sound";
+        EXPECT_NE(ReadFile(a), fileA) << "the changed sound went to its own file";
+
+        // Undo again: the sound opened (or made) last, with its own name and state.
+        ASSERT_EQ(DispatchCommand(t.app, IDM_UNDO, NotifyMenu), 1);
+        EXPECT_EQ(doc.title, replacedBy);
+        EXPECT_EQ(doc.byteLength, viaNew ? 0 : 20);
+        EXPECT_FALSE(doc.modified);
+        EXPECT_EQ(t.host.caption, "WaveTomuka -[" + replacedBy + "]");
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 #include "ViewTestSupport.h"
 
 #include "app/CommandTable.h"
+#include "document/DocumentUi.h"
 #include "resources/CommandIds.h"
 #include "resources/Menus.h"
 
