@@ -4,6 +4,7 @@
 #include "document/DocumentUi.h"
 #include "document/Undo.h"
 #include "effects/SampleOps.h"
+#include "fileio/FileCommands.h"
 #include "fileio/FormatConversion.h"
 #include "fileio/SoundFileSupport.h"
 
@@ -100,6 +101,24 @@ bool MixInto(SoundDocument& doc, std::int32_t at, const std::uint8_t* converted,
     return true;
 }
 
+// The sound file `path` as a canonical image in `sound`.
+ClipboardRead ReadClipboardFile(App& app, const std::string& path, ClipboardSound& sound,
+                                const char* memoryCaption) {
+    LoadedSound loaded;
+    if (ReadSoundFile(app, path, loaded) == FileTypeNone) {
+        return ClipboardRead::Invalid;
+    }
+    const auto bytes = static_cast<std::uint32_t>(loaded.byteLength);
+    if (!TryResize(sound.image, kWaveHeaderBytes + bytes)) {
+        ShowOutOfMemory(app, memoryCaption);
+        return ClipboardRead::Invalid;
+    }
+    WriteWaveHeader(sound.image.data(), loaded.format, bytes);
+    std::memcpy(sound.image.data() + kWaveHeaderBytes, loaded.data.Data(), bytes);
+    sound.view = {loaded.format, kWaveHeaderBytes, bytes};
+    return ClipboardRead::Sound;
+}
+
 int PasteOrMix(App& app, bool mix) {
     SoundDocument& doc = app.doc;
     const char* memoryCaption = mix ? kCaptionMix : kCaptionPasteMemory;
@@ -170,6 +189,10 @@ bool InsertBytes(SoundDocument& doc, std::int32_t at, const std::uint8_t* bytes,
 
 ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound,
                                  const char* memoryCaption) {
+    // A file copied in a file manager is read as Open reads it, with its refusals said.
+    if (const std::string file = app.host.ClipboardFile(); !file.empty()) {
+        return ReadClipboardFile(app, file, sound, memoryCaption ? memoryCaption : caption);
+    }
     if (!app.host.GetClipboardWave(sound.image)) {
         // The clipboard holds a sound, but no memory could be had for a copy of it.
         if (app.host.ClipboardHasWave()) {

@@ -59,8 +59,11 @@ enum class ClipboardRead {
     Sound,   // `sound` holds a valid image
     Empty,   // no wave data on the clipboard; nothing was shown
     Invalid, // not a usable image: "データ形式が違います" was shown under `caption`; or the
-             // image could not be copied: "メモリーが足りません" under `memoryCaption`
+             // image could not be copied: "メモリーが足りません" under `memoryCaption`; or
+             // the file on the clipboard was refused, with the file reader's message
 };
+// Wave data on the clipboard, or the one sound file on it (copied in a file manager) read as
+// Open reads files, as a canonical image.
 ClipboardRead ReadClipboardSound(App& app, const char* caption, ClipboardSound& sound,
                                  const char* memoryCaption = nullptr);
 

@@ -98,36 +98,4 @@ bool ParseWaveImage(const std::uint8_t* bytes, std::size_t size, WaveImageView& 
     return true;
 }
 
-bool ReadWaveFileImage(const std::string& path, std::vector<std::uint8_t>& image) {
-    image.clear();
-    InputFile file;
-    if (!file.Open(path)) {
-        return false;
-    }
-    const WaveChunks found =
-        WalkWaveChunks([&file](std::uint64_t offset, std::uint8_t* out,
-                               std::size_t count) { return file.ReadAt(offset, out, count); },
-                       file.Size());
-    if (!found.formatSeen || found.refused || !found.dataSeen) {
-        return false;
-    }
-    const std::uint64_t fileSize = file.Size();
-    const std::uint64_t present = found.dataOffset < fileSize ? fileSize - found.dataOffset : 0;
-    std::uint64_t bytes = std::min(found.dataBytes, present);
-    bytes -= bytes % found.format.blockAlign;
-    if (bytes > kMaxSoundBytes) {
-        return false;
-    }
-    if (!TryResize(image, kWaveHeaderBytes + static_cast<std::size_t>(bytes))) {
-        image = {};
-        return false;
-    }
-    std::uint64_t got = file.ReadAt(found.dataOffset, image.data() + kWaveHeaderBytes,
-                                    static_cast<std::size_t>(bytes));
-    got -= got % found.format.blockAlign;
-    image.resize(kWaveHeaderBytes + static_cast<std::size_t>(got));
-    WriteWaveHeader(image.data(), found.format, static_cast<std::uint32_t>(got));
-    return true;
-}
-
 } // namespace wt

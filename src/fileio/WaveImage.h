@@ -62,10 +62,4 @@ struct WaveImageView {
 // else (no "RIFF"/"WAVE", no usable format, no data, or data running past the end).
 bool ParseWaveImage(const std::uint8_t* bytes, std::size_t size, WaveImageView& view);
 
-// Reads the WAV file at `path` as the file reader does (a data chunk running past the end of
-// the file gives the whole frames that are there) and makes it a canonical image in `image`.
-// False when the file cannot be read, is not a PCM WAV file, or is too large to hold; `image`
-// is then empty.
-bool ReadWaveFileImage(const std::string& path, std::vector<std::uint8_t>& image);
-
 } // namespace wt

@@ -121,7 +121,11 @@ public:
     // The clipboard carries wave data as the bytes of a RIFF/WAVE file.
     virtual bool SetClipboardWave(const std::vector<std::uint8_t>& riffImage) = 0;
     virtual bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) = 0;
+    // True when the clipboard holds wave data or a file that may hold a sound.
     virtual bool ClipboardHasWave() = 0;
+    // The one local file the clipboard holds instead of wave data (a file copied in a file
+    // manager), for the editor to read as it opens files; empty when there is none.
+    virtual std::string ClipboardFile() { return {}; }
     // Removes whatever the clipboard holds.
     virtual void EmptyClipboard() = 0;
     // Starts `path` with `args` as a new process; returns a value above 31 on success,

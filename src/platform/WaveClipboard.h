@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace wt {
@@ -15,6 +16,7 @@ public:
     virtual bool SetWave(const std::vector<std::uint8_t>& riffImage) = 0;
     virtual bool GetWave(std::vector<std::uint8_t>& riffImage) = 0;
     virtual bool HasWave() = 0;
+    virtual std::string File() { return {}; }
     virtual void Empty() = 0;
     // Keeps what this process put on the clipboard available to other programs until one of
     // them replaces it or `milliseconds` have passed (a desktop clipboard whose contents live in

@@ -398,6 +398,41 @@ TEST(PasteMix, AnEmptyClipboardChangesNothingSilentlyButTakesTheSnapshot) {
     }
 }
 
+// A file copied in a file manager is read as Open reads it: its sound is pasted, or the
+// reader's refusal is shown and the sound stays as it was.
+TEST(PasteMix, AFileOnTheClipboardIsReadAsOpenReadsIt) {
+    struct Case {
+        const char* name;
+        Bytes file;
+        const char* message; // nullptr: pasted
+        const char* caption;
+    };
+    const Case cases[] = {
+        {"copied.wav", kListFirstImage, nullptr, nullptr},
+        {"broken.wav", Bytes(30, 'x'), "データが異常です(RIFF)", "ファイルを開く"},
+        {"deep.wav", Image({1, 1, 22050, 3, 24}, {}), "このフォーマットはサポートされていません",
+         "ファイルを開く"},
+        {"notes.txt", kListFirstImage, "この形式はサポートしていません", "WaveTomuka"},
+    };
+    for (const Case& c : cases) {
+        test::TestApp t;
+        Load(t, 16, 1, {1, 2, 3});
+        t.app.doc.cursor = 2;
+        t.host.clipboardFile = t.dir.File(c.name);
+        std::ofstream(t.host.clipboardFile, std::ios::binary)
+            .write(reinterpret_cast<const char*>(c.file.data()),
+                   static_cast<std::streamsize>(c.file.size()));
+        EXPECT_EQ(DispatchCommand(t.app, IDM_PASTE, NotifyMenu), c.message ? 0 : 1) << c.name;
+        const Values expected = c.message ? Values{1, 2, 3} : Values{1, 7, 8, 2, 3};
+        EXPECT_EQ(Read(t.app.doc), expected) << c.name;
+        ASSERT_EQ(t.host.messages.size(), c.message ? 1u : 0u) << c.name;
+        if (c.message) {
+            EXPECT_EQ(t.host.messages[0].text, c.message);
+            EXPECT_EQ(t.host.messages[0].caption, c.caption);
+        }
+    }
+}
+
 // --- Out of memory ---------------------------------------------------------------------------
 
 TEST(RangeEdit, OutOfMemoryLeavesTheSoundAsItWas) {
@@ -498,39 +533,6 @@ TEST(InsertSilence, WhenTheSoundCannotGrowItIsPutBackFromTheSnapshot) {
     ASSERT_EQ(t.host.messages.size(), 1u);
     EXPECT_EQ(t.host.messages[0].text, "メモリーが足りません");
     EXPECT_EQ(t.host.messages[0].caption, "WTOMUKA");
-}
-
-// --- Images read from files ------------------------------------------------------------------
-
-TEST(ClipboardImage, AFileIsReadByTheFileReadersRules) {
-    test::TempDir dir;
-    struct Case {
-        const char* name;
-        Bytes file;
-        bool readable;
-        Values values; // of the canonical image made from it
-    };
-    const Bytes fmt = Chunk("fmt ", FmtBody(kMono16));
-    Bytes cutShort = Riff({fmt, Chunk("data", Encode(16, {1, 2, 3}), 400)});
-    cutShort.push_back(0x44); // half a frame more
-    const Case cases[] = {
-        {"canonical", Image(kMono16, {1, -2}), true, {1, -2}},
-        {"cut short: the whole frames that are there", cutShort, true, {1, 2, 3}},
-        {"list chunk first", kListFirstImage, true, {7, 8}},
-        {"no data", Riff({fmt}), false, {}},
-        {"not a WAV file", Bytes(50, 'x'), false, {}},
-    };
-    for (const Case& c : cases) {
-        const std::string path = dir.File("in.wav");
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char*>(c.file.data()),
-                   static_cast<std::streamsize>(c.file.size()));
-        Bytes image = {1, 2, 3};
-        EXPECT_EQ(ReadWaveFileImage(path, image), c.readable) << c.name;
-        EXPECT_EQ(image, c.readable ? Image(kMono16, c.values) : Bytes{}) << c.name;
-    }
-    Bytes image;
-    EXPECT_FALSE(ReadWaveFileImage(dir.File("missing.wav"), image));
 }
 
 } // namespace

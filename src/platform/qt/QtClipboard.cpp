@@ -1,7 +1,6 @@
 #include "platform/qt/QtClipboard.h"
 
 #include "document/SampleBlock.h"
-#include "fileio/WaveImage.h"
 
 #include <QClipboard>
 #include <QEventLoop>
@@ -48,7 +47,7 @@ bool IsSet(const char* name) {
 
 } // namespace
 
-std::string SingleWaveFileOf(const QMimeData& data) {
+std::string SingleLocalFileOf(const QMimeData& data) {
     if (!data.hasUrls()) {
         return {};
     }
@@ -56,12 +55,7 @@ std::string SingleWaveFileOf(const QMimeData& data) {
     if (urls.size() != 1 || !urls.front().isLocalFile()) {
         return {};
     }
-    const QString path = urls.front().toLocalFile();
-    const QString name = path.section(QLatin1Char('/'), -1);
-    if (name.size() <= 4 || !name.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive)) {
-        return {};
-    }
-    return QFile::encodeName(path).toStdString();
+    return QFile::encodeName(urls.front().toLocalFile()).toStdString();
 }
 
 bool SetQtClipboardWave(const std::vector<std::uint8_t>& riffImage) {
@@ -94,19 +88,17 @@ bool GetQtClipboardWave(std::vector<std::uint8_t>& riffImage) {
         std::copy(bytes.begin(), bytes.end(), riffImage.begin());
         return true;
     }
-    const std::string path = SingleWaveFileOf(*data);
-    if (path.empty()) {
-        return false;
-    }
-    // A file that is no usable WAV file gives an empty image, which paste refuses as data of
-    // the wrong format.
-    ReadWaveFileImage(path, riffImage);
-    return true;
+    return false;
+}
+
+std::string QtClipboardFile() {
+    const QMimeData* data = ClipboardData();
+    return data && !WaveTypeOf(*data) ? SingleLocalFileOf(*data) : std::string();
 }
 
 bool QtClipboardHasWave() {
     const QMimeData* data = ClipboardData();
-    return data && (WaveTypeOf(*data) || !SingleWaveFileOf(*data).empty());
+    return data && (WaveTypeOf(*data) || !SingleLocalFileOf(*data).empty());
 }
 
 void EmptyQtClipboard() {
@@ -156,6 +148,11 @@ bool QtBatchClipboard::GetWave(std::vector<std::uint8_t>& riffImage) {
 bool QtBatchClipboard::HasWave() {
     Start();
     return QtClipboardHasWave();
+}
+
+std::string QtBatchClipboard::File() {
+    Start();
+    return QtClipboardFile();
 }
 
 void QtBatchClipboard::Empty() {

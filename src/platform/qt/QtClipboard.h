@@ -2,9 +2,8 @@
 //
 // A copy offers the RIFF/WAVE image under the three MIME types programs use for WAV data:
 // audio/wav, audio/x-wav and audio/vnd.wave. Reading takes the first of them present; failing
-// those, a text/uri-list that names exactly one local file ending in ".wav" (a file copied in
-// a file manager) is read as that file's sound, by the WAV reader's rules, and handed over as
-// a canonical image.
+// those, a text/uri-list that names exactly one local file (a file copied in a file manager)
+// is handed to the editor by its path, to be read as the editor opens files.
 #pragma once
 
 #include "platform/WaveClipboard.h"
@@ -21,11 +20,14 @@ namespace wt {
 
 bool SetQtClipboardWave(const std::vector<std::uint8_t>& riffImage);
 bool GetQtClipboardWave(std::vector<std::uint8_t>& riffImage);
+// True for wave data or a single local file.
 bool QtClipboardHasWave();
+// The single local file when the clipboard holds no wave data; empty otherwise.
+std::string QtClipboardFile();
 void EmptyQtClipboard();
 
-// The local path of a text/uri-list that names exactly one local ".wav" file; empty otherwise.
-std::string SingleWaveFileOf(const QMimeData& data);
+// The local path of a text/uri-list that names exactly one local file; empty otherwise.
+std::string SingleLocalFileOf(const QMimeData& data);
 
 // The desktop clipboard for batch mode, which runs without a QApplication: the first call
 // makes a QGuiApplication for the clipboard alone (on X11 with an offscreen fallback, so an
@@ -42,6 +44,7 @@ public:
     bool SetWave(const std::vector<std::uint8_t>& riffImage) override;
     bool GetWave(std::vector<std::uint8_t>& riffImage) override;
     bool HasWave() override;
+    std::string File() override;
     void Empty() override;
     bool Hold(int milliseconds) override;
 

@@ -578,6 +578,10 @@ bool QtHost::ClipboardHasWave() {
     return QtClipboardHasWave();
 }
 
+std::string QtHost::ClipboardFile() {
+    return QtClipboardFile();
+}
+
 void QtHost::EmptyClipboard() {
     EmptyQtClipboard();
 }

@@ -125,6 +125,7 @@ public:
     bool SetClipboardWave(const std::vector<std::uint8_t>& riffImage) override;
     bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) override;
     bool ClipboardHasWave() override;
+    std::string ClipboardFile() override;
     void EmptyClipboard() override;
     int StartProcess(const std::string& path, const std::vector<std::string>& args) override;
     bool OpenHelp(const std::string& path) override;

@@ -223,6 +223,7 @@ bool ScriptedHost::SetClipboardWave(const std::vector<std::uint8_t>& riffImage) 
     }
     std::copy(riffImage.begin(), riffImage.end(), clipboard.begin());
     clipboardHasWave = true;
+    clipboardFile.clear();
     return true;
 }
 
@@ -241,7 +242,12 @@ bool ScriptedHost::GetClipboardWave(std::vector<std::uint8_t>& riffImage) {
 }
 
 bool ScriptedHost::ClipboardHasWave() {
-    return desktopClipboard ? desktopClipboard->HasWave() : clipboardHasWave;
+    return desktopClipboard ? desktopClipboard->HasWave()
+                            : clipboardHasWave || !clipboardFile.empty();
+}
+
+std::string ScriptedHost::ClipboardFile() {
+    return desktopClipboard ? desktopClipboard->File() : clipboardFile;
 }
 
 void ScriptedHost::EmptyClipboard() {
@@ -251,6 +257,7 @@ void ScriptedHost::EmptyClipboard() {
     }
     clipboard.clear();
     clipboardHasWave = false;
+    clipboardFile.clear();
 }
 
 int ScriptedHost::StartProcess(const std::string& path, const std::vector<std::string>& args) {

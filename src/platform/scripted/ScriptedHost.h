@@ -120,6 +120,7 @@ public:
     // The in-memory clipboard, used unless `desktopClipboard` is set.
     std::vector<std::uint8_t> clipboard;
     bool clipboardHasWave = false;
+    std::string clipboardFile; // a file copied in a file manager; empty: none
     // When set, the clipboard calls go to it instead (batch mode on a desktop).
     WaveClipboard* desktopClipboard = nullptr;
     // Problems with the script itself (an unknown control id, a dialog that did not end).
@@ -175,6 +176,7 @@ public:
     bool SetClipboardWave(const std::vector<std::uint8_t>& riffImage) override;
     bool GetClipboardWave(std::vector<std::uint8_t>& riffImage) override;
     bool ClipboardHasWave() override;
+    std::string ClipboardFile() override;
     void EmptyClipboard() override;
     int StartProcess(const std::string& path, const std::vector<std::string>& args) override;
     bool OpenHelp(const std::string& path) override;
