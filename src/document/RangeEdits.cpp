@@ -100,40 +100,60 @@ bool MixInto(SoundDocument& doc, std::int32_t at, const std::uint8_t* converted,
     return true;
 }
 
+// True when frames of `a` are frames of `b` byte for byte: the same rate, depth, channel
+// count and frame size.
+bool SameSampleLayout(const SoundFormat& a, const SoundFormat& b) {
+    return a.sampleRate == b.sampleRate && a.bitsPerSample == b.bitsPerSample &&
+           a.channels == b.channels && a.blockAlign == b.blockAlign;
+}
+
 int PasteOrMix(App& app, bool mix) {
     SoundDocument& doc = app.doc;
     const char* memoryCaption = mix ? kCaptionMix : kCaptionPasteMemory;
     if (!TakeEditSnapshot(app, memoryCaption)) {
         return 0;
     }
+    ClipboardSound sound;
+    switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound, memoryCaption)) {
+    case ClipboardRead::Sound:
+        break;
+    case ClipboardRead::Empty:
+        ShowFormatStatus(app);
+        RedrawWave(app);
+        return 0;
+    case ClipboardRead::Invalid:
+        return 0;
+    }
+    const SoundFormat& from = sound.view.format;
+    const SoundFormat& format = doc.format;
+    // Frames of the document's own format go in as they are: a conversion would only cost
+    // time, and its limited writes would scale them while the peak tracker stands above full
+    // scale. Any other format is converted, and the clipboard's copy let go of before the
+    // sound grows.
     SampleBlock converted;
-    std::int32_t n = 0;
-    {
-        ClipboardSound sound;
-        switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound, memoryCaption)) {
-        case ClipboardRead::Sound:
-            break;
-        case ClipboardRead::Empty:
-            ShowFormatStatus(app);
-            RedrawWave(app);
-            return 0;
-        case ClipboardRead::Invalid:
+    const std::uint8_t* frames = sound.Data();
+    std::int64_t n = sound.view.dataBytes - sound.view.dataBytes % from.blockAlign;
+    if (!SameSampleLayout(from, format)) {
+        std::int32_t length = 0;
+        if (!ConvertFormat(app, from, sound.Data(), sound.view.dataBytes, format, converted,
+                           length)) {
             return 0;
         }
-        if (!ConvertFormat(app, sound.view.format, sound.Data(), sound.view.dataBytes, doc.format,
-                           converted, n)) {
-            return 0;
-        }
+        std::vector<std::uint8_t>().swap(sound.image);
+        frames = converted.Data();
+        n = length;
     }
     const std::int32_t at = InsertionPoint(doc);
+    const bool fits = static_cast<std::uint64_t>(n) <= kMaxSoundBytes;
+    const auto count = static_cast<std::int32_t>(fits ? n : 0);
     const bool done =
-        mix ? MixInto(doc, at, converted.Data(), n) : InsertBytes(doc, at, converted.Data(), n);
+        fits && (mix ? MixInto(doc, at, frames, count) : InsertBytes(doc, at, frames, count));
     if (!done) {
         ShowOutOfMemory(app, memoryCaption);
         ShowFormatStatus(app); // the conversion's progress text goes
         return 0;
     }
-    doc.cursor = at + n;
+    doc.cursor = at + count;
     doc.selStart = mix ? doc.cursor : at;
     doc.selEnd = doc.cursor;
     doc.modified = true;

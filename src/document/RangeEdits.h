@@ -3,7 +3,8 @@
 //
 // The clipboard carries sound as a RIFF/WAVE image. Copy writes the canonical 44-byte header
 // and the selected frames unchanged. Paste and mix accept any image whose chunks hold a PCM
-// format and a "data" chunk inside the image, and convert it to the document's format first.
+// format and a "data" chunk inside the image. Frames of the document's own format go in byte
+// for byte; others are converted to the document's format first.
 //
 // State afterwards (positions are byte offsets; every command but copy sets `modified`):
 //   copy            nothing changes

@@ -30,6 +30,10 @@ same "$tmp/clip.wav" "$tmp/a.wav" trim 1000s 2000s
 same "$tmp/crop.wav" "$tmp/a.wav" trim 1000s 2000s
 run -e "open $tmp/a.wav" -e "select 1000 3000" -e cut -e paste -e "saveas $tmp/back.wav"
 same "$tmp/back.wav" "$tmp/a.wav"
+# The same at 48000 Hz, a rate the converter once refused.
+sox -n -r 48000 -c 2 -b 16 "$tmp/b.wav" synth 0.5 sine 440 vol 0.4
+run -e "open $tmp/b.wav" -e "select 1000 3000" -e cut -e paste -e "saveas $tmp/b-back.wav"
+same "$tmp/b-back.wav" "$tmp/b.wav"
 run -e "open $tmp/a.wav" -e "select 0 21050" -e delete -e "saveas $tmp/tail.wav"
 same "$tmp/tail.wav" "$tmp/a.wav" trim 21050s
 

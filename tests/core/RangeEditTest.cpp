@@ -352,7 +352,7 @@ TEST(PasteMix, RefusedImagesChangeNothingButTheUndoSnapshot) {
         {"rate 0", Image(noRate, {1, 2}), false},
         {"not RIFF", Bytes(60, 'x'), false},
         {"empty", Bytes{}, false},
-        {"48 kHz", Image({1, 1, 48000, 2, 16}, {1, 2}), true},
+        {"24 bits", Image({1, 1, 22050, 3, 24}, {1, 2, 3}), true},
         {"3 channels", Image({1, 3, 22050, 6, 16}, {1, 2, 3}), true},
     };
     for (int command : {IDM_PASTE, IDM_MIX_PASTE}) {
@@ -381,6 +381,45 @@ TEST(PasteMix, RefusedImagesChangeNothingButTheUndoSnapshot) {
             DispatchCommand(t.app, IDM_UNDO, NotifyMenu);
             EXPECT_EQ(Read(t.app.doc), (Values{1, 2, 3})) << r.name;
         }
+    }
+}
+
+// Frames of the document's own format (any rate) go in byte for byte, with no conversion
+// pass: not even the peak tracker, standing above full scale, scales them. A mix adds them as
+// they are; only its own limited write scales the sums.
+TEST(PasteMix, TheDocumentsOwnFormatGoesInWithoutConversion) {
+    struct Case {
+        const char* name;
+        int command;
+        Fmt format;
+        Values document;
+        int cursor; // frames
+        Values clipboard, expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"paste at 48 kHz", IDM_PASTE, {1, 2, 48000, 4, 16}, {100, -200, 300, 400}, 1, {32767, -32768}, {100, -200, 32767, -32768, 300, 400}},
+        {"paste at 8 bits", IDM_PASTE, {1, 1, 44100, 1, 8}, {256}, 0, {32512, -32768}, {32512, -32768, 256}},
+        // (100 + 1000) * 32767 / 65534 and (-200 + 3000) * 32767 / 65534.
+        {"mix at 48 kHz", IDM_MIX_PASTE, {1, 1, 48000, 2, 16}, {100, -200}, 0, {1000, 3000}, {550, 1400}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        test::TestApp t;
+        t.SetSound(
+            c.format.bits, c.format.channels,
+            static_cast<int>(c.document.size() / c.format.channels),
+            [&](int f, int ch) {
+                return c.document[static_cast<std::size_t>(f * c.format.channels) +
+                                  static_cast<std::size_t>(ch)];
+            },
+            c.format.rate);
+        t.app.doc.cursor = c.cursor * static_cast<int>(c.format.align);
+        t.app.doc.peak = 65534;
+        PutOnClipboard(t, Image(c.format, c.clipboard));
+        EXPECT_EQ(DispatchCommand(t.app, c.command, NotifyMenu), 1) << c.name;
+        EXPECT_TRUE(t.host.messages.empty()) << c.name;
+        EXPECT_EQ(Read(t.app.doc), c.expected) << c.name;
     }
 }
 
