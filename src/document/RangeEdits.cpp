@@ -107,6 +107,28 @@ bool SameSampleLayout(const SoundFormat& a, const SoundFormat& b) {
            a.channels == b.channels && a.blockAlign == b.blockAlign;
 }
 
+// The format a paste into a sound that holds nothing and has not been changed takes: the
+// clipboard's, when the editor can work on its samples (8 or 16 bits, one or two channels),
+// with frames packed without padding. A new window's format is a default nobody chose, and
+// converting to it would lower the quality of what is pasted without a word. False when the
+// document keeps its own format.
+bool FormatForEmptyDocument(const SoundDocument& doc, const SoundFormat& clipboard,
+                            SoundFormat& format) {
+    if (doc.byteLength != 0 || doc.modified ||
+        (clipboard.bitsPerSample != 8 && clipboard.bitsPerSample != 16) ||
+        (clipboard.channels != 1 && clipboard.channels != 2)) {
+        return false;
+    }
+    format = doc.format;
+    format.channels = clipboard.channels;
+    format.sampleRate = clipboard.sampleRate;
+    format.bitsPerSample = clipboard.bitsPerSample;
+    format.blockAlign =
+        static_cast<std::uint16_t>(clipboard.channels * clipboard.bitsPerSample / 8);
+    format.bytesPerSecond = clipboard.sampleRate * format.blockAlign;
+    return true;
+}
+
 int PasteOrMix(App& app, bool mix) {
     SoundDocument& doc = app.doc;
     const char* memoryCaption = mix ? kCaptionMix : kCaptionPasteMemory;
@@ -125,7 +147,8 @@ int PasteOrMix(App& app, bool mix) {
         return 0;
     }
     const SoundFormat& from = sound.view.format;
-    const SoundFormat& format = doc.format;
+    SoundFormat format = doc.format;
+    const bool adopt = !mix && FormatForEmptyDocument(doc, from, format);
     // Frames of the document's own format go in as they are: a conversion would only cost
     // time, and its limited writes would scale them while the peak tracker stands above full
     // scale. Any other format is converted, and the clipboard's copy let go of before the
@@ -152,6 +175,11 @@ int PasteOrMix(App& app, bool mix) {
         ShowOutOfMemory(app, memoryCaption);
         ShowFormatStatus(app); // the conversion's progress text goes
         return 0;
+    }
+    if (adopt) {
+        // The undo snapshot, taken before, keeps the format the window had.
+        doc.format = format;
+        doc.RecomputeBytesPerSample();
     }
     doc.cursor = at + count;
     doc.selStart = mix ? doc.cursor : at;
