@@ -127,8 +127,12 @@ int CmdPitch(App& app) {
     SelectAllIfNone(doc);
     const PitchParams& params = app.effects.pitchTime.pitch;
     std::vector<DialogBinding> table = PitchBindings(app.effects.pitchTime.pitch);
-    if (RunParamDialog(app, kDialogPitch, Owner::WaveWindow, table) != 1 || params.percent == 100) {
+    if (RunParamDialog(app, kDialogPitch, Owner::WaveWindow, table) != 1) {
         return 0;
+    }
+    // At 100 % there is nothing to change: done, without an undo snapshot.
+    if (params.percent == 100) {
+        return 1;
     }
     const int percent = params.percent;
     const std::int64_t frames = std::int64_t{SelectionFrames(doc)} * 100 / percent;
@@ -147,9 +151,11 @@ int CmdTimeStretch(App& app) {
     const TimeStretchParams& params = app.effects.pitchTime.timeStretch;
     std::vector<DialogBinding> table =
         TimeStretchBindings(app.effects.pitchTime.timeStretch, durationMs);
-    if (RunParamDialog(app, kDialogTimeStretch, Owner::WaveWindow, table) != 1 ||
-        params.speed == 100) {
+    if (RunParamDialog(app, kDialogTimeStretch, Owner::WaveWindow, table) != 1) {
         return 0;
+    }
+    if (params.speed == 100) {
+        return 1;
     }
     const std::int64_t frames = selected * 100 / params.speed;
     return ReplaceWithProcessed(app, frames, kLabelTimeStretch,
@@ -163,8 +169,11 @@ int CmdTranspose(App& app) {
     SelectAllIfNone(doc);
     const TransposeParams& params = app.effects.pitchTime.transpose;
     std::vector<DialogBinding> table = TransposeBindings(app.effects.pitchTime.transpose);
-    if (RunParamDialog(app, kDialogTranspose, Owner::WaveWindow, table) != 1 || params.cents == 0) {
+    if (RunParamDialog(app, kDialogTranspose, Owner::WaveWindow, table) != 1) {
         return 0;
+    }
+    if (params.cents == 0) {
+        return 1;
     }
     if (!TakeEffectSnapshot(app, kLabelTranspose)) {
         return 0;

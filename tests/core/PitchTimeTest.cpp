@@ -444,7 +444,7 @@ const Command3 kCommands[] = {
 class PitchTimeCommand : public ::testing::TestWithParam<Command3> {};
 
 // At 100 % (or 0 cents) and on Cancel nothing happens, not even the undo snapshot; the
-// selection rule has run.
+// selection rule has run. A value that asks for no change is done (1), Cancel is not (0).
 TEST_P(PitchTimeCommand, NeutralValueAndCancelChangeNothing) {
     for (const bool cancel : {false, true}) {
         TestApp t;
@@ -454,7 +454,7 @@ TEST_P(PitchTimeCommand, NeutralValueAndCancelChangeNothing) {
         const std::vector<std::uint8_t> before = Bytes(t.app);
         (cancel ? GetParam().changing : GetParam().neutral)(t.app.effects);
         t.host.QueueDialog({{}, cancel});
-        EXPECT_EQ(DispatchCommand(t.app, GetParam().menuId), 0);
+        EXPECT_EQ(DispatchCommand(t.app, GetParam().menuId), cancel ? 0 : 1);
         EXPECT_EQ(Bytes(t.app), before);
         EXPECT_EQ(t.app.undo.selEnd, 123) << "no snapshot was taken";
         EXPECT_EQ(t.app.doc.selEnd, 1200);
