@@ -52,6 +52,19 @@ int ReplaceWithProcessed(App& app, std::int64_t frames, const char* caption, Pro
     return 1;
 }
 
+// Says, under `caption`, that the sound's rate is too high for the stretch, when it is (see
+// StretchIsPracticable); the command must then end with the sound untouched.
+bool RefuseImpracticableStretch(App& app, const char* caption, std::int64_t sourceFrames,
+                                std::int64_t destinationFrames) {
+    const SoundDocument& doc = app.doc;
+    if (StretchIsPracticable(doc.format.sampleRate, doc.format.channels, sourceFrames,
+                             destinationFrames)) {
+        return false;
+    }
+    app.host.MessageBox(Owner::WaveWindow, kTextRateTooHigh, caption, mb::Ok | mb::IconWarning);
+    return true;
+}
+
 // The transpose ratio x for an interval in cents.
 double TransposeRatio(int cents) {
     return std::pow(1.00057778951, cents);
@@ -158,6 +171,9 @@ int CmdTimeStretch(App& app) {
         return 1;
     }
     const std::int64_t frames = selected * 100 / params.speed;
+    if (RefuseImpracticableStretch(app, kLabelTimeStretch, selected, frames)) {
+        return 0;
+    }
     return ReplaceWithProcessed(app, frames, kLabelTimeStretch,
                                 [&](SampleRegion selection, SampleRegion result) {
                                     StretchTime(app, kLabelTimeStretch, 0, 100, selection, result);
@@ -175,14 +191,19 @@ int CmdTranspose(App& app) {
     if (params.cents == 0) {
         return 1;
     }
+    const SampleLayout layout = SampleLayout::Of(doc);
+    const std::int64_t shiftedBytes =
+        TransposeBytes(SelectionFrames(doc), params.cents, layout.blockAlign);
+    if (RefuseImpracticableStretch(app, kLabelTranspose,
+                                   SampleRegion{nullptr, shiftedBytes}.Frames(layout.blockAlign),
+                                   SelectionFrames(doc))) {
+        return 0;
+    }
     if (!TakeEffectSnapshot(app, kLabelTranspose)) {
         return 0;
     }
-    const SampleLayout layout = SampleLayout::Of(doc);
     const SampleRegion selection = Selection(doc);
     const SampleRegion dry = SnapshotSelection(app);
-    const std::int64_t shiftedBytes =
-        TransposeBytes(SelectionFrames(doc), params.cents, layout.blockAlign);
     // The window is taken before any processing, so that a shortage of memory ends the
     // command with the sound untouched.
     const std::int64_t windowBytes =

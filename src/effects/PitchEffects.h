@@ -5,7 +5,9 @@
 // whole sound when nothing is selected) and can be undone. Every handler returns 1 when it
 // changed the sound, or when its value asks for no change (pitch and speed 100 %, 0 cents),
 // which leaves the sound as it was and takes no undo snapshot; 0 when it was cancelled or
-// failed.
+// failed. Time stretch and transpose refuse a sound whose rate makes the stretch
+// impracticable (see StretchIsPracticable) and say so: "サンプリング周波数が高すぎるため
+// 処理できません".
 #pragma once
 
 #include "effects/EffectState.h"
