@@ -119,40 +119,88 @@ ClipboardRead ReadClipboardFile(App& app, const std::string& path, ClipboardSoun
     return ClipboardRead::Sound;
 }
 
+// True when frames of `a` are frames of `b` byte for byte: the same rate, depth, channel
+// count and frame size.
+bool SameSampleLayout(const SoundFormat& a, const SoundFormat& b) {
+    return a.sampleRate == b.sampleRate && a.bitsPerSample == b.bitsPerSample &&
+           a.channels == b.channels && a.blockAlign == b.blockAlign;
+}
+
+// The format a paste into a sound that holds nothing and has not been changed takes: the
+// clipboard's, when the editor can work on its samples (8 or 16 bits, one or two channels),
+// with frames packed without padding. A new window's format is a default nobody chose, and
+// converting to it would lower the quality of what is pasted without a word. False when the
+// document keeps its own format.
+bool FormatForEmptyDocument(const SoundDocument& doc, const SoundFormat& clipboard,
+                            SoundFormat& format) {
+    if (doc.byteLength != 0 || doc.modified ||
+        (clipboard.bitsPerSample != 8 && clipboard.bitsPerSample != 16) ||
+        (clipboard.channels != 1 && clipboard.channels != 2)) {
+        return false;
+    }
+    format = doc.format;
+    format.channels = clipboard.channels;
+    format.sampleRate = clipboard.sampleRate;
+    format.bitsPerSample = clipboard.bitsPerSample;
+    format.blockAlign =
+        static_cast<std::uint16_t>(clipboard.channels * clipboard.bitsPerSample / 8);
+    format.bytesPerSecond = clipboard.sampleRate * format.blockAlign;
+    return true;
+}
+
 int PasteOrMix(App& app, bool mix) {
     SoundDocument& doc = app.doc;
     const char* memoryCaption = mix ? kCaptionMix : kCaptionPasteMemory;
     if (!TakeEditSnapshot(app, memoryCaption)) {
         return 0;
     }
+    ClipboardSound sound;
+    switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound, memoryCaption)) {
+    case ClipboardRead::Sound:
+        break;
+    case ClipboardRead::Empty:
+        ShowFormatStatus(app);
+        RedrawWave(app);
+        return 0;
+    case ClipboardRead::Invalid:
+        return 0;
+    }
+    const SoundFormat& from = sound.view.format;
+    SoundFormat format = doc.format;
+    const bool adopt = !mix && FormatForEmptyDocument(doc, from, format);
+    // Frames of the document's own format go in as they are: a conversion would only cost
+    // time, and its limited writes would scale them while the peak tracker stands above full
+    // scale. Any other format is converted, and the clipboard's copy let go of before the
+    // sound grows.
     SampleBlock converted;
-    std::int32_t n = 0;
-    {
-        ClipboardSound sound;
-        switch (ReadClipboardSound(app, mix ? kCaptionMix : kCaptionPaste, sound, memoryCaption)) {
-        case ClipboardRead::Sound:
-            break;
-        case ClipboardRead::Empty:
-            ShowFormatStatus(app);
-            RedrawWave(app);
-            return 0;
-        case ClipboardRead::Invalid:
+    const std::uint8_t* frames = sound.Data();
+    std::int64_t n = sound.view.dataBytes - sound.view.dataBytes % from.blockAlign;
+    if (!SameSampleLayout(from, format)) {
+        std::int32_t length = 0;
+        if (!ConvertFormat(app, from, sound.Data(), sound.view.dataBytes, format, converted,
+                           length)) {
             return 0;
         }
-        if (!ConvertFormat(app, sound.view.format, sound.Data(), sound.view.dataBytes, doc.format,
-                           converted, n)) {
-            return 0;
-        }
+        std::vector<std::uint8_t>().swap(sound.image);
+        frames = converted.Data();
+        n = length;
     }
     const std::int32_t at = InsertionPoint(doc);
+    const bool fits = static_cast<std::uint64_t>(n) <= kMaxSoundBytes;
+    const auto count = static_cast<std::int32_t>(fits ? n : 0);
     const bool done =
-        mix ? MixInto(doc, at, converted.Data(), n) : InsertBytes(doc, at, converted.Data(), n);
+        fits && (mix ? MixInto(doc, at, frames, count) : InsertBytes(doc, at, frames, count));
     if (!done) {
         ShowOutOfMemory(app, memoryCaption);
         ShowFormatStatus(app); // the conversion's progress text goes
         return 0;
     }
-    doc.cursor = at + n;
+    if (adopt) {
+        // The undo snapshot, taken before, keeps the format the window had.
+        doc.format = format;
+        doc.RecomputeBytesPerSample();
+    }
+    doc.cursor = at + count;
     doc.selStart = mix ? doc.cursor : at;
     doc.selEnd = doc.cursor;
     doc.modified = true;

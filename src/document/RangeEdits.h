@@ -3,7 +3,10 @@
 //
 // The clipboard carries sound as a RIFF/WAVE image. Copy writes the canonical 44-byte header
 // and the selected frames unchanged. Paste and mix accept any image whose chunks hold a PCM
-// format and a "data" chunk inside the image, and convert it to the document's format first.
+// format and a "data" chunk inside the image. Frames of the document's own format go in byte
+// for byte; others are converted to the document's format first. A paste into a sound that
+// holds nothing and has not been changed (a new window) takes the clipboard's format instead,
+// when it has 8 or 16 bits in one or two channels.
 //
 // State afterwards (positions are byte offsets; every command but copy sets `modified`):
 //   copy            nothing changes
@@ -36,7 +39,8 @@ int CmdDelete(App& app);
 // IDM_CROP: keeps only the selection. Needs a selection.
 int CmdCrop(App& app);
 // IDM_PASTE: inserts the clipboard's sound at the cursor. The undo snapshot is taken first,
-// also when there is nothing to paste. Returns 0 when nothing was pasted.
+// also when there is nothing to paste, so undo also brings back the format of a window that
+// took the clipboard's. Returns 0 when nothing was pasted.
 int CmdPaste(App& app);
 // IDM_MIX_PASTE: adds the clipboard's sound to the document from the cursor on (clipped to 16
 // bits), extending the sound with silence where it is too short.

@@ -54,17 +54,34 @@ std::int64_t ProgressValue(int progressFrom, int progressTo, std::int64_t done,
 }
 
 // The search as stated: every read bounded, the squares summed as doubles channel by channel.
-// Used where the windows are too long for the fast path's buffers.
+// Used where the windows are too long for the fast path's buffers, that is at rates far above
+// the usual ones, where the windows can be far longer than the sound. Frames past the end of
+// a region read 0, so the work is cut to what the regions hold without changing a result:
+// - a term whose source frame and output frame both lie past their ends adds 0, which leaves
+//   a double sum as it was, so each sum stops where both windows have run out;
+// - every candidate whose output window lies wholly past the output's end sums the same
+//   terms, the source window's own squares, and so compares equal to the first of them; the
+//   earliest of equal sums wins, so the search stops at that first one.
 template <class Ops>
 int FindSpliceOffsetPlain(const Ops& ops, const SampleLayout& layout, SampleRegion output,
                           std::int64_t outputFrame, SampleRegion source, std::int64_t sourceFrame,
                           int h) {
+    const int blockAlign = layout.blockAlign;
+    // The offsets into each window from which on every frame lies past the region's end: for
+    // the source window kept within 0..h, for the output window at least 0.
+    const int sourceEnd =
+        static_cast<int>(std::clamp<std::int64_t>(source.Frames(blockAlign) - sourceFrame, 0, h));
+    const std::int64_t outputEnd =
+        std::max<std::int64_t>(output.Frames(blockAlign) - outputFrame, 0);
+    const int lastCandidate = static_cast<int>(std::min<std::int64_t>(h - 1, outputEnd));
     double best = static_cast<double>(h) * static_cast<double>(kLargestSquare);
     int result = 0;
-    for (int i = 0; i < h; ++i) {
+    for (int i = 0; i <= lastCandidate; ++i) {
+        const int terms = static_cast<int>(
+            std::max<std::int64_t>(sourceEnd, std::min<std::int64_t>(outputEnd - i, h)));
         double sum = 0;
         for (int c = 0; c < layout.channels; ++c) {
-            for (int k = 0; k < h; ++k) {
+            for (int k = 0; k < terms; ++k) {
                 const std::int64_t d =
                     ReadFrame(ops, source, layout.blockAlign, sourceFrame + k, c) -
                     ReadFrame(ops, output, layout.blockAlign, outputFrame + i + k, c);
@@ -183,6 +200,14 @@ StretchSegments StretchSegments::ForRate(std::uint32_t sampleRate) {
     const std::int64_t hop = std::max<std::int64_t>(1, sampleRate / 30);
     const int overlap = static_cast<int>(hop / 4);
     return {hop, overlap, overlap / 2};
+}
+
+bool StretchIsPracticable(std::uint32_t sampleRate, int channels, std::int64_t sourceFrames,
+                          std::int64_t destinationFrames) {
+    const std::int64_t window =
+        std::int64_t{StretchSegments::ForRate(sampleRate).crossFade} * channels;
+    const std::int64_t sound = std::max(sourceFrames, destinationFrames) * channels;
+    return window <= kMaxSpliceValues || sound <= kMaxSpliceValues;
 }
 
 int FindSpliceOffset(const SampleLayout& layout, SampleRegion output, std::int64_t outputFrame,

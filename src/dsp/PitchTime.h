@@ -84,6 +84,17 @@ std::int64_t TransposeWindowBytes(const SampleLayout& layout, std::uint32_t samp
 int FindSpliceOffset(const SampleLayout& layout, SampleRegion output, std::int64_t outputFrame,
                      SampleRegion source, std::int64_t sourceFrame, int overlapFrames);
 
+// Whether StretchTime can rebuild `sourceFrames` frames as `destinationFrames` frames of
+// `channels` channels at `sampleRate` in time that grows with the sound, not with the rate.
+// Each segment's splice search compares h = W / 2 frames for each of h candidates, cut to the
+// frames the sound holds: at the rates in use h is a few thousand frames at most, but a file
+// may claim any rate, and at hundreds of megahertz h runs into millions, so that one segment
+// of a long sound would take hours. False when both the window and the sound are longer than
+// kMaxSpliceValues values (frames times channels).
+inline constexpr std::int64_t kMaxSpliceValues = 32768;
+bool StretchIsPracticable(std::uint32_t sampleRate, int channels, std::int64_t sourceFrames,
+                          std::int64_t destinationFrames);
+
 // S, W and h of StretchTime for a sample rate, in frames.
 struct StretchSegments {
     std::int64_t hop; // S

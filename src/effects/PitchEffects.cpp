@@ -52,6 +52,19 @@ int ReplaceWithProcessed(App& app, std::int64_t frames, const char* caption, Pro
     return 1;
 }
 
+// Says, under `caption`, that the sound's rate is too high for the stretch, when it is (see
+// StretchIsPracticable); the command must then end with the sound untouched.
+bool RefuseImpracticableStretch(App& app, const char* caption, std::int64_t sourceFrames,
+                                std::int64_t destinationFrames) {
+    const SoundDocument& doc = app.doc;
+    if (StretchIsPracticable(doc.format.sampleRate, doc.format.channels, sourceFrames,
+                             destinationFrames)) {
+        return false;
+    }
+    app.host.MessageBox(Owner::WaveWindow, kTextRateTooHigh, caption, mb::Ok | mb::IconWarning);
+    return true;
+}
+
 // The transpose ratio x for an interval in cents.
 double TransposeRatio(int cents) {
     return std::pow(1.00057778951, cents);
@@ -127,8 +140,12 @@ int CmdPitch(App& app) {
     SelectAllIfNone(doc);
     const PitchParams& params = app.effects.pitchTime.pitch;
     std::vector<DialogBinding> table = PitchBindings(app.effects.pitchTime.pitch);
-    if (RunParamDialog(app, kDialogPitch, Owner::WaveWindow, table) != 1 || params.percent == 100) {
+    if (RunParamDialog(app, kDialogPitch, Owner::WaveWindow, table) != 1) {
         return 0;
+    }
+    // At 100 % there is nothing to change: done, without an undo snapshot.
+    if (params.percent == 100) {
+        return 1;
     }
     const int percent = params.percent;
     const std::int64_t frames = std::int64_t{SelectionFrames(doc)} * 100 / percent;
@@ -147,11 +164,16 @@ int CmdTimeStretch(App& app) {
     const TimeStretchParams& params = app.effects.pitchTime.timeStretch;
     std::vector<DialogBinding> table =
         TimeStretchBindings(app.effects.pitchTime.timeStretch, durationMs);
-    if (RunParamDialog(app, kDialogTimeStretch, Owner::WaveWindow, table) != 1 ||
-        params.speed == 100) {
+    if (RunParamDialog(app, kDialogTimeStretch, Owner::WaveWindow, table) != 1) {
         return 0;
     }
+    if (params.speed == 100) {
+        return 1;
+    }
     const std::int64_t frames = selected * 100 / params.speed;
+    if (RefuseImpracticableStretch(app, kLabelTimeStretch, selected, frames)) {
+        return 0;
+    }
     return ReplaceWithProcessed(app, frames, kLabelTimeStretch,
                                 [&](SampleRegion selection, SampleRegion result) {
                                     StretchTime(app, kLabelTimeStretch, 0, 100, selection, result);
@@ -163,17 +185,25 @@ int CmdTranspose(App& app) {
     SelectAllIfNone(doc);
     const TransposeParams& params = app.effects.pitchTime.transpose;
     std::vector<DialogBinding> table = TransposeBindings(app.effects.pitchTime.transpose);
-    if (RunParamDialog(app, kDialogTranspose, Owner::WaveWindow, table) != 1 || params.cents == 0) {
+    if (RunParamDialog(app, kDialogTranspose, Owner::WaveWindow, table) != 1) {
+        return 0;
+    }
+    if (params.cents == 0) {
+        return 1;
+    }
+    const SampleLayout layout = SampleLayout::Of(doc);
+    const std::int64_t shiftedBytes =
+        TransposeBytes(SelectionFrames(doc), params.cents, layout.blockAlign);
+    if (RefuseImpracticableStretch(app, kLabelTranspose,
+                                   SampleRegion{nullptr, shiftedBytes}.Frames(layout.blockAlign),
+                                   SelectionFrames(doc))) {
         return 0;
     }
     if (!TakeEffectSnapshot(app, kLabelTranspose)) {
         return 0;
     }
-    const SampleLayout layout = SampleLayout::Of(doc);
     const SampleRegion selection = Selection(doc);
     const SampleRegion dry = SnapshotSelection(app);
-    const std::int64_t shiftedBytes =
-        TransposeBytes(SelectionFrames(doc), params.cents, layout.blockAlign);
     // The window is taken before any processing, so that a shortage of memory ends the
     // command with the sound untouched.
     const std::int64_t windowBytes =

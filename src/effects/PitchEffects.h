@@ -3,7 +3,11 @@
 // changes the length and keeps the pitch; transpose shifts the pitch and keeps the length,
 // optionally mixed with the unshifted sound (harmonize). Each works on the selection (the
 // whole sound when nothing is selected) and can be undone. Every handler returns 1 when it
-// changed the sound and 0 when it was cancelled or failed.
+// changed the sound, or when its value asks for no change (pitch and speed 100 %, 0 cents),
+// which leaves the sound as it was and takes no undo snapshot; 0 when it was cancelled or
+// failed. Time stretch and transpose refuse a sound whose rate makes the stretch
+// impracticable (see StretchIsPracticable) and say so: "サンプリング周波数が高すぎるため
+// 処理できません".
 #pragma once
 
 #include "effects/EffectState.h"

@@ -8,6 +8,9 @@ inline constexpr const char* kLabelPitch = "ピッチ";
 inline constexpr const char* kLabelTimeStretch = "タイムストレッチ";
 inline constexpr const char* kLabelTranspose = "トランスポーズ";
 
+// Time stretch and transpose of a long sound at a rate far above any in use.
+inline constexpr const char* kTextRateTooHigh = "サンプリング周波数が高すぎるため処理できません";
+
 // Dialog 103.
 inline constexpr const char* kCaptionPitchDialog = "ピッチ設定";
 inline constexpr const char* kTextPitchLabel = "ピッチ";

@@ -18,17 +18,12 @@ namespace {
 // Every sample block keeps this many bytes after the data.
 constexpr std::size_t kSpareBytes = 16;
 
+// Any rate the document can hold converts: the arithmetic takes the rate only as a ratio. The
+// samples must be 8 or 16 bits in one or two channels: other depths read as silence, and a
+// conversion would turn the sound into that without a word.
 bool IsConvertibleSource(const SoundFormat& from) {
-    switch (from.sampleRate) {
-    case 8000:
-    case 11025:
-    case 22050:
-    case 44100:
-        break;
-    default:
-        return false;
-    }
-    return (from.channels == 1 || from.channels == 2) && IsUsableFormat(from);
+    return (from.channels == 1 || from.channels == 2) &&
+           (from.bitsPerSample == 8 || from.bitsPerSample == 16) && IsUsableFormat(from);
 }
 
 // Closes the busy gate for the duration of a conversion and puts back the state it found.
@@ -154,12 +149,17 @@ int ConvertFormat(App& app, const SoundFormat& from, const std::uint8_t* source,
     const std::int64_t frames = sourceBytes / from.blockAlign;
     // The product of frames and frame size is formed in 64 bits: in 32 it would wrap for
     // sources of more than about 512 MB and give a negative size.
-    const std::int64_t estimate = static_cast<std::int64_t>(
-        static_cast<double>(frames * to.blockAlign) * to.sampleRate / from.sampleRate);
-    const std::int64_t outFrames = (estimate + to.blockAlign - 1) / to.blockAlign;
+    const double estimate =
+        static_cast<double>(frames * to.blockAlign) * to.sampleRate / from.sampleRate;
+    // With any source rate allowed the estimate can pass what 64 bits hold (a long source at
+    // 1 Hz made a thousand million times faster), so it is checked before it becomes an
+    // integer; a result that large could never be held anyway.
+    const bool fits = estimate <= static_cast<double>(kMaxSoundBytes);
+    const std::int64_t outFrames =
+        fits ? (static_cast<std::int64_t>(estimate) + to.blockAlign - 1) / to.blockAlign : 0;
     const std::int64_t outBytes = outFrames * to.blockAlign;
     SampleBlock block;
-    if (static_cast<std::uint64_t>(outBytes) > kMaxSoundBytes ||
+    if (!fits || static_cast<std::uint64_t>(outBytes) > kMaxSoundBytes ||
         !block.Resize(static_cast<std::size_t>(outBytes + kSpareBytes))) {
         ShowOutOfMemory(app, filetext::kCaptionConvertMemory);
         return 0;

@@ -17,10 +17,12 @@ struct App;
 // `resultBytes`. The block holds resultBytes + 16 bytes and belongs to the caller (it may
 // become the document's sampleData as it is). Neither the source nor the document changes.
 //
-// The source must be 8000, 11025, 22050 or 44100 Hz with one or two channels (and a frame
-// size that holds them); otherwise "このデータ形式からの変換はサポートされていません" is shown
-// under "フォーマット変換" and 0 returned. When the block cannot be had, "メモリーが足りません"
-// under "Change Format", and 0. Depths other than 8 and 16 bits read as silence.
+// The source may have any rate the document can hold, and must have 8 or 16 bits in one or
+// two channels (and a frame size that holds them); otherwise "このデータ形式からの変換はサポート
+// されていません" is shown under "フォーマット変換" and 0 returned. When the block cannot be
+// had, or the result would be larger than the document can hold, "メモリーが足りません" under
+// "Change Format", and 0. The destination may have any rate and channel count; depths other
+// than 8 and 16 bits are written as silence.
 //
 // Arithmetic, for N = sourceBytes / from.blockAlign source frames:
 // - the byte estimate L = N * to.blockAlign * to.sampleRate / from.sampleRate (the first

@@ -30,6 +30,10 @@ same "$tmp/clip.wav" "$tmp/a.wav" trim 1000s 2000s
 same "$tmp/crop.wav" "$tmp/a.wav" trim 1000s 2000s
 run -e "open $tmp/a.wav" -e "select 1000 3000" -e cut -e paste -e "saveas $tmp/back.wav"
 same "$tmp/back.wav" "$tmp/a.wav"
+# The same at 48000 Hz, a rate the converter once refused.
+sox -n -r 48000 -c 2 -b 16 "$tmp/b.wav" synth 0.5 sine 440 vol 0.4
+run -e "open $tmp/b.wav" -e "select 1000 3000" -e cut -e paste -e "saveas $tmp/b-back.wav"
+same "$tmp/b-back.wav" "$tmp/b.wav"
 run -e "open $tmp/a.wav" -e "select 0 21050" -e delete -e "saveas $tmp/tail.wav"
 same "$tmp/tail.wav" "$tmp/a.wav" trim 21050s
 
@@ -37,9 +41,16 @@ same "$tmp/tail.wav" "$tmp/a.wav" trim 21050s
 run -e "open $tmp/a.wav" -e "select all" -e copy -e "cursor 0" -e mix_paste -e "saveas $tmp/mix.wav"
 same "$tmp/mix.wav" "$tmp/a.wav" vol 2
 
-# A file loaded onto the clipboard pastes converted to the document's format: 8000 Hz, 8 bits,
-# mono is 8000 frames for each second.
-run -e "clipboard_load $tmp/a.wav" -e "new 101=1 201=1 301=1" -e paste -e "saveas $tmp/conv.wav"
+# A file loaded onto the clipboard and pasted into a new, empty window gives the window its
+# format and every sample as it is.
+run -e "clipboard_load $tmp/a.wav" -e "new 101=1 201=1 301=1" -e paste -e "saveas $tmp/whole.wav"
+[ "$(soxi -r "$tmp/whole.wav") $(soxi -b "$tmp/whole.wav") $(soxi -c "$tmp/whole.wav")" = "22050 16 2" ]
+same "$tmp/whole.wav" "$tmp/a.wav"
+
+# Once the window has been changed (an empty gap inserted), paste converts to the document's
+# format: 8000 Hz, 8 bits, mono is 8000 frames for each second.
+run -e "clipboard_load $tmp/a.wav" -e "new 101=1 201=1 301=1" -e "insert_silence 201=0" \
+    -e paste -e "saveas $tmp/conv.wav"
 [ "$(soxi -r "$tmp/conv.wav") $(soxi -b "$tmp/conv.wav") $(soxi -c "$tmp/conv.wav")" = "8000 8 1" ]
 [ "$(soxi -s "$tmp/conv.wav")" = 8000 ]
 

@@ -66,6 +66,14 @@ TEST(Batch, FailingLinesAreNamedAndStopTheRun) {
     EXPECT_NE(r.err.find("expected ID=VALUE"), std::string::npos);
 }
 
+// A command whose values ask for no change has done what was asked: the run goes on.
+TEST(Batch, CommandsAskedForNoChangeSucceedAndTheRunGoesOn) {
+    const BatchRun r = RunLines({"new 104=1 202=1 302=1", "insert_silence 201=10", "pitch 201=100",
+                                 "time_stretch 201=100", "transpose 201=0", "info"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("byteLength: 1764\n"), std::string::npos) << r.out;
+}
+
 TEST(Batch, MessagesGoToStandardErrorAndAnswersAreTaken) {
     // An unsupported name: the message is printed, the open fails.
     BatchRun r = RunLines({"open /nowhere/x.txt"});

@@ -110,6 +110,13 @@ const ConversionCase kConversionCases[] = {
     // The destination may be any rate: 8000 -> 48000 puts 5 frames between two source frames.
     {"Mono8000To48000", Pcm(16, 1, 8000), {0, 601}, Pcm(16, 1, 48000),
      W({0, 100, 200, 300, 400, 500, 601, 601, 601, 601, 601, 601})},
+    // Any source rate converts by the same arithmetic. 48000 -> 44100: L = 4 * 2 * 44100 /
+    // 48000 = 7 (truncated), 4 frames at 0, 1.0884..., 2.1768..., 3.2653... (the last frame
+    // repeated); 96000 -> 32000 stereo keeps every third frame.
+    {"Mono48000To44100", Pcm(16, 1, 48000), {0, 1000, 2000, 3000}, Pcm(16, 1, 44100),
+     W({0, 1088, 2176, 3000})},
+    {"Stereo96000To32000", Pcm(16, 2, 96000), {1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 6, -6},
+     Pcm(16, 2, 32000), W({1, -1, 4, -4})},
     // A stereo source is not interpolated: 8000 -> 16000 repeats each frame.
     {"Stereo8000To16000", Pcm(16, 2, 8000), {10, 20, 30, 40}, Pcm(16, 2, 16000),
      W({10, 20, 10, 20, 30, 40, 30, 40})},
@@ -137,7 +144,7 @@ TEST(Conversion, RefusesSourcesItCannotConvert) {
     SoundFormat noFrameSize = Pcm(16, 1, 22050);
     noFrameSize.blockAlign = 0;
     const Refusal refusals[] = {
-        {"48 kHz", Pcm(16, 1, 48000)},     {"0 Hz", Pcm(16, 1, 0)},
+        {"24 bits", Pcm(24, 1, 44100)},    {"0 Hz", Pcm(16, 1, 0)},
         {"3 channels", Pcm(16, 3, 22050)}, {"0 channels", noChannels},
         {"block align 0", noFrameSize},
     };
@@ -259,7 +266,7 @@ TEST(ChangeFormat, CancelRefusalAndOutOfMemoryLeaveTheSoundAsItWas) {
     };
     const Failure failures[] = {
         {"cancel", true, 44100, 0, nullptr, nullptr},
-        {"48 kHz", false, 48000, 0, "このデータ形式からの変換はサポートされていません",
+        {"0 Hz", false, 0, 0, "このデータ形式からの変換はサポートされていません",
          "フォーマット変換"},
         {"no memory", false, 44100, 50, "メモリーが足りません", "Change Format"},
     };

@@ -190,10 +190,10 @@ struct StopCase {
     const char* caption;
 };
 
-// A 44-byte image of 100 frames at 48000 Hz, which the conversion refuses.
-std::vector<std::uint8_t> Image48k() {
-    std::vector<std::uint8_t> image(kWaveHeaderBytes + 200);
-    WriteWaveHeader(image.data(), {1, 1, 48000, 96000, 2, 16, 0}, 200);
+// A 44-byte image of 100 frames of three channels, which the conversion refuses.
+std::vector<std::uint8_t> ImageThreeChannels() {
+    std::vector<std::uint8_t> image(kWaveHeaderBytes + 600);
+    WriteWaveHeader(image.data(), {1, 3, 44100, 264600, 6, 16, 0}, 600);
     return image;
 }
 
@@ -217,7 +217,7 @@ TEST(MelodyPaste, StopsWithAMessageAndKeepsTheNotesBefore) {
         {"o without digit", "cc o", {}, 2, kTextMelodyMalformed, kCaptionMelody},
         {"octave alone", "o4", {}, 0, kTextMelodyMalformed, kCaptionMelody},
         {"not an image", "c", {'j', 'u', 'n', 'k'}, 0, kTextWrongDataFormat, kCaptionPaste},
-        {"rate not convertible", "c", Image48k(), 0,
+        {"channels not convertible", "c", ImageThreeChannels(), 0,
          "このデータ形式からの変換はサポートされていません", "フォーマット変換"},
         {"image with a LIST chunk", "cc", ImageWithList(), 2, nullptr, nullptr},
     };

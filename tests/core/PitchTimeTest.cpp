@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <complex>
 #include <random>
@@ -444,7 +445,7 @@ const Command3 kCommands[] = {
 class PitchTimeCommand : public ::testing::TestWithParam<Command3> {};
 
 // At 100 % (or 0 cents) and on Cancel nothing happens, not even the undo snapshot; the
-// selection rule has run.
+// selection rule has run. A value that asks for no change is done (1), Cancel is not (0).
 TEST_P(PitchTimeCommand, NeutralValueAndCancelChangeNothing) {
     for (const bool cancel : {false, true}) {
         TestApp t;
@@ -454,7 +455,7 @@ TEST_P(PitchTimeCommand, NeutralValueAndCancelChangeNothing) {
         const std::vector<std::uint8_t> before = Bytes(t.app);
         (cancel ? GetParam().changing : GetParam().neutral)(t.app.effects);
         t.host.QueueDialog({{}, cancel});
-        EXPECT_EQ(DispatchCommand(t.app, GetParam().menuId), 0);
+        EXPECT_EQ(DispatchCommand(t.app, GetParam().menuId), cancel ? 0 : 1);
         EXPECT_EQ(Bytes(t.app), before);
         EXPECT_EQ(t.app.undo.selEnd, 123) << "no snapshot was taken";
         EXPECT_EQ(t.app.doc.selEnd, 1200);
@@ -536,6 +537,65 @@ TEST_P(PitchTimeCommand, ShortOfMemoryLeavesTheSoundAsItWasAndSaysSo) {
 
 INSTANTIATE_TEST_SUITE_P(Commands, PitchTimeCommand, ::testing::ValuesIn(kCommands),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A file may claim any rate. At 400 MHz a segment is 13,333,333 frames and the splice window
+// h = 1,666,666 frames, far beyond a short sound: time stretch and transpose of 300 frames
+// finish at once, and the stretch's single segment fades in from silence over the whole
+// result, ((h - j) * 0 + j * s) * 2 / W. A long sound at that rate is refused with a message
+// before anything changes; at 768 kHz, the highest rate in use, it is stretched.
+TEST(PitchTimeCommand, SoundsAtRatesFarAboveAnyInUseFinishOrAreRefused) {
+    const auto started = std::chrono::steady_clock::now();
+    struct Case {
+        const char* name;
+        std::uint32_t rate;
+        int frames;
+        int menuId;
+        const char* caption; // of the refusal; nullptr: done
+    };
+    const Case cases[] = {
+        {"short stretch", 400'000'000, 300, IDM_TIME_STRETCH, nullptr},
+        {"short transpose", 400'000'000, 300, IDM_TRANSPOSE, nullptr},
+        {"long stretch", 400'000'000, 20000, IDM_TIME_STRETCH, "タイムストレッチ"},
+        {"long transpose", 400'000'000, 20000, IDM_TRANSPOSE, "トランスポーズ"},
+        {"long stretch at 768 kHz", 768000, 20000, IDM_TIME_STRETCH, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestApp t;
+        t.SetSound(16, 2, c.frames, Signal, c.rate);
+        ASSERT_EQ(TakeSnapshot(t.app.doc, t.app.undo), 1);
+        t.app.undo.selEnd = 123;
+        t.app.effects.pitchTime.timeStretch.speed = 50;
+        t.app.effects.pitchTime.transpose = {700, 0, 50};
+        const std::vector<std::uint8_t> before = Bytes(t.app);
+        t.host.QueueDialog({{}, false});
+        ASSERT_EQ(DispatchCommand(t.app, c.menuId), c.caption ? 0 : 1);
+        if (c.caption) {
+            ASSERT_EQ(t.host.messages.size(), 1u);
+            EXPECT_EQ(t.host.messages[0].text, "サンプリング周波数が高すぎるため処理できません");
+            EXPECT_EQ(t.host.messages[0].caption, c.caption);
+            EXPECT_EQ(t.host.messages[0].flags, mb::Ok | mb::IconWarning);
+            EXPECT_EQ(Bytes(t.app), before);
+            EXPECT_EQ(t.app.undo.selEnd, 123) << "no snapshot was taken";
+            EXPECT_FALSE(t.app.doc.modified);
+            continue;
+        }
+        EXPECT_TRUE(t.host.messages.empty());
+        const int frames = c.menuId == IDM_TIME_STRETCH ? 2 * c.frames : c.frames;
+        ASSERT_EQ(t.app.doc.byteLength, 4 * frames);
+        if (c.menuId == IDM_TIME_STRETCH && c.frames == 300) {
+            const std::int64_t w = 400'000'000 / 30 / 4;
+            for (int j = 0; j < frames; ++j) {
+                for (int ch = 0; ch < 2; ++ch) {
+                    const std::int64_t s = j < c.frames ? Signal(j, ch) : 0;
+                    ASSERT_EQ(ReadSample(t.app.doc, t.app.doc.Data() + 4 * j, ch), j * s * 2 / w)
+                        << j << ", " << ch;
+                }
+            }
+        }
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(60));
+}
 
 // Pitch at 50 % doubles the selection; when the sound cannot grow to take it, the sound is
 // put back as it was before the command and the user is told.

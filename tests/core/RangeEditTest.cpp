@@ -316,7 +316,7 @@ const PasteCase kPasteCases[] = {
     // Converted to the document's format first.
     {"PasteStereoIntoMono", IDM_PASTE, 16, 1, {1}, 0, Image(kStereo16, {3, -6}), {-1, 1}, 0, 1},
     {"Paste16IntoEightBits", IDM_PASTE, 8, 1, {256}, 1, Image(kMono16, {-1, 32767}), {256, -256, 32512}, 1, 3},
-    {"Paste11025Into22050", IDM_PASTE, 16, 1, {}, 0, Image({1, 1, 11025, 2, 16}, {10, 21}), {10, 15, 21, 21}, 0, 4},
+    {"Paste11025Into22050", IDM_PASTE, 16, 1, {1}, 1, Image({1, 1, 11025, 2, 16}, {10, 21}), {1, 10, 15, 21, 21}, 1, 5},
     // Mix: added from the cursor, nothing selected afterwards.
     {"MixIntoTheMiddle", IDM_MIX_PASTE, 16, 1, {100, 200, 300, 400}, 1, Image(kMono16, {10, 20}), {100, 210, 320, 400}, 3, 3},
     {"MixExtendsWithSilence", IDM_MIX_PASTE, 16, 1, {100, 200}, 1, Image(kMono16, {10, 20, 30}), {100, 210, 20, 30}, 4, 4},
@@ -352,7 +352,7 @@ TEST(PasteMix, RefusedImagesChangeNothingButTheUndoSnapshot) {
         {"rate 0", Image(noRate, {1, 2}), false},
         {"not RIFF", Bytes(60, 'x'), false},
         {"empty", Bytes{}, false},
-        {"48 kHz", Image({1, 1, 48000, 2, 16}, {1, 2}), true},
+        {"24 bits", Image({1, 1, 22050, 3, 24}, {1, 2, 3}), true},
         {"3 channels", Image({1, 3, 22050, 6, 16}, {1, 2, 3}), true},
     };
     for (int command : {IDM_PASTE, IDM_MIX_PASTE}) {
@@ -381,6 +381,92 @@ TEST(PasteMix, RefusedImagesChangeNothingButTheUndoSnapshot) {
             DispatchCommand(t.app, IDM_UNDO, NotifyMenu);
             EXPECT_EQ(Read(t.app.doc), (Values{1, 2, 3})) << r.name;
         }
+    }
+}
+
+// Frames of the document's own format (any rate) go in byte for byte, with no conversion
+// pass: not even the peak tracker, standing above full scale, scales them. A mix adds them as
+// they are; only its own limited write scales the sums.
+TEST(PasteMix, TheDocumentsOwnFormatGoesInWithoutConversion) {
+    struct Case {
+        const char* name;
+        int command;
+        Fmt format;
+        Values document;
+        int cursor; // frames
+        Values clipboard, expected;
+    };
+    // clang-format off
+    const Case cases[] = {
+        {"paste at 48 kHz", IDM_PASTE, {1, 2, 48000, 4, 16}, {100, -200, 300, 400}, 1, {32767, -32768}, {100, -200, 32767, -32768, 300, 400}},
+        {"paste at 8 bits", IDM_PASTE, {1, 1, 44100, 1, 8}, {256}, 0, {32512, -32768}, {32512, -32768, 256}},
+        // (100 + 1000) * 32767 / 65534 and (-200 + 3000) * 32767 / 65534.
+        {"mix at 48 kHz", IDM_MIX_PASTE, {1, 1, 48000, 2, 16}, {100, -200}, 0, {1000, 3000}, {550, 1400}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        test::TestApp t;
+        t.SetSound(
+            c.format.bits, c.format.channels,
+            static_cast<int>(c.document.size() / c.format.channels),
+            [&](int f, int ch) {
+                return c.document[static_cast<std::size_t>(f * c.format.channels) +
+                                  static_cast<std::size_t>(ch)];
+            },
+            c.format.rate);
+        t.app.doc.cursor = c.cursor * static_cast<int>(c.format.align);
+        t.app.doc.peak = 65534;
+        PutOnClipboard(t, Image(c.format, c.clipboard));
+        EXPECT_EQ(DispatchCommand(t.app, c.command, NotifyMenu), 1) << c.name;
+        EXPECT_TRUE(t.host.messages.empty()) << c.name;
+        EXPECT_EQ(Read(t.app.doc), c.expected) << c.name;
+    }
+}
+
+// A paste into a sound that holds nothing and has not been changed (a new window) takes the
+// clipboard's format, frames packed, so nothing is lost; undo brings back the old format. A
+// window that was changed keeps its format, and a depth the editor cannot convert from is
+// refused as before.
+TEST(PasteMix, PasteIntoANewWindowTakesTheClipboardsFormat) {
+    struct Case {
+        const char* name;
+        bool modified;
+        Bytes image;
+        const char* statusAfter; // nullptr: refused
+        Values expected;
+    };
+    const Bytes stereo = Image({1, 2, 44100, 4, 16}, {1000, -1000, 32767, -32768});
+    // clang-format off
+    const Case cases[] = {
+        {"new window", false, stereo, "44100Hz 16Bits Stereo", {1000, -1000, 32767, -32768}},
+        // A mono image with two bytes of padding in each frame.
+        {"padded frames", false, Image({1, 1, 48000, 4, 16}, {7, 99, 8, 99}), "48000Hz 16Bits Mono", {7, 8}},
+        // One 8-bit frame at 22050 Hz: (1000 - 1000) / 2.
+        {"changed window", true, stereo, "22050Hz 8Bits Mono", {0}},
+        {"24 bits", false, Image({1, 1, 44100, 3, 24}, {1, 2, 3}), nullptr, {}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        test::TestApp t;
+        t.app.doc.modified = c.modified;
+        PutOnClipboard(t, c.image);
+        EXPECT_EQ(DispatchCommand(t.app, IDM_PASTE, NotifyMenu), c.statusAfter ? 1 : 0) << c.name;
+        EXPECT_EQ(Read(t.app.doc), c.expected) << c.name;
+        if (!c.statusAfter) {
+            ASSERT_EQ(t.host.messages.size(), 1u) << c.name;
+            EXPECT_EQ(t.host.messages[0].text, "このデータ形式からの変換はサポートされていません");
+            EXPECT_EQ(t.app.doc.format, SoundFormat{}) << c.name;
+            continue;
+        }
+        EXPECT_EQ(t.host.StatusText(0), c.statusAfter) << c.name;
+        EXPECT_EQ(t.app.doc.bytesPerSample, t.app.doc.format.bitsPerSample / 8) << c.name;
+        EXPECT_EQ(t.app.doc.format.bytesPerSecond,
+                  t.app.doc.format.sampleRate * t.app.doc.format.blockAlign)
+            << c.name;
+        ASSERT_EQ(DispatchCommand(t.app, IDM_UNDO, NotifyMenu), 1) << c.name;
+        EXPECT_EQ(t.app.doc.format, SoundFormat{}) << c.name;
+        EXPECT_EQ(t.app.doc.byteLength, 0) << c.name;
+        EXPECT_EQ(t.host.StatusText(0), "22050Hz 8Bits Mono") << c.name;
     }
 }
 
