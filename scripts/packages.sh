@@ -4,7 +4,7 @@
 set -euo pipefail
 
 common=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
-        portaudio19-dev fonts-ipafont-gothic)
+        portaudio19-dev fonts-ipafont-gothic qt6-translations-l10n)
 testing=(libgtest-dev libgmock-dev libbenchmark-dev sox libsox-fmt-base libsndfile1-dev
          sndfile-programs python3 xvfb xauth x11-apps imagemagick twm clang libclang-rt-14-dev
          pulseaudio pulseaudio-utils libasound2-plugins

@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <ostream>
+#include <string>
 
 namespace wt {
 
@@ -78,12 +79,20 @@ bool BatchWait(BatchContext& c, const std::vector<std::string>& args, std::strin
         error = "loop playback ends only with stop";
         return false;
     }
+    // A recording that ends cut short by its device during the wait fails the line: what
+    // arrived is the sound now, but not what the script asked for.
+    const bool recording = c.app.audio.recording;
     const Clock::time_point start = Clock::now();
     const Clock::time_point deadline =
         untilEnd ? start + RemainingBound(c.app) : start + milliseconds(ms);
     Clock::time_point nextTimer = start + milliseconds(kTimerPeriodMs);
     for (;;) {
         const Clock::time_point now = Clock::now();
+        if (recording && !c.app.audio.recording && c.app.audio.recordingEndedEarly) {
+            error = "the recording ended early: the device stopped after " +
+                    std::to_string(c.app.doc.byteLength) + " bytes";
+            return false;
+        }
         if (untilEnd && !Running(c.app)) {
             return true;
         }

@@ -38,6 +38,9 @@ struct AudioState {
     SampleBlock recordBlock;
     std::size_t recordBlockSize = 0;
     SoundFormat recordFormat;
+    // The last recording ended because its device stopped before the block was full and
+    // before stop (what arrived became the sound); cleared when a recording starts.
+    bool recordingEndedEarly = false;
 };
 
 } // namespace wt

@@ -12,6 +12,10 @@ inline constexpr const char* kTextBadDeviceId = "デバイスIDが異常です";
 inline constexpr const char* kTextCannotOpen = "WAVEデバイスがオープンできません";
 inline constexpr const char* kTextPrepareError = "WaveIn Prepare Error";
 inline constexpr const char* kTextAddBufferError = "WaveIn AddBufferError";
+// Shown when the input device stopped by itself (its sound server went away, the device was
+// unplugged) before the block was full and before stop; what arrived is kept.
+inline constexpr const char* kTextRecordingEndedEarly =
+    "録音デバイスが停止したため、録音を途中で終了しました";
 
 // Status bar part 0 while recording starts and runs.
 inline constexpr const char* kStatusPreparing = "準備中．．．";

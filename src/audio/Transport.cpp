@@ -299,6 +299,7 @@ int CmdRecord(App& app) {
         return 0;
     }
     audio.inputHandle = handle;
+    audio.recordingEndedEarly = false;
     app.status.SetText(0, kStatusPreparing);
     app.host.UpdateStatusBar();
 
@@ -346,12 +347,15 @@ void OnWaveInData(App& app, WParam handle) {
     if (devices) {
         devices->CloseInput();
     }
-    audio.recording = false;
-    audio.inputHandle = 0;
-    audio.stopping = false;
     const std::size_t blockAlign = std::max<std::size_t>(1, audio.recordFormat.blockAlign);
     bytes = std::min(bytes, audio.recordBlockSize);
     bytes -= bytes % blockAlign;
+    // Without stop a device reports only a full block; a report before that means the
+    // device itself gave up (its sound server died, it was unplugged).
+    audio.recordingEndedEarly = !audio.stopping && bytes < audio.recordBlockSize;
+    audio.recording = false;
+    audio.inputHandle = 0;
+    audio.stopping = false;
 
     // The recording becomes the document; the old block goes.
     doc.sampleData.Swap(audio.recordBlock);
@@ -373,6 +377,10 @@ void OnWaveInData(App& app, WParam handle) {
     RedrawWave(app);
     SetTransportButtons(app, 1);
     RestoreMenu(app);
+    // Said once the window shows what was kept.
+    if (audio.recordingEndedEarly) {
+        ShowDeviceMessage(app, kTextRecordingEndedEarly);
+    }
 }
 
 // --- Position bar ---------------------------------------------------------------------------
@@ -423,6 +431,9 @@ void StopDevicesNow(App& app) {
     }
     if (app.audio.recording) {
         const WParam handle = app.audio.inputHandle;
+        // A stop like the user's: the recording ends here with what it has, and is not taken
+        // for one its device cut short.
+        app.audio.stopping = true;
         devices->StopInput();
         devices->ResetInput();
         OnWaveInData(app, handle);

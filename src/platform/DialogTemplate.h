@@ -34,7 +34,10 @@ struct ControlTemplate {
     ControlKind kind = ControlKind::Static;
     std::string text;
     int x = 0, y = 0, width = 0, height = 0;
-    bool groupStart = false; // first radio button of a group
+    // The group style: this control begins a group, which runs to the next control with the
+    // style whatever lies between (icons, labels, frames). Clicking a radio button clears the
+    // other radio buttons of its group.
+    bool groupStart = false;
     bool disabled = false;
 };
 
@@ -51,6 +54,18 @@ struct DialogTemplate {
             }
         }
         return nullptr;
+    }
+
+    // The group of each control, by its index in `controls`: 0 up to the first control with
+    // the group style, then one more at each control with it.
+    std::vector<int> GroupNumbers() const {
+        std::vector<int> groups;
+        int group = 0;
+        for (const auto& c : controls) {
+            group += c.groupStart ? 1 : 0;
+            groups.push_back(group);
+        }
+        return groups;
     }
 };
 

@@ -2,7 +2,8 @@
 # Recording through real sound devices. A private PulseAudio server plays white noise into
 # its null sink while the editor records the sink's monitor: the document then holds an
 # unbroken run of the noise in the chosen format, marked modified, and undo brings back the
-# sound before. Stopping early keeps exactly what was recorded so far.
+# sound before. Stopping early keeps exactly what was recorded so far; a server that dies
+# mid-recording leaves what arrived and a message saying the recording ended early.
 set -euo pipefail
 wtomuka=$1
 match=$2
@@ -100,4 +101,40 @@ start_source
 stop_source
 [ "$(field byteLength "$tmp/out")" = 22050 ]
 [ "$(field status0 "$tmp/out")" = "22050Hz 8Bits Mono" ]
+
+# The sound server dies during a ten-second recording: what arrived becomes the sound, the
+# editor says that the recording ended early (in batch mode on standard error) and the wait
+# fails, naming the bytes kept. This comes last: it takes the server down.
+start_source
+"$wtomuka" --batch --ini "$tmp/w.ini" -e 'record 104=1 202=1 302=1 402=10' -e wait \
+    >"$tmp/out" 2>"$tmp/err" &
+editor_pid=$!
+for _ in $(seq 400); do
+    if [ -n "$(pactl list short source-outputs 2>/dev/null)" ]; then
+        break
+    fi
+    sleep 0.05
+done
+sleep 1.5
+kill -KILL "$pulse_pid"
+status=0
+wait "$editor_pid" || status=$?
+stop_source
+if [ "$status" -eq 0 ]; then
+    echo "a recording whose server died must fail the run" >&2
+    cat "$tmp/err" >&2
+    exit 1
+fi
+grep -qx 'message: WaveTomuka: 録音デバイスが停止したため、録音を途中で終了しました' "$tmp/err" || {
+    cat "$tmp/err" >&2
+    exit 1
+}
+ended='error: -e: wait: the recording ended early: the device stopped after'
+bytes=$(sed -n "s/^$ended \([0-9]*\) bytes\$/\1/p" "$tmp/err")
+if [ -z "$bytes" ] || [ "$bytes" -le 0 ] || [ "$bytes" -ge 1764000 ] || [ $((bytes % 4)) -ne 0 ]; then
+    echo "a recording cut short after about 1.5 s keeps ${bytes:-no} bytes" >&2
+    cat "$tmp/err" >&2
+    exit 1
+fi
+echo "record, server killed: $bytes bytes kept"
 echo "audio_record: ok"

@@ -294,6 +294,54 @@ TEST(AudioRecord, AFullBlockEndsTheRecordingByItself) {
     EXPECT_EQ(r.app().doc.format.blockAlign, 4);
 }
 
+TEST(AudioRecord, OnlyARecordingItsDeviceCutShortSaysSoAndFailsTheBatchWait) {
+    enum class End { Stop, CloseWindow, FullBlock, DeviceLost };
+    struct Case {
+        End end;
+        std::size_t fed; // bytes the device recorded before the end
+        bool told;
+    } cases[] = {
+        {End::Stop, 1000, false},      {End::CloseWindow, 1000, false},
+        {End::FullBlock, 8000, false}, {End::DeviceLost, 1000, true},
+        {End::DeviceLost, 0, true},
+    };
+    for (const Case& c : cases) {
+        Rig r;
+        r.t.host.QueueDialog(RecordScript("101", "201", "301", "1")); // 8 kHz 8-bit mono, 1 s
+        ASSERT_EQ(DispatchCommand(r.app(), IDM_RECORD), 1);
+        std::vector<std::uint8_t> sound(c.fed);
+        std::iota(sound.begin(), sound.end(), std::uint8_t{3});
+        EXPECT_EQ(r.devices.Record(sound.data(), sound.size()), c.fed);
+        if (c.end == End::Stop) {
+            DispatchCommand(r.app(), IDM_STOP);
+        } else if (c.end == End::CloseWindow) {
+            StopDevicesNow(r.app());
+        } else if (c.end == End::DeviceLost) {
+            r.devices.LoseInput();
+        }
+        std::ostringstream out, err;
+        BatchContext context{r.app(), r.t.host, out, err};
+        std::string error;
+        bool stop = false;
+        EXPECT_EQ(RunBatchLine(context, "wait", error, stop), !c.told) << c.fed << error;
+        const std::string why = "end " + std::to_string(static_cast<int>(c.end));
+        EXPECT_TRUE(r.Idle()) << why;
+        ASSERT_EQ(r.app().doc.byteLength, static_cast<std::int32_t>(c.fed)) << why;
+        EXPECT_TRUE(std::equal(sound.begin(), sound.end(), r.app().doc.Data())) << why;
+        EXPECT_TRUE(r.app().doc.modified) << why;
+        if (!c.told) {
+            EXPECT_EQ(r.t.host.messages.size(), 0u) << why;
+            continue;
+        }
+        ASSERT_EQ(r.t.host.messages.size(), 1u) << why;
+        EXPECT_EQ(r.t.host.messages[0].caption, "WaveTomuka");
+        EXPECT_EQ(r.t.host.messages[0].text,
+                  "録音デバイスが停止したため、録音を途中で終了しました");
+        EXPECT_EQ(error, "the recording ended early: the device stopped after " +
+                             std::to_string(c.fed) + " bytes");
+    }
+}
+
 TEST(AudioRecord, FailedStartsLeaveTheSoundAndItsFormatAsTheyWere) {
     struct Case {
         WaveResult FakeWaveDevices::*result;

@@ -2,11 +2,15 @@
 #include "TestApp.h"
 
 #include "effects/ParamDialog.h"
+#include "generators/Generators.h"
 #include "platform/scripted/ScriptedDialog.h"
+#include "resources/Dialogs.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -367,6 +371,75 @@ TEST(ParamDialogTable, ScaledValuesShowOneDecimal) {
     EXPECT_EQ(FormatScaledValue(-3, 10), "-0.3");
     EXPECT_EQ(FormatScaledValue(1234, 10), "123.4");
     EXPECT_EQ(FormatScaledValue(-17, 0), "-17");
+}
+
+// Every dialog's radio buttons are grouped as its template's group style says: a click clears
+// the other buttons of its group and no others, whatever icons or labels stand between them
+// (the tone dialog's pictures sit between its waveform buttons).
+TEST(DialogRadioGroups, AClickClearsItsOwnTemplateGroupInEveryDialog) {
+    const std::vector<std::vector<int>> format = {{101, 102, 103, 104}, {201, 202}, {301, 302}};
+    const std::map<int, std::vector<std::vector<int>>> expected = {
+        {1, format},
+        {4, format},
+        {104, {{120, 121, 122, 123, 124, 125, 126, 127}}},
+        {106, {{107, 108, 109}}},
+        {109, {{202, 203}}},
+        {113, format},
+        {115, {{103, 104}}},
+    };
+    std::size_t withRadios = 0;
+    for (int id = 0; id <= 0xFFFF; ++id) {
+        const DialogTemplate* t = FindDialogTemplate(id);
+        std::vector<int> radios;
+        for (const ControlTemplate& c : t ? t->controls : std::vector<ControlTemplate>{}) {
+            if (c.kind == ControlKind::AutoRadio) {
+                radios.push_back(c.id);
+            }
+        }
+        if (radios.empty()) {
+            continue;
+        }
+        ++withRadios;
+        const auto groups = expected.find(id);
+        ASSERT_NE(groups, expected.end()) << "dialog " << id << " has radio buttons";
+        ScriptedDialog dlg(*t, [](DialogHost&, unsigned, WParam, LParam) -> LParam { return 0; });
+        ASSERT_TRUE(dlg.Initialize(0));
+        for (int clicked : radios) {
+            const auto group = std::find_if(
+                groups->second.begin(), groups->second.end(), [clicked](const auto& g) {
+                    return std::find(g.begin(), g.end(), clicked) != g.end();
+                });
+            ASSERT_NE(group, groups->second.end()) << "dialog " << id << " button " << clicked;
+            for (int r : radios) {
+                dlg.CheckButton(r, Checked);
+            }
+            std::string error;
+            ASSERT_TRUE(dlg.Apply(clicked, "1", error)) << error;
+            for (int r : radios) {
+                const bool cleared =
+                    r != clicked && std::find(group->begin(), group->end(), r) != group->end();
+                EXPECT_EQ(dlg.IsButtonChecked(r), cleared ? Unchecked : Checked)
+                    << "dialog " << id << ": " << clicked << " clicked, " << r;
+            }
+        }
+    }
+    EXPECT_EQ(withRadios, expected.size());
+
+    // Through the tone command: 107 gives the square wave, and sine can be had again after
+    // sawtooth was clicked.
+    const std::pair<DialogScript, int> tones[] = {
+        {{{{kIdSquare, "1"}}}, 0},
+        {{{{kIdSawtooth, "1"}, {kIdSine, "1"}}}, 1},
+        {{{{kIdSine, "1"}, {kIdSawtooth, "1"}}}, 2},
+    };
+    for (const auto& [script, waveform] : tones) {
+        test::TestApp t;
+        t.SetSound(
+            16, 1, 100, [](int f, int) { return f; }, 8000);
+        t.host.QueueDialog(script);
+        ASSERT_EQ(CmdTone(t.app), 1);
+        EXPECT_EQ(t.app.effects.generators.tone.waveform, waveform);
+    }
 }
 
 } // namespace

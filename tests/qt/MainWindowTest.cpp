@@ -17,10 +17,12 @@
 #include "QtTestSupport.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -29,6 +31,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QTranslator>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -220,6 +223,53 @@ TEST(MainWindow, StatusBarCaptionAndToolbarAfterStartUp) {
     Settle();
     EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_ZOOM_IN, NotifyMenu)));
     EXPECT_EQ(e.app.doc.zoomIndex, 2);
+}
+
+// What a new user reads must be whole and in Japanese: each status-bar part widens to show its
+// longest text (the largest byte count) in full, and Qt's own dialogs speak Japanese.
+TEST(MainWindow, StatusBarTextsAreWholeAndQtsOwnDialogsAreJapanese) {
+    Editor e;
+    StatusBarWidget* status = e.host.StatusBarWidgetPtr();
+    ASSERT_NE(status, nullptr);
+    const std::pair<int, const char*> texts[] = {
+        {1, "105840000 Bytes"},
+        {1, "2147483647 Bytes"},
+        {0, "44100Hz 16Bits Stereo"},
+        {2, "Sel :12345.678-23456.789(Sec)"},
+    };
+    for (const auto& [part, text] : texts) {
+        e.host.SetStatusText(part, text);
+        Settle();
+        const QLabel* label = status->Part(part);
+        EXPECT_EQ(label->text().toStdString(), text);
+        EXPECT_GE(label->contentsRect().width() - label->indent(),
+                  label->fontMetrics().horizontalAdvance(QString::fromUtf8(text)))
+            << text;
+        for (int i = 0; i + 1 < status->PartCount(); ++i) {
+            EXPECT_LT(status->Part(i)->geometry().right(), status->Part(i + 1)->geometry().left())
+                << text;
+        }
+    }
+
+    struct Uninstall {
+        QTranslator* translator;
+        ~Uninstall() {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+    } installed{InstallQtTranslations(*qApp)};
+    ASSERT_NE(installed.translator, nullptr) << "qtbase_ja.qm is missing";
+    QStringList buttons;
+    WhenModal([&](QWidget* w) {
+        for (const QPushButton* b : w->findChildren<QPushButton*>()) {
+            buttons << b->text();
+        }
+        static_cast<QDialog*>(w)->reject();
+    });
+    FileDialogRequest request;
+    EXPECT_FALSE(e.host.GetOpenFileName(request));
+    EXPECT_TRUE(buttons.contains(QStringLiteral("キャンセル"))) << buttons.join('|').toStdString();
+    EXPECT_FALSE(buttons.contains(QStringLiteral("Cancel"))) << buttons.join('|').toStdString();
 }
 
 TEST(MainWindow, ResizingPlacesTheWaveformWindowBetweenToolbarAndStatusBar) {

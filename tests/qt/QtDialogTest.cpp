@@ -10,6 +10,7 @@
 #include "app/MainWindow.h"
 #include "fileio/NewDialog.h"
 #include "platform/Canvas.h"
+#include "resources/Dialogs.h"
 
 #include "QtTestSupport.h"
 
@@ -24,8 +25,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <tuple>
 #include <vector>
 
@@ -171,6 +174,56 @@ TEST(QtDialog, RadioButtonsAreExclusiveWithinTheirTemplateGroupOnly) {
     // The program may clear every button of a group.
     r.dialog.CheckButton(kRadioB, Unchecked);
     EXPECT_EQ(r.dialog.IsButtonChecked(kRadioB), Unchecked);
+}
+
+// The editor's own dialogs: a click clears the other radio buttons of its template group and
+// no others, also where icons or labels stand between the buttons of a group (the tone
+// dialog's waveform pictures).
+TEST(QtDialog, RadioButtonsOfEveryEditorDialogClearTheirOwnTemplateGroup) {
+    const std::vector<std::vector<int>> format = {{101, 102, 103, 104}, {201, 202}, {301, 302}};
+    const std::map<int, std::vector<std::vector<int>>> expected = {
+        {1, format},
+        {4, format},
+        {104, {{120, 121, 122, 123, 124, 125, 126, 127}}},
+        {106, {{107, 108, 109}}},
+        {109, {{202, 203}}},
+        {113, format},
+        {115, {{103, 104}}},
+    };
+    std::size_t withRadios = 0;
+    for (const auto& [id, groups] : expected) {
+        const DialogTemplate* t = FindDialogTemplate(id);
+        ASSERT_NE(t, nullptr) << id;
+        QtDialog dialog(
+            *t, [](DialogHost&, unsigned, WParam, LParam) -> LParam { return 0; }, nullptr);
+        dialog.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        for (const std::vector<int>& group : groups) {
+            for (int clicked : group) {
+                for (const std::vector<int>& g : groups) {
+                    for (int r : g) {
+                        dialog.CheckButton(r, Checked);
+                    }
+                }
+                QTest::mouseClick(dialog.ItemWidget(clicked), Qt::LeftButton);
+                for (const std::vector<int>& g : groups) {
+                    for (int r : g) {
+                        const bool cleared = &g == &group && r != clicked;
+                        EXPECT_EQ(dialog.IsButtonChecked(r), cleared ? Unchecked : Checked)
+                            << "dialog " << id << ": " << clicked << " clicked, " << r;
+                    }
+                }
+            }
+        }
+    }
+    // No other dialog has radio buttons.
+    for (int id = 0; id <= 0xFFFF; ++id) {
+        const DialogTemplate* t = FindDialogTemplate(id);
+        withRadios += t && std::any_of(t->controls.begin(), t->controls.end(), [](const auto& c) {
+                          return c.kind == ControlKind::AutoRadio;
+                      });
+    }
+    EXPECT_EQ(withRadios, expected.size());
 }
 
 TEST(QtDialog, EditFieldsReportTypedAndProgrammaticChanges) {

@@ -8,8 +8,10 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QLibraryInfo>
 #include <QPalette>
 #include <QStyleFactory>
+#include <QTranslator>
 
 namespace wt {
 
@@ -77,6 +79,17 @@ void ConfigureLook(QApplication& application) {
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
     palette.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
     application.setPalette(palette);
+}
+
+QTranslator* InstallQtTranslations(QApplication& application) {
+    auto* translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_ja"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 bool OpenMainWindow(QtHost& host, App& app, const std::string& commandTail) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 class QApplication;
+class QTranslator;
 
 namespace wt {
 
@@ -25,6 +26,12 @@ bool ParseDesktopArguments(const std::vector<std::string>& args, DesktopOptions&
 // The application font (IPA P Gothic, or IPA Gothic, which have the Japanese glyphs, at 12
 // pixels, the classic dialog font's size) and the classic grey palette.
 void ConfigureLook(QApplication& application);
+
+// Qt's own texts (the file dialogs' labels and buttons, the standard buttons) in Japanese like
+// the rest of the editor, from qtbase_ja.qm in Qt's translations folder (Debian ships it in
+// qt6-translations-l10n). Returns the translator, installed and owned by `application`, or
+// nullptr when the file is missing or unreadable: Qt then keeps its English texts.
+QTranslator* InstallQtTranslations(QApplication& application);
 
 // Connects `host` to `app`'s window procedures, creates the main window at the start-up size,
 // shows it and finishes start-up (status bar, caption, zoom, the command-line file). Returns

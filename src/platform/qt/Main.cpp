@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     // Desktops match the window to wavetomuka.desktop (its name and icon) by this name.
     QGuiApplication::setDesktopFileName(QStringLiteral("wavetomuka"));
     wt::ConfigureLook(application);
+    wt::InstallQtTranslations(application);
 
     // QApplication has taken its own options out of argv and left the rest as the bytes the
     // caller gave: a file name that is not valid UTF-8 still reaches the file system intact.

@@ -204,12 +204,9 @@ QtDialog::QtDialog(const DialogTemplate& dialogTemplate, DialogProc proc, QWidge
     baseY_ = std::max(1, metrics.height);
     setFixedSize(DialogUnitsToPixelsX(template_.width), DialogUnitsToPixelsY(template_.height));
 
-    int group = 0;
-    for (const auto& control : template_.controls) {
-        if (control.kind != ControlKind::AutoRadio || control.groupStart) {
-            ++group;
-        }
-        CreateControl(control, group);
+    const std::vector<int> groups = template_.GroupNumbers();
+    for (std::size_t i = 0; i < template_.controls.size(); ++i) {
+        CreateControl(template_.controls[i], groups[i]);
     }
 }
 

@@ -6,8 +6,8 @@
 // - push buttons, check boxes and radio buttons: msg::Command with MakeWParam(id, 0). A
 //   CheckBox does not change its state by itself (the procedure sets it, a third state shows
 //   as partly checked); an AutoCheckBox toggles, then reports; an AutoRadio checks itself and
-//   clears the others of its group (a group begins at a control marked groupStart or at any
-//   control that is not an AutoRadio), then reports.
+//   clears the others of its group (a group begins at a control marked groupStart and runs to
+//   the next such control, whatever lies between), then reports.
 // - edit fields: msg::Command with MakeWParam(id, NotifyEditChange) after every change of the
 //   text, typed or set with SetItemText.
 // - scroll bars: msg::HScroll / msg::VScroll with MakeWParam(code, pos) and lParam = control

@@ -120,7 +120,7 @@ void ClientArea::resizeEvent(QResizeEvent* event) {
 // --- StatusBarWidget ------------------------------------------------------------------------
 
 StatusBarWidget::StatusBarWidget(const std::vector<int>& rightEdges, QWidget* parent)
-    : QWidget(parent), edges_(rightEdges) {
+    : QWidget(parent), edges_(rightEdges), neededWidths_(rightEdges.size(), 0) {
     setAutoFillBackground(true);
     for (std::size_t i = 0; i < edges_.size(); ++i) {
         auto* label = new QLabel(this);
@@ -135,8 +135,16 @@ StatusBarWidget::StatusBarWidget(const std::vector<int>& rightEdges, QWidget* pa
 }
 
 void StatusBarWidget::SetPartText(int part, const QString& text) {
-    if (QLabel* label = Part(part)) {
-        label->setText(text);
+    QLabel* label = Part(part);
+    if (!label) {
+        return;
+    }
+    label->setText(text);
+    // The label's size hint is the width that shows its text, frame and indent in full.
+    int& needed = neededWidths_[static_cast<std::size_t>(part)];
+    if (label->sizeHint().width() > needed) {
+        needed = label->sizeHint().width();
+        Layout();
     }
 }
 
@@ -149,13 +157,23 @@ QLabel* StatusBarWidget::Part(int part) const {
 
 void StatusBarWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    Layout();
+}
+
+void StatusBarWidget::Layout() {
+    // A gap of two pixels separates the parts, as on the classic bar.
+    constexpr int kGap = 2;
     int left = 0;
+    int classicLeft = 0; // where the part would start if no part had widened
     for (std::size_t i = 0; i < labels_.size(); ++i) {
-        const int edge = edges_[i] < 0 ? width() : edges_[i];
-        // A gap of two pixels separates the parts, as on the classic bar.
-        const int right = std::max(left, edge - 2);
-        labels_[i]->setGeometry(left, 2, right - left, height() - 2);
-        left = edge;
+        // The part at the window edge takes what is left; any other gets the width its edges
+        // give it, or more when its text needs it.
+        const int right = edges_[i] < 0
+                              ? width() - kGap
+                              : left + std::max(edges_[i] - classicLeft - kGap, neededWidths_[i]);
+        labels_[i]->setGeometry(left, 2, std::max(0, right - left), height() - 2);
+        left = std::max(left, right) + kGap;
+        classicLeft = edges_[i];
     }
 }
 

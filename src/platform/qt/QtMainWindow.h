@@ -51,8 +51,10 @@ private:
     QtHost& host_;
 };
 
-// The status bar: parts ending at given right edges (-1: the window edge), each a sunken
-// label.
+// The status bar: parts ending at given right edges in pixels (-1: the window edge), each a
+// sunken label. A part whose text needs more room than its edges give it widens to show the
+// whole text, moving the parts to its right; it keeps the widest width it has needed, so that
+// those parts do not jump back and forth as its text changes.
 class StatusBarWidget : public QWidget {
 public:
     StatusBarWidget(const std::vector<int>& rightEdges, QWidget* parent);
@@ -64,8 +66,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void Layout();
+
     std::vector<int> edges_;
     std::vector<QLabel*> labels_;
+    std::vector<int> neededWidths_; // per part: the widest its texts have needed, in pixels
 };
 
 // The drawing area of the waveform window. Its picture is kept in an image: the window

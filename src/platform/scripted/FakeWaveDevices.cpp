@@ -170,7 +170,9 @@ std::size_t FakeWaveDevices::Record(const std::uint8_t* bytes, std::size_t count
         return 0;
     }
     const std::size_t n = std::min(count, inputLength - recorded);
-    std::memcpy(inputData + recorded, bytes, n);
+    if (n > 0) {
+        std::memcpy(inputData + recorded, bytes, n);
+    }
     recorded += n;
     if (recorded == inputLength) {
         recording = false;
@@ -178,6 +180,15 @@ std::size_t FakeWaveDevices::Record(const std::uint8_t* bytes, std::size_t count
         Report(msg::WaveInData, inputHandle_);
     }
     return n;
+}
+
+void FakeWaveDevices::LoseInput() {
+    if (!recording || inputReported_) {
+        return;
+    }
+    recording = false;
+    inputReported_ = true;
+    Report(msg::WaveInData, inputHandle_);
 }
 
 void FakeWaveDevices::ResetInput() {

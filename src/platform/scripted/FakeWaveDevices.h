@@ -52,6 +52,9 @@ public:
     // The input records `count` bytes (whole frames), as far as the block has room; a full
     // block reports done. Returns the bytes taken.
     std::size_t Record(const std::uint8_t* bytes, std::size_t count);
+    // The input device goes away while recording (its sound server died): it stops and
+    // reports done with what it recorded so far, as a block that is not full.
+    void LoseInput();
 
     // --- WaveDevices --------------------------------------------------------------------------
     void SetNotify(Notify notify) override { notify_ = std::move(notify); }

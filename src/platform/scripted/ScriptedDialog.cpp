@@ -82,21 +82,24 @@ const ScriptedDialog::Item* ScriptedDialog::Find(int id) const {
 }
 
 std::vector<int> ScriptedDialog::RadioGroup(int id) const {
-    std::vector<int> group;
-    bool found = false;
-    for (const auto& c : template_.controls) {
-        if (c.kind != ControlKind::AutoRadio || c.groupStart) {
-            if (found) {
-                break;
-            }
-            group.clear();
-        }
-        if (c.kind == ControlKind::AutoRadio) {
-            group.push_back(c.id);
-            found = found || c.id == id;
+    const std::vector<int> groups = template_.GroupNumbers();
+    const std::vector<ControlTemplate>& controls = template_.controls;
+    int own = -1;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind == ControlKind::AutoRadio && controls[i].id == id) {
+            own = groups[i];
         }
     }
-    return found ? group : std::vector<int>{id};
+    if (own < 0) {
+        return {id};
+    }
+    std::vector<int> group;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        if (controls[i].kind == ControlKind::AutoRadio && groups[i] == own) {
+            group.push_back(controls[i].id);
+        }
+    }
+    return group;
 }
 
 bool ScriptedDialog::Apply(int id, const std::string& value, std::string& error) {
