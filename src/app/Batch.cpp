@@ -371,7 +371,7 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
         }
     }
     out.flush();
-    return 0;
+    return context.failedOnTheWay ? 1 : 0;
 }
 
 } // namespace wt

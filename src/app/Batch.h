@@ -38,6 +38,9 @@ struct BatchContext {
     // Takes the next line of the run and where it came from ("-e", "FILE:LINE"); false when
     // there are no more. A verb that keeps a dialog open reads the lines meant for it here.
     std::function<bool(std::string& line, std::string& origin)> nextLine = nullptr;
+    // Set by a line that went wrong in a way that must not stop the run (a recording cut
+    // short: the lines after it may still save what arrived). The run then exits with 1.
+    bool failedOnTheWay = false;
 };
 
 // A verb's words after the verb itself; returns false with `error` set when the line failed.

@@ -79,8 +79,8 @@ bool BatchWait(BatchContext& c, const std::vector<std::string>& args, std::strin
         error = "loop playback ends only with stop";
         return false;
     }
-    // A recording that ends cut short by its device during the wait fails the line: what
-    // arrived is the sound now, but not what the script asked for.
+    // A recording that ends cut short by its device during the wait fails the run, but not
+    // at once: what arrived is the sound now, and the lines after the wait may save it.
     const bool recording = c.app.audio.recording;
     const Clock::time_point start = Clock::now();
     const Clock::time_point deadline =
@@ -89,9 +89,10 @@ bool BatchWait(BatchContext& c, const std::vector<std::string>& args, std::strin
     for (;;) {
         const Clock::time_point now = Clock::now();
         if (recording && !c.app.audio.recording && c.app.audio.recordingEndedEarly) {
-            error = "the recording ended early: the device stopped after " +
-                    std::to_string(c.app.doc.byteLength) + " bytes";
-            return false;
+            c.err << "error: the recording ended early: the device stopped after "
+                  << c.app.doc.byteLength << " bytes; the run goes on with what arrived\n";
+            c.failedOnTheWay = true;
+            return true;
         }
         if (untilEnd && !Running(c.app)) {
             return true;
