@@ -1,4 +1,5 @@
 // The table-driven parameter dialog, driven on a scripted dialog as a user would drive it.
+#include "RadioGroups.h"
 #include "TestApp.h"
 
 #include "effects/ParamDialog.h"
@@ -377,16 +378,7 @@ TEST(ParamDialogTable, ScaledValuesShowOneDecimal) {
 // the other buttons of its group and no others, whatever icons or labels stand between them
 // (the tone dialog's pictures sit between its waveform buttons).
 TEST(DialogRadioGroups, AClickClearsItsOwnTemplateGroupInEveryDialog) {
-    const std::vector<std::vector<int>> format = {{101, 102, 103, 104}, {201, 202}, {301, 302}};
-    const std::map<int, std::vector<std::vector<int>>> expected = {
-        {1, format},
-        {4, format},
-        {104, {{120, 121, 122, 123, 124, 125, 126, 127}}},
-        {106, {{107, 108, 109}}},
-        {109, {{202, 203}}},
-        {113, format},
-        {115, {{103, 104}}},
-    };
+    const auto expected = test::ExpectedRadioGroups();
     std::size_t withRadios = 0;
     for (int id = 0; id <= 0xFFFF; ++id) {
         const DialogTemplate* t = FindDialogTemplate(id);

@@ -3,6 +3,8 @@
 // manual check boxes. Also the classic scroll bar on its own, and the editor's New and About
 // dialogs on the real host.
 #include "platform/qt/QtDialog.h"
+
+#include "RadioGroups.h"
 #include "platform/qt/ClassicScrollBar.h"
 #include "platform/qt/QtHost.h"
 
@@ -180,16 +182,7 @@ TEST(QtDialog, RadioButtonsAreExclusiveWithinTheirTemplateGroupOnly) {
 // no others, also where icons or labels stand between the buttons of a group (the tone
 // dialog's waveform pictures).
 TEST(QtDialog, RadioButtonsOfEveryEditorDialogClearTheirOwnTemplateGroup) {
-    const std::vector<std::vector<int>> format = {{101, 102, 103, 104}, {201, 202}, {301, 302}};
-    const std::map<int, std::vector<std::vector<int>>> expected = {
-        {1, format},
-        {4, format},
-        {104, {{120, 121, 122, 123, 124, 125, 126, 127}}},
-        {106, {{107, 108, 109}}},
-        {109, {{202, 203}}},
-        {113, format},
-        {115, {{103, 104}}},
-    };
+    const auto expected = wt::test::ExpectedRadioGroups();
     std::size_t withRadios = 0;
     for (const auto& [id, groups] : expected) {
         const DialogTemplate* t = FindDialogTemplate(id);
