@@ -337,6 +337,12 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
     host.desktopClipboard = options.clipboard;
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);
+    // Only a file named with --ini is written. Otherwise the run reads the user's own
+    // settings, but what it changes (the recent files of its opens and saves) lasts only
+    // until it ends, so scripts never reorder the desktop's list.
+    if (options.iniPath.empty()) {
+        app.profile.KeepWritesInMemory();
+    }
     host.onMessage = [&err](const ShownMessage& m) {
         std::string text = m.text;
         for (std::size_t p = text.find('\n'); p != std::string::npos; p = text.find('\n', p)) {

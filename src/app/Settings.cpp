@@ -29,7 +29,18 @@ std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxCha
     return profile.GetString(kSectionRecent, std::to_string(n), "", maxChars);
 }
 
-void AddRecentFile(const ProfileFile& profile, const std::string& path) {
+void AddRecentFile(const ProfileFile& profile, const std::string& name) {
+    // A relative name means the current folder of this run only: the entry is stored from
+    // the root, so it opens from any folder later. It is not otherwise rewritten (no ".." or
+    // link resolved), and stays as it is when the current folder cannot be had.
+    std::string path = name;
+    if (!name.empty() && name.front() != '/') {
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(name, error);
+        if (!error) {
+            path = absolute.string();
+        }
+    }
     if (!IsStorableProfileValue(path)) {
         return;
     }

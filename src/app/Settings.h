@@ -39,10 +39,11 @@ Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defa
 
 // Recent entry n (1..6), at most maxChars - 1 characters; empty when missing.
 std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxChars = kMaxPathChars);
-// Puts path at the top of the list (moving it up if it is already listed) and writes all six
-// entries back. A path holding a line break or a NUL cannot be stored as one value and is not
-// listed: the list stays as it was.
-void AddRecentFile(const ProfileFile& profile, const std::string& path);
+// Puts the file at the top of the list (moving it up if it is already listed) and writes all
+// six entries back. A relative name is listed as its absolute path from the current folder.
+// A name holding a line break or a NUL cannot be stored as one value and is not listed: the
+// list stays as it was.
+void AddRecentFile(const ProfileFile& profile, const std::string& name);
 
 // The editor's own files (help page, about sound) of an installed editor: PREFIX/share/wavetomuka
 // for an executable PREFIX/bin/NAME when that folder exists; empty otherwise (a build folder).

@@ -1,5 +1,6 @@
 #include "TestApp.h"
 
+#include "app/Batch.h"
 #include "app/Settings.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
@@ -30,6 +31,19 @@ std::vector<std::string> RecentList(const ProfileFile& profile) {
     }
     return list;
 }
+
+// Makes `folder` the current folder until the end of the scope.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::filesystem::path& folder)
+        : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedCurrentFolder() { std::filesystem::current_path(old_); }
+
+private:
+    std::filesystem::path old_;
+};
 
 TEST(Settings, DefaultsWithoutAFile) {
     test::TempDir dir;
@@ -104,7 +118,8 @@ TEST(Settings, ValuesWithEdgeSpacesOrQuotesReadBackAsWritten) {
         EXPECT_EQ(profile.GetString("Options", "directory", "?"), value);
         AddRecentFile(profile, value);
         AddRecentFile(profile, "/next.wav");
-        EXPECT_EQ(ReadRecentFile(profile, 2), value);
+        // A name not starting with "/" is relative and is listed from the current folder.
+        EXPECT_EQ(ReadRecentFile(profile, 2), std::filesystem::absolute(value).string());
     }
     EXPECT_NE(ReadAll(path).find("directory=/plain.wav\n"), std::string::npos)
         << "plain values are stored as they are";
@@ -328,6 +343,41 @@ TEST(RecentFiles, LongPathsArriveWhole) {
     test::TestApp fromCommandLine(true, path);
     EXPECT_EQ(fromCommandLine.app.doc.byteLength, 3);
     EXPECT_EQ(fromCommandLine.app.settings.lastDirectory, folder);
+}
+
+// Recent files are stored with absolute paths, so a file saved by a name relative to a run's
+// folder opens later from any folder. A batch run without --ini reads the user's settings but
+// leaves the file as it was, and still lists its own saves for its later lines; with --ini
+// it writes that file.
+TEST(RecentFiles, EntriesAreAbsoluteAndABatchRunLeavesTheUsersFileAlone) {
+    test::TempDir dir;
+    const ScopedCurrentFolder inDir(dir.Path());
+    ProfileFile profile(dir.File("list.ini"));
+    AddRecentFile(profile, "out1.wav");
+    AddRecentFile(profile, "sub/../b.wav");
+    EXPECT_EQ(RecentList(profile)[0], dir.File("sub/../b.wav"));
+    EXPECT_EQ(RecentList(profile)[1], dir.File("out1.wav"));
+
+    const std::string users = dir.File("wtomuka.ini"); // beside a build's executable
+    std::ofstream(users) << "[RecentFiles]\n1=/elsewhere/a.wav\n";
+    const std::string before = ReadAll(users);
+    for (const std::string& ini : {std::string(), users}) {
+        BatchOptions options;
+        options.modulePath = dir.File("wtomuka");
+        options.iniPath = ini;
+        options.lines = {"answer yes", "saveas out2.wav", "recent 1", "info"};
+        std::istringstream in;
+        std::ostringstream out, err;
+        EXPECT_EQ(RunBatch(options, in, out, err), 0) << err.str();
+        EXPECT_NE(out.str().find("caption: WaveTomuka -[" + dir.File("out2.wav") + "]\n"),
+                  std::string::npos)
+            << out.str();
+        if (ini.empty()) {
+            EXPECT_EQ(ReadAll(users), before) << "the run without --ini";
+        }
+    }
+    EXPECT_EQ(RecentList(ProfileFile(users))[0], dir.File("out2.wav")) << "the run with --ini";
+    EXPECT_EQ(RecentList(ProfileFile(users))[1], "/elsewhere/a.wav");
 }
 
 } // namespace
