@@ -343,6 +343,10 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
     if (options.iniPath.empty()) {
         app.profile.KeepWritesInMemory();
     }
+    if (app.profile.Path().empty()) {
+        err << "warning: no folder for the settings file (neither XDG_CONFIG_HOME nor HOME "
+               "names one): the settings are neither read nor saved\n";
+    }
     host.onMessage = [&err](const ShownMessage& m) {
         std::string text = m.text;
         for (std::size_t p = text.find('\n'); p != std::string::npos; p = text.find('\n', p)) {

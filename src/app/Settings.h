@@ -53,9 +53,13 @@ std::string InstalledDataFolder(const std::string& modulePath);
 std::string DataFolder(const std::string& modulePath);
 // Where the settings file lives: `override` when given; otherwise beside the executable
 // (same base name, ".ini") when it is not installed and that folder is writable; otherwise
-// $XDG_CONFIG_HOME/wavetomuka/<base>.ini (default ~/.config). Creates that folder.
+// CONFIG/wavetomuka/<base>.ini, where CONFIG is $XDG_CONFIG_HOME when it is an absolute path
+// and HOME/.config otherwise (HOME from $HOME when absolute, else from the password
+// database). Creates that folder. Empty when there is no such folder or it cannot be made:
+// the editor then runs on its defaults and writes no settings.
 std::string ResolveSettingsPath(const std::string& modulePath, const std::string& override);
-// The user's home folder: the default last directory.
+// The user's home folder ($HOME when absolute, else the password database's); "/" when there
+// is none. The default last directory.
 std::string HomeDirectory();
 // modulePath with everything from its last "." replaced by `extension` (".ini", ".html");
 // the extension is appended when the name has no ".".
