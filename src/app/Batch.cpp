@@ -221,6 +221,39 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
     return true;
 }
 
+// Appends the script's lines to `lines` and where each came from ("ORIGIN:N") to `origins`.
+// The whole script is read before its first line runs; false, with the reason on `err`, when
+// it cannot be read to its end or a line is longer than kMaxBatchLineBytes (no script has
+// such lines: /dev/zero or a binary file given by mistake would otherwise fill the memory).
+bool ReadScript(std::istream& source, const std::string& origin, std::vector<std::string>& lines,
+                std::vector<std::string>& origins, std::ostream& err) {
+    // Room for one byte more than a line may have, and the terminating NUL.
+    std::vector<char> buffer(kMaxBatchLineBytes + 2);
+    for (int number = 1;; ++number) {
+        source.getline(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        const auto got = static_cast<std::size_t>(source.gcount()); // with the line break
+        if (source.bad()) {
+            err << "error: cannot read " << origin << "\n";
+            return false;
+        }
+        if (source.fail() && source.eof() && got == 0) {
+            return true; // the end of the script
+        }
+        // Without a line break the buffer filled (fail) or the script ended (eof).
+        const std::size_t length = source.fail() || source.eof() ? got : got - 1;
+        if (source.fail() || length > kMaxBatchLineBytes) {
+            err << "error: " << origin << ":" << number << ": line longer than "
+                << kMaxBatchLineBytes << " bytes\n";
+            return false;
+        }
+        lines.emplace_back(buffer.data(), length);
+        origins.push_back(origin + ":" + std::to_string(number));
+        if (source.eof()) {
+            return true;
+        }
+    }
+}
+
 } // namespace
 
 const std::vector<BatchVerb>& BatchVerbs() {
@@ -304,6 +337,16 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
     host.desktopClipboard = options.clipboard;
     App app(host);
     InitializeApp(app, options.modulePath, options.iniPath);
+    // Only a file named with --ini is written. Otherwise the run reads the user's own
+    // settings, but what it changes (the recent files of its opens and saves) lasts only
+    // until it ends, so scripts never reorder the desktop's list.
+    if (options.iniPath.empty()) {
+        app.profile.KeepWritesInMemory();
+    }
+    if (app.profile.Path().empty()) {
+        err << "warning: no folder for the settings file (neither XDG_CONFIG_HOME nor HOME "
+               "names one): the settings are neither read nor saved\n";
+    }
     host.onMessage = [&err](const ShownMessage& m) {
         std::string text = m.text;
         for (std::size_t p = text.find('\n'); p != std::string::npos; p = text.find('\n', p)) {
@@ -337,12 +380,8 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
             source = &file;
             origin = options.scriptPath;
         }
-        std::string line;
-        int number = 0;
-        while (std::getline(*source, line)) {
-            ++number;
-            lines.push_back(line);
-            origins.push_back(origin + ":" + std::to_string(number));
+        if (!ReadScript(*source, origin, lines, origins, err)) {
+            return 1;
         }
     }
 

@@ -7,6 +7,7 @@
 // applied to its dialog as a user would, then OK ("cancel" presses Cancel instead).
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <string>
@@ -19,6 +20,10 @@ class ScriptedDialog;
 class ScriptedHost;
 class WaveClipboard;
 class WaveDevices;
+
+// The longest line a script may have, in bytes; a longer one fails the run before any line
+// of it runs.
+inline constexpr std::size_t kMaxBatchLineBytes = std::size_t{1} << 20;
 
 struct BatchOptions {
     std::string modulePath;
@@ -62,7 +67,8 @@ bool RunBatchLine(BatchContext& context, const std::string& line, std::string& e
 // Parses the command line after "--batch"; returns false with `error` for bad options.
 bool ParseBatchArguments(const std::vector<std::string>& args, BatchOptions& options,
                          std::string& error);
-// Runs a whole batch; returns the process exit status (0 all lines succeeded, 1 otherwise).
+// Runs a whole batch; returns the process exit status: 0 when all lines succeeded, 1 when a
+// line failed or the script could not be read whole (nothing of it runs then).
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
 // Acts on a dialog that a batch line keeps open; false with `error` when a line failed.

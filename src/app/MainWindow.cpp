@@ -112,6 +112,11 @@ LParam OnCreate(App& app) {
 
 void InitializeApp(App& app, const std::string& modulePath, const std::string& iniOverride) {
     app.profile.SetPath(ResolveSettingsPath(modulePath, iniOverride));
+    if (app.profile.Path().empty()) {
+        // No folder for the settings: the run starts from the defaults and what it sets lasts
+        // until it ends.
+        app.profile.KeepWritesInMemory();
+    }
     app.settings = ReadStartupSettings(app.profile, HomeDirectory());
     app.settings.modulePath = modulePath;
     const std::string data = DataFolder(modulePath);

@@ -4,9 +4,45 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace wt {
+
+namespace {
+
+// The folder an environment variable names; empty when it is unset, empty or relative (the
+// XDG rules ignore a relative value: it would mean another folder in every current folder).
+std::string AbsoluteFolderFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value && value[0] == '/' ? value : "";
+}
+
+// The user's home folder: $HOME when it is absolute, else the password database's entry of
+// the real user; empty when neither names one.
+std::string UserHomeFolder() {
+    std::string home = AbsoluteFolderFromEnvironment("HOME");
+    if (home.empty()) {
+        const passwd* entry = getpwuid(getuid());
+        if (entry && entry->pw_dir && entry->pw_dir[0] == '/') {
+            home = entry->pw_dir;
+        }
+    }
+    return home;
+}
+
+// The base folder of the user's settings by the XDG rules: $XDG_CONFIG_HOME when absolute,
+// else HOME/.config; empty when there is no home folder either.
+std::string ConfigHome() {
+    const std::string xdg = AbsoluteFolderFromEnvironment("XDG_CONFIG_HOME");
+    if (!xdg.empty()) {
+        return xdg;
+    }
+    const std::string home = UserHomeFolder();
+    return home.empty() ? "" : (std::filesystem::path(home) / ".config").string();
+}
+
+} // namespace
 
 Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defaultDirectory) {
     Settings s;
@@ -29,7 +65,18 @@ std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxCha
     return profile.GetString(kSectionRecent, std::to_string(n), "", maxChars);
 }
 
-void AddRecentFile(const ProfileFile& profile, const std::string& path) {
+void AddRecentFile(const ProfileFile& profile, const std::string& name) {
+    // A relative name means the current folder of this run only: the entry is stored from
+    // the root, so it opens from any folder later. It is not otherwise rewritten (no ".." or
+    // link resolved), and stays as it is when the current folder cannot be had.
+    std::string path = name;
+    if (!name.empty() && name.front() != '/') {
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(name, error);
+        if (!error) {
+            path = absolute.string();
+        }
+    }
     if (!IsStorableProfileValue(path)) {
         return;
     }
@@ -57,11 +104,8 @@ std::string ReplaceExtension(const std::string& modulePath, const std::string& e
 }
 
 std::string HomeDirectory() {
-    const char* home = std::getenv("HOME");
-    if (home && *home) {
-        return home;
-    }
-    return "/";
+    const std::string home = UserHomeFolder();
+    return home.empty() ? "/" : home;
 }
 
 std::string InstalledDataFolder(const std::string& modulePath) {
@@ -97,11 +141,16 @@ std::string ResolveSettingsPath(const std::string& modulePath, const std::string
         access(folder.c_str(), W_OK) == 0) {
         return besideModule;
     }
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    fs::path base = (xdg && *xdg) ? fs::path(xdg) : fs::path(HomeDirectory()) / ".config";
-    base /= "wavetomuka";
+    const std::string configHome = ConfigHome();
+    if (configHome.empty()) {
+        return "";
+    }
+    const fs::path base = fs::path(configHome) / "wavetomuka";
     std::error_code ec;
     fs::create_directories(base, ec);
+    if (!fs::is_directory(base, ec)) {
+        return "";
+    }
     return (base / fs::path(besideModule).filename()).string();
 }
 

@@ -39,10 +39,11 @@ Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defa
 
 // Recent entry n (1..6), at most maxChars - 1 characters; empty when missing.
 std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxChars = kMaxPathChars);
-// Puts path at the top of the list (moving it up if it is already listed) and writes all six
-// entries back. A path holding a line break or a NUL cannot be stored as one value and is not
-// listed: the list stays as it was.
-void AddRecentFile(const ProfileFile& profile, const std::string& path);
+// Puts the file at the top of the list (moving it up if it is already listed) and writes all
+// six entries back. A relative name is listed as its absolute path from the current folder.
+// A name holding a line break or a NUL cannot be stored as one value and is not listed: the
+// list stays as it was.
+void AddRecentFile(const ProfileFile& profile, const std::string& name);
 
 // The editor's own files (help page, about sound) of an installed editor: PREFIX/share/wavetomuka
 // for an executable PREFIX/bin/NAME when that folder exists; empty otherwise (a build folder).
@@ -52,9 +53,13 @@ std::string InstalledDataFolder(const std::string& modulePath);
 std::string DataFolder(const std::string& modulePath);
 // Where the settings file lives: `override` when given; otherwise beside the executable
 // (same base name, ".ini") when it is not installed and that folder is writable; otherwise
-// $XDG_CONFIG_HOME/wavetomuka/<base>.ini (default ~/.config). Creates that folder.
+// CONFIG/wavetomuka/<base>.ini, where CONFIG is $XDG_CONFIG_HOME when it is an absolute path
+// and HOME/.config otherwise (HOME from $HOME when absolute, else from the password
+// database). Creates that folder. Empty when there is no such folder or it cannot be made:
+// the editor then runs on its defaults and writes no settings.
 std::string ResolveSettingsPath(const std::string& modulePath, const std::string& override);
-// The user's home folder: the default last directory.
+// The user's home folder ($HOME when absolute, else the password database's); "/" when there
+// is none. The default last directory.
 std::string HomeDirectory();
 // modulePath with everything from its last "." replaced by `extension` (".ini", ".html");
 // the extension is appended when the name has no ".".

@@ -46,14 +46,41 @@ std::string LeafOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The permission bits of the file a save replaces; nothing when there is none yet (a new file
-// then gets 0666 less the umask, as any program's would).
-std::optional<mode_t> ExistingFileMode(const std::string& target) {
+// What a save finds at its target: nothing yet (a new name), a regular file it may replace,
+// or something it must not touch.
+struct ReplacedFile {
+    bool replaceable = false;
+    std::optional<struct stat> existing; // the regular file being replaced, if any
+};
+
+// Only a new name or a regular file the user could write to may be replaced. A FIFO, a
+// device, a socket or a folder keeps its place: renaming a regular file over it would destroy
+// what other programs rely on (a device node, a pipe another program reads). A regular file
+// must be writable by the real user: one they could not change in place (mode 0444, another
+// user's) is not theirs to replace, even in a folder they may write to; root keeps its
+// rights. Nothing is opened, so a FIFO never blocks the save.
+ReplacedFile InspectTarget(const std::string& target) {
+    ReplacedFile found;
     struct stat st {};
-    if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-        return st.st_mode & 07777;
+    if (stat(target.c_str(), &st) != 0) {
+        found.replaceable = errno == ENOENT;
+        return found;
     }
-    return std::nullopt;
+    if (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0) {
+        return found;
+    }
+    found.replaceable = true;
+    found.existing = st;
+    return found;
+}
+
+// Gives the new file the replaced one's owner and group, so root saving a user's file does not
+// take it from the user. Where the process may not set the owner it still keeps the group
+// when it may (it is a member); otherwise the new file is the saving user's, as any file they
+// make. False when neither could be kept, which is no failure of the save.
+bool KeepOwner(int fd, const struct stat& replaced) {
+    return fchown(fd, replaced.st_uid, replaced.st_gid) == 0 ||
+           fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) == 0;
 }
 
 // Six random characters for a temporary file's name.
@@ -132,11 +159,19 @@ bool AtomicFileWriter::Open() {
         failed_ = true;
         return false;
     }
+    const ReplacedFile replaced = InspectTarget(target_);
+    if (!replaced.replaceable) {
+        failed_ = true;
+        return false;
+    }
     // ".NAME.wtsave-XXXXXX" beside the target: hidden, named after the file it will replace,
     // and with no sound-file extension, so one left behind by a killed editor is recognisable
     // and never taken for a sound. It is created with the old file's permission bits, so the
     // new file never exists with wider or narrower ones.
-    const std::optional<mode_t> keptMode = ExistingFileMode(target_);
+    std::optional<mode_t> keptMode;
+    if (replaced.existing) {
+        keptMode = replaced.existing->st_mode & 07777;
+    }
     constexpr std::size_t kNameMax = 255;
     constexpr std::size_t kDecoration = 1 + 8 + 6; // ".", ".wtsave-", the suffix
     std::string leaf = LeafOf(target_);
@@ -156,7 +191,11 @@ bool AtomicFileWriter::Open() {
         }
         fd_ = fd;
         tempPath_ = std::move(candidate);
-        // The umask narrowed the bits given to open(); the old file's are restored exactly.
+        if (replaced.existing) {
+            KeepOwner(fd_, *replaced.existing);
+        }
+        // The umask narrowed the bits given to open(), and a change of owner clears the set-id
+        // bits; the old file's are restored exactly.
         if (keptMode && fchmod(fd_, *keptMode) != 0) {
             failed_ = true;
             return false;

@@ -40,8 +40,11 @@ private:
 
 // Writes a new file beside `target` and renames it over the target on Commit, so the old
 // file stays whole until the new one is complete. A writer destroyed without a successful
-// Commit removes its temporary file. The new file keeps the old one's permission bits
-// (a fresh file gets 0666 less the umask); a symbolic link is followed, not replaced.
+// Commit removes its temporary file. The new file keeps the old one's permission bits (a
+// fresh file gets 0666 less the umask) and, where the process may set them, its owner and
+// group; a symbolic link is followed, not replaced. Only a new name or a regular file the
+// real user may write to is replaced: anything else (a FIFO, a device, a folder, a read-only
+// file) makes Open fail at once, with nothing changed.
 class AtomicFileWriter {
 public:
     explicit AtomicFileWriter(std::string target);
@@ -49,7 +52,8 @@ public:
     AtomicFileWriter(const AtomicFileWriter&) = delete;
     AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
 
-    // Creates the temporary file. False when the target's folder cannot take a new file.
+    // Creates the temporary file. False when the target may not be replaced (see above) or
+    // its folder cannot take a new file.
     bool Open();
     // Writes all `count` bytes (buffered); false after any write error, and from then on.
     bool Write(const void* data, std::size_t count);

@@ -79,10 +79,10 @@ bool KeyValue(const std::string& line, std::string& key, std::string& value) {
     return true;
 }
 
-bool Lookup(const std::string& path, const std::string& section, const std::string& key,
-            std::string& value) {
+bool Lookup(const std::vector<std::string>& lines, const std::string& section,
+            const std::string& key, std::string& value) {
     bool inSection = false;
-    for (const auto& line : ReadLines(path)) {
+    for (const auto& line : lines) {
         std::string name, k, v;
         if (SectionName(line, name)) {
             inSection = EqualNoCase(name, section);
@@ -164,10 +164,18 @@ bool IsStorableProfileValue(const std::string& text) {
     return text.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
 }
 
+void ProfileFile::KeepWritesInMemory() {
+    inMemory_ = true;
+}
+
+std::vector<std::string> ProfileFile::CurrentLines() const {
+    return written_ ? *written_ : ReadLines(path_);
+}
+
 std::string ProfileFile::GetString(const std::string& section, const std::string& key,
                                    const std::string& fallback, std::size_t maxChars) const {
     std::string value;
-    if (!Lookup(path_, section, key, value)) {
+    if (!Lookup(CurrentLines(), section, key, value)) {
         value = fallback;
     }
     // A value wrapped in matching quotes is returned without them, as the classic call does.
@@ -184,7 +192,7 @@ std::string ProfileFile::GetString(const std::string& section, const std::string
 int ProfileFile::GetInt(const std::string& section, const std::string& key, int fallback) const {
     std::string value;
     // An empty value counts as missing, as with the classic integer read.
-    if (!Lookup(path_, section, key, value) || value.empty()) {
+    if (!Lookup(CurrentLines(), section, key, value) || value.empty()) {
         return fallback;
     }
     std::size_t i = 0;
@@ -203,12 +211,12 @@ int ProfileFile::GetInt(const std::string& section, const std::string& key, int 
 
 bool ProfileFile::WriteString(const std::string& section, const std::string& key,
                               const std::string& value) const {
-    if (path_.empty() || !IsStorableProfileValue(section) || !IsStorableProfileValue(key) ||
-        !IsStorableProfileValue(value)) {
+    if ((path_.empty() && !inMemory_) || !IsStorableProfileValue(section) ||
+        !IsStorableProfileValue(key) || !IsStorableProfileValue(value)) {
         return false;
     }
     const std::string stored = StoredValue(value);
-    std::vector<std::string> lines = ReadLines(path_);
+    std::vector<std::string> lines = CurrentLines();
     bool inSection = false;
     std::ptrdiff_t sectionEnd = -1; // index after the last line of the matching section
     bool done = false;
@@ -238,6 +246,10 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
             lines.push_back("[" + section + "]");
             lines.push_back(key + "=" + stored);
         }
+    }
+    if (inMemory_) {
+        written_ = std::move(lines);
+        return true;
     }
     std::ostringstream text;
     for (const auto& line : lines) {

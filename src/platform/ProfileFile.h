@@ -4,7 +4,9 @@
 // letter case; values are kept as written.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace wt {
 
@@ -16,8 +18,15 @@ public:
     ProfileFile() = default;
     explicit ProfileFile(std::string path) : path_(std::move(path)) {}
 
+    // The file; empty when there is none (reads give the defaults, writes fail unless they
+    // are kept in memory).
     const std::string& Path() const { return path_; }
     void SetPath(std::string path) { path_ = std::move(path); }
+    // From now on the file is only read: the first write takes its text into memory, and
+    // that write and all later ones change the copy, which every later read of this object
+    // sees instead of the file. A run that must leave the file as it found it (a batch run on
+    // the user's own settings, or one with no settings folder) still remembers what it set.
+    void KeepWritesInMemory();
 
     // The value of key in section, cut to maxChars - 1 characters; `fallback` when the file,
     // the section or the key is missing.
@@ -32,11 +41,19 @@ public:
     // The new text goes to a temporary file of its own beside the settings file, renamed over
     // it: a reader never sees half a file, and two editors writing at once never share a
     // temporary file.
+    // In memory, a write succeeds unless its text cannot be stored.
     bool WriteString(const std::string& section, const std::string& key,
                      const std::string& value) const;
 
 private:
+    // The lines as they stand: the copy in memory once there is one, else the file's.
+    std::vector<std::string> CurrentLines() const;
+
     std::string path_;
+    bool inMemory_ = false;
+    // The file's lines with the writes made since KeepWritesInMemory. Writes are const, as
+    // for the file itself, which the copy stands for.
+    mutable std::optional<std::vector<std::string>> written_;
 };
 
 } // namespace wt

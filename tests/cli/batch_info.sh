@@ -18,6 +18,20 @@ if printf 'info\nno_such_command\n' | "$wtomuka" --batch --ini "$tmp/w.ini" - 2>
 fi
 grep -q 'stdin:2: no_such_command' "$tmp/err"
 
+# A script that cannot be read whole fails the run before any line runs: standard input that
+# is a folder, and /dev/zero, whose one line never ends.
+unreadable() {
+    if "$wtomuka" --batch --ini "$tmp/w.ini" -e info "$@" >"$tmp/out" 2>"$tmp/err"; then
+        echo "an unreadable script ($*) must make the exit status 1" >&2
+        exit 1
+    fi
+    [ ! -s "$tmp/out" ] || { echo "a line ran although the script ($*) could not be read" >&2; exit 1; }
+}
+unreadable - <"$tmp"
+grep -qx 'error: cannot read stdin' "$tmp/err"
+unreadable /dev/zero
+grep -qx 'error: /dev/zero:1: line longer than 1048576 bytes' "$tmp/err"
+
 # A new stereo 16-bit sound, then the status bar tells its format.
 out=$("$wtomuka" --batch --ini "$tmp/w.ini" -e 'new 104=1 202=1 302=1' -e info)
 grep -qx 'status0: 44100Hz 16Bits Stereo' <<<"$out"

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <sstream>
+#include <unistd.h>
 
 using namespace wt;
 
@@ -16,18 +19,23 @@ struct BatchRun {
     std::string err;
 };
 
-BatchRun RunLines(const std::vector<std::string>& lines, const std::string& stdinText = "",
-                  const std::string& script = "") {
+BatchRun RunLinesFrom(const std::vector<std::string>& lines, std::istream& in,
+                      const std::string& script = "") {
     test::TempDir dir;
     BatchOptions options;
     options.modulePath = dir.File("wtomuka");
     options.iniPath = dir.File("wtomuka.ini");
     options.lines = lines;
     options.scriptPath = script;
-    std::istringstream in(stdinText);
     std::ostringstream out, err;
     const int status = RunBatch(options, in, out, err);
     return {status, out.str(), err.str()};
+}
+
+BatchRun RunLines(const std::vector<std::string>& lines, const std::string& stdinText = "",
+                  const std::string& script = "") {
+    std::istringstream in(stdinText);
+    return RunLinesFrom(lines, in, script);
 }
 
 TEST(Batch, InfoDescribesTheEmptySound) {
@@ -189,6 +197,61 @@ TEST(Batch, AFolderIsNoScript) {
         const BatchRun r = RunLines({}, "", script);
         EXPECT_EQ(r.status, 1) << script;
         EXPECT_NE(r.err.find("error: cannot read " + script), std::string::npos) << r.err;
+    }
+}
+
+// Gives `text`, then fails as a disk error would.
+class FailingReadBuffer : public std::streambuf {
+public:
+    explicit FailingReadBuffer(std::string text) : text_(std::move(text)) {
+        setg(text_.data(), text_.data(), text_.data() + text_.size());
+    }
+
+protected:
+    int_type underflow() override { throw std::ios_base::failure("read error"); }
+
+private:
+    std::string text_;
+};
+
+// A script is read whole before its first line runs: a read error or a line longer than
+// kMaxBatchLineBytes (a device or a binary file given by mistake) fails the run with status 1
+// and nothing of it, nor of the -e lines, runs. A line of exactly the limit is read.
+TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
+    test::TempDir dir;
+    const std::string zeros = dir.File("zeros.txt"); // as /dev/zero gives, but with an end
+    std::ofstream(zeros).close();
+    ASSERT_EQ(truncate(zeros.c_str(), kMaxBatchLineBytes + 1), 0);
+    const std::string tooLong(kMaxBatchLineBytes + 1, 'x');
+    const std::string limit = "# " + std::string(kMaxBatchLineBytes - 2, 'x');
+    struct Case {
+        std::string script; // empty: standard input
+        std::string input;
+        bool readFails;    // standard input fails after `input`
+        std::string error; // empty: the run succeeds
+    };
+    for (const Case& c : std::vector<Case>{
+             {zeros, "", false, "error: " + zeros + ":1: line longer than 1048576 bytes\n"},
+             {"-", "info\n" + tooLong + "\ninfo\n", false,
+              "error: stdin:2: line longer than 1048576 bytes\n"},
+             {"-", "info\n" + tooLong, false, "error: stdin:2: line longer than 1048576 bytes\n"},
+             {"-", "info\ninfo\n", true, "error: cannot read stdin\n"},
+             {"-", limit + "\ninfo", false, ""},
+         }) {
+        std::istringstream text(c.input);
+        FailingReadBuffer failing(c.input);
+        std::istream failingInput(&failing);
+        const BatchRun r = RunLinesFrom({"info"}, c.readFails ? failingInput : text, c.script);
+        if (c.error.empty()) {
+            EXPECT_EQ(r.status, 0) << r.err;
+            EXPECT_EQ(r.err, "");
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 * 11) << "two infos";
+        } else {
+            // Only the start of what was printed: a failure would otherwise show megabytes.
+            EXPECT_EQ(r.status, 1) << c.error;
+            EXPECT_TRUE(r.err == c.error) << r.err.substr(0, 200) << "\nexpected " << c.error;
+            EXPECT_TRUE(r.out.empty()) << "no line ran: " << c.error << r.out.substr(0, 200);
+        }
     }
 }
 

@@ -1,5 +1,7 @@
 #include "TestApp.h"
+#include "Unprivileged.h"
 
+#include "app/Batch.h"
 #include "app/Settings.h"
 #include "fileio/FileCommands.h"
 #include "resources/CommandIds.h"
@@ -7,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdlib>
 #include <fstream>
+#include <optional>
+#include <pwd.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -30,6 +35,42 @@ std::vector<std::string> RecentList(const ProfileFile& profile) {
     }
     return list;
 }
+
+// Sets an environment variable (unsets it for nullopt) until the end of the scope.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* old = std::getenv(name)) {
+            old_ = old;
+        }
+        Set(value);
+    }
+    ~ScopedEnvironment() { Set(old_); }
+    void Set(const std::optional<std::string>& value) {
+        if (value) {
+            setenv(name_, value->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+// Makes `folder` the current folder until the end of the scope.
+class ScopedCurrentFolder {
+public:
+    explicit ScopedCurrentFolder(const std::filesystem::path& folder)
+        : old_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedCurrentFolder() { std::filesystem::current_path(old_); }
+
+private:
+    std::filesystem::path old_;
+};
 
 TEST(Settings, DefaultsWithoutAFile) {
     test::TempDir dir;
@@ -104,7 +145,8 @@ TEST(Settings, ValuesWithEdgeSpacesOrQuotesReadBackAsWritten) {
         EXPECT_EQ(profile.GetString("Options", "directory", "?"), value);
         AddRecentFile(profile, value);
         AddRecentFile(profile, "/next.wav");
-        EXPECT_EQ(ReadRecentFile(profile, 2), value);
+        // A name not starting with "/" is relative and is listed from the current folder.
+        EXPECT_EQ(ReadRecentFile(profile, 2), std::filesystem::absolute(value).string());
     }
     EXPECT_NE(ReadAll(path).find("directory=/plain.wav\n"), std::string::npos)
         << "plain values are stored as they are";
@@ -328,6 +370,96 @@ TEST(RecentFiles, LongPathsArriveWhole) {
     test::TestApp fromCommandLine(true, path);
     EXPECT_EQ(fromCommandLine.app.doc.byteLength, 3);
     EXPECT_EQ(fromCommandLine.app.settings.lastDirectory, folder);
+}
+
+// The settings folder follows the XDG rules: $XDG_CONFIG_HOME only when it is absolute, else
+// HOME/.config, with HOME from $HOME when absolute and else from the password database. With
+// no usable folder there is no settings file: nothing is written and a batch run says so.
+TEST(Settings, TheConfigFolderFollowsTheXdgRules) {
+    test::TempDir dir;
+    const ScopedCurrentFolder inDir(dir.Path()); // where a relative folder would be made
+    ScopedEnvironment xdg("XDG_CONFIG_HOME", std::nullopt);
+    ScopedEnvironment home("HOME", dir.File("home"));
+    const std::string fromHome = dir.File("home") + "/.config/wavetomuka/wtomuka.ini";
+    struct Case {
+        std::optional<std::string> xdg;
+        std::string expected;
+    };
+    for (const Case& c : std::vector<Case>{
+             {dir.File("xdg"), dir.File("xdg") + "/wavetomuka/wtomuka.ini"},
+             {"relative", fromHome},
+             {"", fromHome},
+             {std::nullopt, fromHome},
+         }) {
+        xdg.Set(c.xdg);
+        EXPECT_EQ(ResolveSettingsPath("/proc/self/wtomuka", ""), c.expected) << c.xdg.value_or("");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("relative")));
+
+    // No home to be had: the password database's home of user 65534 is a folder that is not
+    // there ("/nonexistent"). Checked in a child that has become that user.
+    if (geteuid() != 0) {
+        return; // the database would name this user's real home
+    }
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0777), 0);
+    const int status = test::RunUnprivileged([&] {
+        const passwd* entry = getpwuid(getuid());
+        if (!entry || std::filesystem::exists(entry->pw_dir)) {
+            return false;
+        }
+        xdg.Set("relative");
+        bool noFile = true;
+        for (const std::optional<std::string>& value :
+             {std::optional<std::string>(), std::optional<std::string>("home")}) {
+            home.Set(value);
+            noFile = noFile && ResolveSettingsPath("/proc/self/wtomuka", "").empty();
+        }
+        BatchOptions options;
+        options.modulePath = "/proc/self/wtomuka";
+        options.lines = {"info"};
+        std::istringstream in;
+        std::ostringstream out, err;
+        const bool ran = RunBatch(options, in, out, err) == 0;
+        return noFile && ran &&
+               err.str() == "warning: no folder for the settings file (neither XDG_CONFIG_HOME "
+                            "nor HOME names one): the settings are neither read nor saved\n";
+    });
+    EXPECT_EQ(status, 0);
+}
+
+// Recent files are stored with absolute paths, so a file saved by a name relative to a run's
+// folder opens later from any folder. A batch run without --ini reads the user's settings but
+// leaves the file as it was, and still lists its own saves for its later lines; with --ini
+// it writes that file.
+TEST(RecentFiles, EntriesAreAbsoluteAndABatchRunLeavesTheUsersFileAlone) {
+    test::TempDir dir;
+    const ScopedCurrentFolder inDir(dir.Path());
+    ProfileFile profile(dir.File("list.ini"));
+    AddRecentFile(profile, "out1.wav");
+    AddRecentFile(profile, "sub/../b.wav");
+    EXPECT_EQ(RecentList(profile)[0], dir.File("sub/../b.wav"));
+    EXPECT_EQ(RecentList(profile)[1], dir.File("out1.wav"));
+
+    const std::string users = dir.File("wtomuka.ini"); // beside a build's executable
+    std::ofstream(users) << "[RecentFiles]\n1=/elsewhere/a.wav\n";
+    const std::string before = ReadAll(users);
+    for (const std::string& ini : {std::string(), users}) {
+        BatchOptions options;
+        options.modulePath = dir.File("wtomuka");
+        options.iniPath = ini;
+        options.lines = {"answer yes", "saveas out2.wav", "recent 1", "info"};
+        std::istringstream in;
+        std::ostringstream out, err;
+        EXPECT_EQ(RunBatch(options, in, out, err), 0) << err.str();
+        EXPECT_NE(out.str().find("caption: WaveTomuka -[" + dir.File("out2.wav") + "]\n"),
+                  std::string::npos)
+            << out.str();
+        if (ini.empty()) {
+            EXPECT_EQ(ReadAll(users), before) << "the run without --ini";
+        }
+    }
+    EXPECT_EQ(RecentList(ProfileFile(users))[0], dir.File("out2.wav")) << "the run with --ini";
+    EXPECT_EQ(RecentList(ProfileFile(users))[1], "/elsewhere/a.wav");
 }
 
 } // namespace

@@ -36,6 +36,10 @@ std::string ExecutablePath(const char* argv0) {
 }
 
 int RunBatchMode(int argc, char** argv) {
+    // The standard streams on buffers of their own rather than on C stdio: a read error of
+    // standard input (a folder given as input, a failing disk) then marks std::cin bad, as it
+    // does a script file, instead of looking like the end of the script.
+    std::ios::sync_with_stdio(false);
     wt::BatchOptions options;
     std::string error;
     if (!wt::ParseBatchArguments(std::vector<std::string>(argv + 2, argv + argc), options, error)) {
