@@ -45,12 +45,7 @@ start_capture() {
     parec -d wt_sink.monitor --format=s16le --rate=44100 --channels=2 --raw \
         --latency-msec=200 >"$tmp/capture.raw" &
     parec_pid=$!
-    for _ in $(seq 100); do
-        if [ -n "$(pactl list short source-outputs)" ]; then
-            break
-        fi
-        sleep 0.05
-    done
+    wait_for_stream source-outputs
     sleep 0.3
 }
 

@@ -37,12 +37,7 @@ start_source() {
     pacat --playback -d wt_sink --format=s16le --rate=44100 --channels=2 --raw \
         --latency-msec=200 "$tmp/source.raw" &
     pacat_pid=$!
-    for _ in $(seq 100); do
-        if [ -n "$(pactl list short sink-inputs)" ]; then
-            break
-        fi
-        sleep 0.05
-    done
+    wait_for_stream sink-inputs
     sleep 0.3
 }
 
@@ -110,12 +105,7 @@ start_source
 "$wtomuka" --batch --ini "$tmp/w.ini" -e 'record 104=1 202=1 302=1 402=10' -e wait \
     -e "saveas $tmp/kept.wav" >"$tmp/out" 2>"$tmp/err" &
 editor_pid=$!
-for _ in $(seq 400); do
-    if [ -n "$(pactl list short source-outputs 2>/dev/null)" ]; then
-        break
-    fi
-    sleep 0.05
-done
+wait_for_stream source-outputs 400
 sleep 1.5
 kill -KILL "$pulse_pid"
 status=0

@@ -60,6 +60,17 @@ start_pulse() {
     pactl set-default-source wt_sink.monitor
 }
 
+# Waits up to TRIES x 50 ms until the server lists a stream of KIND (sink-inputs: a player,
+# source-outputs: a recorder).   wait_for_stream KIND [TRIES]
+wait_for_stream() {
+    for _ in $(seq "${2:-100}"); do
+        if [ -n "$(pactl list short "$1" 2>/dev/null)" ]; then
+            return 0
+        fi
+        sleep 0.05
+    done
+}
+
 # The editor in a sanitizer build loads the sound libraries, whose own leaks are not its.
 audio_sanitizer_options() {
     local here
