@@ -10,8 +10,9 @@ namespace wt {
 
 namespace {
 
-// Everything of the document's state the snapshot keeps beside the samples.
-void CopyPositions(const SoundDocument& doc, UndoSnapshot& undo) {
+// The format, length and positions of the document, which the snapshot keeps beside the
+// samples.
+void CopyFormatAndPositions(const SoundDocument& doc, UndoSnapshot& undo) {
     undo.selStart = doc.selStart;
     undo.selEnd = doc.selEnd;
     undo.cursor = doc.cursor;
@@ -37,7 +38,7 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
         }
         undo.data.Swap(fresh);
     }
-    CopyPositions(doc, undo);
+    CopyFormatAndPositions(doc, undo);
     undo.holdsFile = false;
     if (length != 0) {
         std::memcpy(undo.data.Data(), doc.Data(), length);
@@ -47,7 +48,7 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
 }
 
 void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile) {
-    CopyPositions(doc, undo);
+    CopyFormatAndPositions(doc, undo);
     undo.data.Swap(doc.sampleData);
     doc.sampleData.Reset();
     undo.holdsFile = withFile;

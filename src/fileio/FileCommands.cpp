@@ -26,11 +26,6 @@ bool EndsWithNoCase(const std::string& text, const std::string& ending) {
                       });
 }
 
-// The extension must follow at least one character of name: ".wav" alone is refused.
-bool HasExtension(const std::string& path, const std::string& extension) {
-    return path.size() > extension.size() && EndsWithNoCase(path, extension);
-}
-
 std::vector<std::pair<std::string, std::string>> OpenFilters() {
     return {{filetext::kOpenFilterWav, "*.wav"},
             {filetext::kOpenFilterAu, "*.au"},
@@ -86,32 +81,23 @@ SaveTarget ChooseSaveTarget(const std::string& name, int fileType) {
     }
 }
 
-const char* SaveExtension(int filterIndex) {
-    switch (filterIndex) {
-    case FileTypeAu:
-        return ".au";
-    case FileTypeAiff:
-        return ".aiff";
-    default:
-        return ".wav";
-    }
-}
-
 } // namespace
 
 int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound) {
-    int fileType;
-    int (*reader)(App&, const std::string&, LoadedSound&);
-    if (HasExtension(path, ".aiff") || HasExtension(path, ".aif")) {
-        fileType = FileTypeAiff;
-        reader = LoadAiffFile;
-    } else if (HasExtension(path, ".au")) {
-        fileType = FileTypeAu;
-        reader = LoadAuFile;
-    } else if (HasExtension(path, ".wav")) {
-        fileType = FileTypeWav;
+    // The extension must follow at least one character: ".wav" alone names no sound file.
+    const int fileType = path.rfind('.') != 0 ? FileTypeOfName(path) : FileTypeNone;
+    int (*reader)(App&, const std::string&, LoadedSound&) = nullptr;
+    switch (fileType) {
+    case FileTypeWav:
         reader = LoadWaveFile;
-    } else {
+        break;
+    case FileTypeAu:
+        reader = LoadAuFile;
+        break;
+    case FileTypeAiff:
+        reader = LoadAiffFile;
+        break;
+    default:
         app.host.MessageBox(Owner::MainWindow, filetext::kTypeNotSupported, kProductName,
                             mb::Ok | mb::IconInformation);
         return FileTypeNone;
@@ -209,19 +195,13 @@ int CmdSaveAs(App& app) {
     int fileType = request.filterIndex >= FileTypeNone && request.filterIndex <= FileTypeAiff
                        ? request.filterIndex
                        : FileTypeWav;
-    std::string name = request.path;
-    // Only the file name itself decides whether an extension is present.
-    const auto slash = name.find_last_of('/');
-    const std::string leaf = slash == std::string::npos ? name : name.substr(slash + 1);
-    if (leaf.find('.') == std::string::npos) {
-        name += SaveExtension(fileType);
-    } else if (typeLeftAsShown && FileTypeOfName(name) != FileTypeNone) {
-        // A name typed with a sound file's extension is saved in that type unless the user
-        // chose another type.
-        fileType = FileTypeOfName(name);
+    // A name typed with a sound file's extension is saved in that type unless the user chose
+    // another type. The title and the recent entry name the file as it is written, with the
+    // type's extension appended where the name lacks it.
+    if (typeLeftAsShown && FileTypeOfName(request.path) != FileTypeNone) {
+        fileType = FileTypeOfName(request.path);
     }
-    // The title and the recent entry name the file as it is written, extension included.
-    doc.title = ChooseSaveTarget(name, fileType).name;
+    doc.title = ChooseSaveTarget(request.path, fileType).name;
     AddRecentFile(app.profile, doc.title);
     UpdateTitle(app);
     doc.fileType = fileType;
