@@ -6,11 +6,11 @@
 // The device benchmarks need a sound server (bench/audio_bench.sh starts a private one).
 #include "BenchSupport.h"
 
-#include "app/MainWindow.h"
-#include "audio/Transport.h"
+#include "commands/devices/Transport.h"
+#include "editor/CommandIds.h"
+#include "hosts/portaudio/PortAudioWaveDevices.h"
 #include "platform/PlaybackRenderer.h"
-#include "platform/portaudio/PortAudioWaveDevices.h"
-#include "resources/CommandIds.h"
+#include "window/MainWindow.h"
 
 #include <benchmark/benchmark.h>
 

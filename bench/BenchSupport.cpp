@@ -1,6 +1,6 @@
 #include "BenchSupport.h"
 
-#include "app/MainWindow.h"
+#include "window/MainWindow.h"
 
 #include <cmath>
 

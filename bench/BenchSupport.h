@@ -3,8 +3,8 @@
 // times one command on the whole sound.
 #pragma once
 
-#include "app/App.h"
-#include "platform/scripted/ScriptedHost.h"
+#include "editor/App.h"
+#include "hosts/scripted/ScriptedHost.h"
 
 #include <benchmark/benchmark.h>
 

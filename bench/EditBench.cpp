@@ -9,11 +9,11 @@
 // Between iterations the sound is put back with the timer paused.
 #include "BenchSupport.h"
 
-#include "app/MainWindow.h"
-#include "document/RangeEdits.h"
-#include "document/Undo.h"
-#include "fileio/WaveImage.h"
-#include "resources/CommandIds.h"
+#include "commands/edit/RangeEdits.h"
+#include "editor/CommandIds.h"
+#include "model/Undo.h"
+#include "model/WaveImage.h"
+#include "window/MainWindow.h"
 
 #include <benchmark/benchmark.h>
 

@@ -5,8 +5,8 @@
 // display costs.
 #include "BenchSupport.h"
 
-#include "effects/LevelEffects.h"
-#include "effects/Progress.h"
+#include "commands/effects/LevelEffects.h"
+#include "editor/Progress.h"
 
 #include <benchmark/benchmark.h>
 

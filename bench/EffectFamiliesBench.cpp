@@ -3,9 +3,9 @@
 // defaults, undo snapshot, busy menu, processing with progress, store) on the scripted host.
 #include "BenchSupport.h"
 
-#include "effects/DelayEffects.h"
-#include "effects/DynamicsEffects.h"
-#include "effects/ModulationEffects.h"
+#include "commands/effects/DelayEffects.h"
+#include "commands/effects/DynamicsEffects.h"
+#include "commands/effects/ModulationEffects.h"
 
 #include <benchmark/benchmark.h>
 

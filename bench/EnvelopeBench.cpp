@@ -3,10 +3,10 @@
 // progress, store) on the scripted host, beside the level effects' volume on the same sound.
 #include "BenchSupport.h"
 
-#include "document/Undo.h"
-#include "effects/EnvelopeEditor.h"
-#include "effects/EnvelopeEffects.h"
-#include "effects/LevelEffects.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/effects/EnvelopeEditor.h"
+#include "commands/effects/EnvelopeEffects.h"
+#include "commands/effects/LevelEffects.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // are written once before the first open.
 #include "BenchSupport.h"
 
-#include "fileio/SoundFileSupport.h"
-#include "fileio/SoundFiles.h"
+#include "commands/file/SoundFileSupport.h"
+#include "commands/file/SoundFiles.h"
 
 #include <benchmark/benchmark.h>
 

@@ -12,12 +12,12 @@
 // bench/memory_ratios.sh runs them all.
 #include "BenchSupport.h"
 
-#include "app/CommandTable.h"
-#include "app/MainWindow.h"
-#include "fileio/SoundFiles.h"
-#include "fileio/WaveImage.h"
-#include "platform/scripted/FakeWaveDevices.h"
-#include "resources/CommandIds.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/CommandIds.h"
+#include "hosts/scripted/FakeWaveDevices.h"
+#include "model/WaveImage.h"
+#include "window/CommandTable.h"
+#include "window/MainWindow.h"
 
 #include <cmath>
 #include <cstdio>

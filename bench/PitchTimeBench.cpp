@@ -7,9 +7,9 @@
 // output, so the cost per output second is 30 times the time of one.
 #include "BenchSupport.h"
 
-#include "document/Undo.h"
+#include "commands/effects/PitchEffects.h"
 #include "dsp/PitchTime.h"
-#include "effects/PitchEffects.h"
+#include "model/Undo.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,8 +3,8 @@
 // scripted host, and the transforms alone.
 #include "BenchSupport.h"
 
+#include "commands/effects/SpectralEffects.h"
 #include "dsp/Fft.h"
-#include "effects/SpectralEffects.h"
 
 #include <benchmark/benchmark.h>
 

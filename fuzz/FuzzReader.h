@@ -3,10 +3,10 @@
 // must survive its own writer and reader, and must be readable sample by sample.
 #pragma once
 
-#include "app/App.h"
-#include "fileio/SoundFileSupport.h"
-#include "fileio/SoundFiles.h"
-#include "platform/scripted/ScriptedHost.h"
+#include "commands/file/SoundFileSupport.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/App.h"
+#include "hosts/scripted/ScriptedHost.h"
 
 #include <cstdint>
 #include <cstdlib>

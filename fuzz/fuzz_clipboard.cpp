@@ -6,8 +6,8 @@
 // file copied in a file manager are pasted, or refused with the sound as it was.
 #include "FuzzReader.h"
 
-#include "document/RangeEdits.h"
-#include "fileio/WaveImage.h"
+#include "commands/edit/RangeEdits.h"
+#include "model/WaveImage.h"
 
 #include <string>
 #include <unistd.h>

@@ -6,10 +6,10 @@
 // can work on, grown by whole frames at the cursor, and one undo must give back every byte.
 #include "FuzzReader.h"
 
-#include "document/Undo.h"
-#include "fileio/WaveImage.h"
-#include "generators/GeneratorTexts.h"
-#include "generators/MelodyPaste.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/generators/GeneratorTexts.h"
+#include "commands/generators/MelodyPaste.h"
+#include "model/WaveImage.h"
 
 #include <algorithm>
 #include <regex>

@@ -4,10 +4,10 @@
 // other value as it was; the recent-files list must take a new entry at its top.
 #include "FuzzReader.h"
 
-#include "app/MainWindow.h"
-#include "app/Settings.h"
+#include "commands/effects/SpectralEffects.h"
 #include "dsp/SpectralFilters.h"
-#include "effects/SpectralEffects.h"
+#include "editor/Settings.h"
+#include "window/MainWindow.h"
 
 #include <array>
 #include <fstream>

@@ -1,8 +1,8 @@
 #include "dsp/PitchTime.h"
 
-#include "app/App.h"
-#include "effects/Progress.h"
-#include "effects/SampleOps.h"
+#include "model/SampleOps.h"
+#include "model/SoundDocument.h"
+#include "util/Progress.h"
 
 #include <algorithm>
 #include <cstring>
@@ -253,9 +253,9 @@ namespace {
 // apart, destination frame n being frame firstFrame + n of the whole resampled sound: it reads
 // source position (firstFrame + n) * step hundredths. done(n) is the progress after frame n.
 template <class Ops, class Done>
-void ResampleFrames(App& app, const char* label, const Ops& ops, const SampleLayout& layout,
-                    std::int64_t step, std::int64_t firstFrame, SampleRegion source,
-                    SampleRegion destination, Done done) {
+void ResampleFrames(Progress& progress, const char* label, const Ops& ops,
+                    const SampleLayout& layout, std::int64_t step, std::int64_t firstFrame,
+                    SampleRegion source, SampleRegion destination, Done done) {
     const int blockAlign = layout.blockAlign;
     const std::int64_t frames = destination.Frames(blockAlign);
     // The read position q = whole * 100 + fraction hundredths of a source frame.
@@ -263,7 +263,7 @@ void ResampleFrames(App& app, const char* label, const Ops& ops, const SampleLay
     const int stepFraction = static_cast<int>(step % 100);
     std::int64_t whole = firstFrame * step / 100;
     int fraction = static_cast<int>(firstFrame * step % 100);
-    ForEachWithProgress(app, label, frames, 100, done, [&](std::int64_t n) {
+    ForEachWithProgress(progress, label, frames, 100, done, [&](std::int64_t n) {
         std::uint8_t* out = destination.start + n * blockAlign;
         for (int c = 0; c < layout.channels; ++c) {
             const int a = ReadFrame(ops, source, blockAlign, whole, c);
@@ -290,10 +290,11 @@ struct SourceWindow {
 // the source, asked for before the segment written at destination frame outFrame. done(f) is
 // the progress once the destination is written up to frame f.
 template <class Ops, class Fetch, class Done>
-void StretchFrames(App& app, const char* label, const Ops& ops, const SampleLayout& layout,
-                   std::int64_t sourceBytes, SampleRegion destination, Fetch fetch, Done done) {
+void StretchFrames(Progress& progress, std::uint32_t sampleRate, const char* label, const Ops& ops,
+                   const SampleLayout& layout, std::int64_t sourceBytes, SampleRegion destination,
+                   Fetch fetch, Done done) {
     const int blockAlign = layout.blockAlign;
-    const StretchSegments segments = StretchSegments::ForRate(app.doc.format.sampleRate);
+    const StretchSegments segments = StretchSegments::ForRate(sampleRate);
     const std::int64_t hop = segments.hop;
     const int overlap = segments.overlap;
     const int h = segments.crossFade;
@@ -325,7 +326,7 @@ void StretchFrames(App& app, const char* label, const Ops& ops, const SampleLayo
                 }
             }
         }
-        ShowProgress(app, label, done(outFrame + hop), 100);
+        progress.Step(label, done(outFrame + hop), 100);
         outFrame += hop;
         sourceFrame += sourceHop;
     }
@@ -338,30 +339,33 @@ constexpr std::int64_t kTransposeWindowBytes = std::int64_t{8} << 20;
 
 } // namespace
 
-void ResampleLinear(App& app, const char* label, int progressFrom, int progressTo,
-                    std::int64_t step, SampleRegion source, SampleRegion destination) {
-    const SampleLayout layout = SampleLayout::Of(app.doc);
+void ResampleLinear(const SoundDocument& doc, Progress& progress, const char* label,
+                    int progressFrom, int progressTo, std::int64_t step, SampleRegion source,
+                    SampleRegion destination) {
+    const SampleLayout layout = SampleLayout::Of(doc);
     const int blockAlign = layout.blockAlign;
     if (blockAlign <= 0) {
         return;
     }
     WithLayoutOps(layout, [&](const auto ops) {
-        ResampleFrames(app, label, ops, layout, step, 0, source, destination, [&](std::int64_t n) {
-            return ProgressValue(progressFrom, progressTo, (n + 1) * blockAlign, destination.bytes);
-        });
+        ResampleFrames(progress, label, ops, layout, step, 0, source, destination,
+                       [&](std::int64_t n) {
+                           return ProgressValue(progressFrom, progressTo, (n + 1) * blockAlign,
+                                                destination.bytes);
+                       });
     });
 }
 
-void StretchTime(App& app, const char* label, int progressFrom, int progressTo, SampleRegion source,
-                 SampleRegion destination) {
-    const SampleLayout layout = SampleLayout::Of(app.doc);
+void StretchTime(const SoundDocument& doc, Progress& progress, const char* label, int progressFrom,
+                 int progressTo, SampleRegion source, SampleRegion destination) {
+    const SampleLayout layout = SampleLayout::Of(doc);
     const int blockAlign = layout.blockAlign;
     if (blockAlign <= 0 || destination.bytes <= 0) {
         return;
     }
     WithLayoutOps(layout, [&](const auto ops) {
         StretchFrames(
-            app, label, ops, layout, source.bytes, destination,
+            progress, doc.format.sampleRate, label, ops, layout, source.bytes, destination,
             [&](std::int64_t, std::int64_t, std::int64_t) {
                 return SourceWindow{source, 0};
             },
@@ -385,9 +389,10 @@ std::int64_t TransposeWindowBytes(const SampleLayout& layout, std::uint32_t samp
     return std::min(whole, std::max(least, usual));
 }
 
-void TransposeTime(App& app, const char* label, std::int64_t step, SampleRegion source,
-                   std::int64_t shiftedBytes, SampleRegion destination, SampleRegion window) {
-    const SampleLayout layout = SampleLayout::Of(app.doc);
+void TransposeTime(const SoundDocument& doc, Progress& progress, const char* label,
+                   std::int64_t step, SampleRegion source, std::int64_t shiftedBytes,
+                   SampleRegion destination, SampleRegion window) {
+    const SampleLayout layout = SampleLayout::Of(doc);
     const int blockAlign = layout.blockAlign;
     if (blockAlign <= 0 || destination.bytes <= 0) {
         return;
@@ -398,7 +403,7 @@ void TransposeTime(App& app, const char* label, std::int64_t step, SampleRegion 
     // half, the destination written so far for the second. With one window for the whole
     // sound this gives the reports of the resample (0..50) followed by the stretch's (50..100).
     std::int64_t shiftedDone = 0, written = 0;
-    auto progress = [&] {
+    auto percentDone = [&] {
         return ProgressValue(0, 50, shiftedDone, shiftedBytes) +
                ProgressValue(0, 50, written, destination.bytes);
     };
@@ -423,18 +428,18 @@ void TransposeTime(App& app, const char* label, std::int64_t step, SampleRegion 
                        from};
             written = outFrame * blockAlign;
             const std::int64_t before = shiftedDone;
-            ResampleFrames(app, label, ops, layout, step, from, source, current.region,
+            ResampleFrames(progress, label, ops, layout, step, from, source, current.region,
                            [&](std::int64_t n) {
                                shiftedDone = std::max(before, (from + n + 1) * blockAlign);
-                               return progress();
+                               return percentDone();
                            });
             shiftedDone = std::max(before, (from + currentFrames) * blockAlign);
             return current;
         };
-        StretchFrames(app, label, ops, layout, shiftedBytes, destination, fetch,
-                      [&](std::int64_t frame) {
+        StretchFrames(progress, doc.format.sampleRate, label, ops, layout, shiftedBytes,
+                      destination, fetch, [&](std::int64_t frame) {
                           written = frame * blockAlign;
-                          return progress();
+                          return percentDone();
                       });
     });
 }

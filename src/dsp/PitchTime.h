@@ -13,7 +13,7 @@
 
 namespace wt {
 
-struct App;
+class Progress;
 struct SoundDocument;
 
 // How the frames of a block are laid out: the document's format.
@@ -45,8 +45,9 @@ struct SampleRegion {
 // truncating). Source frames past the end read 0. After each frame it reports progress as
 // progressFrom + (progressTo - progressFrom) * bytes written / destination bytes, out of 100.
 // The position is kept in 64 bits, so any selection the document can hold is read whole.
-void ResampleLinear(App& app, const char* label, int progressFrom, int progressTo,
-                    std::int64_t step, SampleRegion source, SampleRegion destination);
+void ResampleLinear(const SoundDocument& doc, Progress& progress, const char* label,
+                    int progressFrom, int progressTo, std::int64_t step, SampleRegion source,
+                    SampleRegion destination);
 
 // Fills `destination` from `source` at the ratio of their lengths without changing the pitch.
 // Segments of S = sample rate / 30 frames (at least 1) start S frames apart in the
@@ -56,8 +57,8 @@ void ResampleLinear(App& app, const char* label, int progressFrom, int progressT
 // of the destination start as silence, so the first segment fades in. S follows the
 // document's sample rate. Progress is reported after each segment, as in ResampleLinear, with
 // the bytes up to the next segment's start as the bytes written.
-void StretchTime(App& app, const char* label, int progressFrom, int progressTo, SampleRegion source,
-                 SampleRegion destination);
+void StretchTime(const SoundDocument& doc, Progress& progress, const char* label, int progressFrom,
+                 int progressTo, SampleRegion source, SampleRegion destination);
 
 // Transposes without changing the duration: `source` resampled at `step` as ResampleLinear
 // does, into a sound of `shiftedBytes`, then stretched into `destination` as StretchTime
@@ -67,8 +68,9 @@ void StretchTime(App& app, const char* label, int progressFrom, int progressTo, 
 // runs 0..100: the resampled part made so far counts for the first half and the destination
 // written for the second; when the window holds the whole resampled sound the reports are
 // those of the resample (0..50) followed by the stretch (50..100).
-void TransposeTime(App& app, const char* label, std::int64_t step, SampleRegion source,
-                   std::int64_t shiftedBytes, SampleRegion destination, SampleRegion window);
+void TransposeTime(const SoundDocument& doc, Progress& progress, const char* label,
+                   std::int64_t step, SampleRegion source, std::int64_t shiftedBytes,
+                   SampleRegion destination, SampleRegion window);
 
 // The window TransposeTime is given for a resampled sound of `shiftedBytes`: the whole of it
 // (a partial last frame as a whole frame) when that is small, else a few megabytes, never

@@ -1,6 +1,6 @@
 #include "dsp/SpectralFilters.h"
 
-#include "effects/SampleOps.h"
+#include "model/SampleOps.h"
 
 #include <algorithm>
 #include <climits>

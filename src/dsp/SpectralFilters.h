@@ -6,8 +6,8 @@
 // 16-bit scale of the document's primitives; results are stored without clipping.
 #pragma once
 
-#include "document/SoundDocument.h"
 #include "dsp/Fft.h"
+#include "model/SoundDocument.h"
 
 #include <array>
 #include <cstdint>

@@ -7,8 +7,8 @@
 // the open call gave), delivered on the user-interface thread. The audio itself never touches
 // the editor: it only reads or fills the block it was given.
 //
-// The real devices are PortAudio's (platform/portaudio); tests and batch runs without sound
-// use FakeWaveDevices (platform/scripted).
+// The real devices are PortAudio's (hosts/portaudio); tests and batch runs without sound
+// use FakeWaveDevices (hosts/scripted).
 #pragma once
 
 #include "platform/Messages.h"

@@ -1,8 +1,8 @@
 #include "resources/Dialogs.h"
 
-#include "audio/AudioTexts.h"
-#include "audio/DeviceDialog.h"
-#include "audio/Transport.h"
+#include "commands/devices/AudioTexts.h"
+#include "commands/devices/DeviceDialog.h"
+#include "commands/devices/Transport.h"
 
 namespace wt {
 

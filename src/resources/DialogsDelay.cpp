@@ -1,7 +1,7 @@
 #include "resources/Dialogs.h"
 
-#include "effects/DelayEffects.h"
-#include "effects/DelayTexts.h"
+#include "commands/effects/DelayEffects.h"
+#include "commands/effects/DelayTexts.h"
 #include "resources/EffectDialogLayout.h"
 
 namespace wt {

@@ -1,7 +1,7 @@
 #include "resources/Dialogs.h"
 
-#include "effects/DynamicsEffects.h"
-#include "effects/DynamicsTexts.h"
+#include "commands/effects/DynamicsEffects.h"
+#include "commands/effects/DynamicsTexts.h"
 #include "resources/EffectDialogLayout.h"
 
 namespace wt {

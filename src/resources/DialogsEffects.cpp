@@ -1,7 +1,7 @@
 #include "resources/Dialogs.h"
 
-#include "effects/EffectTexts.h"
-#include "effects/LevelEffects.h"
+#include "commands/effects/EffectTexts.h"
+#include "commands/effects/LevelEffects.h"
 
 namespace wt {
 

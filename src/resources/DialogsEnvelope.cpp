@@ -1,7 +1,7 @@
 #include "resources/Dialogs.h"
 
-#include "effects/EffectTexts.h"
-#include "effects/EnvelopeEditor.h"
+#include "commands/effects/EffectTexts.h"
+#include "commands/effects/EnvelopeEditor.h"
 
 namespace wt {
 

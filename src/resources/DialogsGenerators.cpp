@@ -1,8 +1,8 @@
 #include "resources/Dialogs.h"
 
-#include "generators/GeneratorTexts.h"
-#include "generators/Generators.h"
-#include "generators/MelodyPaste.h"
+#include "commands/generators/GeneratorTexts.h"
+#include "commands/generators/Generators.h"
+#include "commands/generators/MelodyPaste.h"
 #include "resources/EffectDialogLayout.h"
 
 namespace wt {

@@ -1,7 +1,7 @@
 #include "resources/Dialogs.h"
 
-#include "effects/ModulationEffects.h"
-#include "effects/ModulationTexts.h"
+#include "commands/effects/ModulationEffects.h"
+#include "commands/effects/ModulationTexts.h"
 #include "resources/EffectDialogLayout.h"
 
 namespace wt {

@@ -1,7 +1,7 @@
 #include "resources/Dialogs.h"
 
-#include "effects/PitchEffects.h"
-#include "effects/PitchTexts.h"
+#include "commands/effects/PitchEffects.h"
+#include "commands/effects/PitchTexts.h"
 #include "platform/Messages.h"
 #include "resources/EffectDialogLayout.h"
 

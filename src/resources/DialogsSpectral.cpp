@@ -1,8 +1,8 @@
 #include "resources/Dialogs.h"
 
+#include "commands/effects/SpectralEffects.h"
+#include "commands/effects/SpectralTexts.h"
 #include "dsp/SpectralFilters.h"
-#include "effects/SpectralEffects.h"
-#include "effects/SpectralTexts.h"
 
 namespace wt {
 

@@ -1,7 +1,7 @@
 #include "view/DisplaySettings.h"
 
-#include "app/App.h"
-#include "document/DocumentUi.h"
+#include "editor/App.h"
+#include "editor/DocumentUi.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // view follows the scroll box while it is dragged.
 #pragma once
 
-#include "effects/ScrollEdit.h"
+#include "editor/ScrollEdit.h"
 #include "platform/DialogHost.h"
 
 namespace wt {

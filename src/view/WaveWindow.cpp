@@ -1,10 +1,10 @@
 #include "view/WaveWindow.h"
 
-#include "app/App.h"
-#include "document/DocumentUi.h"
+#include "editor/App.h"
+#include "editor/CommandIds.h"
+#include "editor/DocumentUi.h"
+#include "editor/Menus.h"
 #include "platform/Canvas.h"
-#include "resources/CommandIds.h"
-#include "resources/Menus.h"
 #include "util/Format.h"
 
 #include <algorithm>

@@ -6,11 +6,11 @@
 #include "SessionSupport.h"
 
 #include "FileTestSupport.h"
-#include "app/CommandTable.h"
-#include "document/DocumentUi.h"
-#include "document/Undo.h"
-#include "fileio/SoundFiles.h"
-#include "fileio/WaveImage.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/DocumentUi.h"
+#include "model/Undo.h"
+#include "model/WaveImage.h"
+#include "window/CommandTable.h"
 
 #include <gtest/gtest.h>
 

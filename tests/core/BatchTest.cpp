@@ -1,6 +1,6 @@
 #include "TestApp.h"
 
-#include "app/Batch.h"
+#include "batch/Batch.h"
 
 #include <gtest/gtest.h>
 

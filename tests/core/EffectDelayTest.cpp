@@ -2,7 +2,7 @@
 // stereo sounds, and the reverb against its formula on longer sounds.
 #include "EffectCaseSupport.h"
 
-#include "effects/DelayEffects.h"
+#include "commands/effects/DelayEffects.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // 16-bit, mono and stereo sounds.
 #include "EffectCaseSupport.h"
 
-#include "effects/DynamicsEffects.h"
+#include "commands/effects/DynamicsEffects.h"
 
 #include <gtest/gtest.h>
 

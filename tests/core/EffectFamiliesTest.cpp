@@ -3,11 +3,11 @@
 // one-decimal fields), their progress, and batch mode by name.
 #include "EffectCaseSupport.h"
 
-#include "app/Batch.h"
-#include "effects/DelayEffects.h"
-#include "effects/DynamicsEffects.h"
-#include "effects/ModulationEffects.h"
-#include "resources/CommandIds.h"
+#include "batch/Batch.h"
+#include "commands/effects/DelayEffects.h"
+#include "commands/effects/DynamicsEffects.h"
+#include "commands/effects/ModulationEffects.h"
+#include "editor/CommandIds.h"
 
 #include <gtest/gtest.h>
 

@@ -3,15 +3,15 @@
 // volume dialog's questions, and the effects run by name in batch mode.
 #include "TestApp.h"
 
-#include "app/Batch.h"
-#include "document/Undo.h"
-#include "effects/DelayEffects.h"
-#include "effects/DynamicsEffects.h"
-#include "effects/EffectFrame.h"
-#include "effects/LevelEffects.h"
-#include "effects/ModulationEffects.h"
-#include "effects/Progress.h"
-#include "resources/CommandIds.h"
+#include "batch/Batch.h"
+#include "commands/EffectFrame.h"
+#include "commands/effects/DelayEffects.h"
+#include "commands/effects/DynamicsEffects.h"
+#include "commands/effects/LevelEffects.h"
+#include "commands/effects/ModulationEffects.h"
+#include "editor/CommandIds.h"
+#include "editor/Progress.h"
+#include "model/Undo.h"
 #include "view/WaveWindow.h"
 
 #include <gtest/gtest.h>

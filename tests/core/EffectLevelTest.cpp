@@ -2,9 +2,9 @@
 // and undo of every one of them.
 #include "TestApp.h"
 
-#include "document/Undo.h"
-#include "effects/LevelEffects.h"
-#include "resources/CommandIds.h"
+#include "commands/effects/LevelEffects.h"
+#include "editor/CommandIds.h"
+#include "model/Undo.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // stereo sounds, and the vibrato's sweep with its onset against its formula.
 #include "EffectCaseSupport.h"
 
-#include "effects/ModulationEffects.h"
-#include "effects/SineSweep.h"
+#include "commands/effects/ModulationEffects.h"
+#include "dsp/SineSweep.h"
 
 #include <gtest/gtest.h>
 

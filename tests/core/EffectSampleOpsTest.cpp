@@ -1,6 +1,6 @@
 // The effects' local sample operations give exactly what the document's primitives give.
-#include "document/SoundDocument.h"
-#include "effects/SampleOps.h"
+#include "model/SampleOps.h"
+#include "model/SoundDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 // and the out-of-memory paths.
 #include "TestApp.h"
 
+#include "commands/effects/SpectralEffects.h"
 #include "dsp/Fft.h"
 #include "dsp/SpectralFilters.h"
-#include "effects/SpectralEffects.h"
-#include "resources/CommandIds.h"
+#include "editor/CommandIds.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // given as text.
 #include "TestApp.h"
 
-#include "effects/EnvelopeEditor.h"
+#include "commands/effects/EnvelopeEditor.h"
+#include "hosts/scripted/ScriptedDialog.h"
 #include "platform/RasterCanvas.h"
-#include "platform/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
 
 #include <gtest/gtest.h>

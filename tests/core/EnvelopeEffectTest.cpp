@@ -1,9 +1,9 @@
 // The volume, pan and pitch envelopes against hand-computed values, and undo of each.
 #include "TestApp.h"
 
-#include "document/Undo.h"
-#include "effects/EnvelopeEditor.h"
-#include "effects/EnvelopeEffects.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/effects/EnvelopeEditor.h"
+#include "commands/effects/EnvelopeEffects.h"
 
 #include <gtest/gtest.h>
 

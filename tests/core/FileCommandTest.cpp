@@ -2,12 +2,12 @@
 // save-as rules, New, the recent files, and saves that fail without losing the old file.
 #include "FileTestSupport.h"
 
-#include "app/Settings.h"
-#include "document/Undo.h"
-#include "fileio/FileCommands.h"
-#include "fileio/FileIo.h"
-#include "fileio/NewDialog.h"
-#include "fileio/SoundFiles.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/file/FileCommands.h"
+#include "commands/file/NewDialog.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/Settings.h"
+#include "model/FileIo.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,11 @@
 // numbers and the mu-law code.
 #include "FileTestSupport.h"
 
-#include "app/MainWindow.h"
-#include "fileio/FileCommands.h"
-#include "fileio/MuLaw.h"
-#include "fileio/SoundFiles.h"
-#include "resources/CommandIds.h"
+#include "commands/file/FileCommands.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/CommandIds.h"
+#include "model/MuLaw.h"
+#include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
 

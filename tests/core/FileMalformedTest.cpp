@@ -3,9 +3,9 @@
 // leave a half-replaced sound. The sanitizer build runs this corpus.
 #include "FileTestSupport.h"
 
-#include "document/DocumentUi.h"
-#include "document/Undo.h"
-#include "fileio/FileCommands.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/file/FileCommands.h"
+#include "editor/DocumentUi.h"
 
 #include <gtest/gtest.h>
 

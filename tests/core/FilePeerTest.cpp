@@ -2,8 +2,8 @@
 // files the editor writes are read by SoX with the document's format and samples.
 #include "FileTestSupport.h"
 
-#include "fileio/FileCommands.h"
-#include "fileio/MuLaw.h"
+#include "commands/file/FileCommands.h"
+#include "model/MuLaw.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 
 #include "TestApp.h"
 
-#include "document/SampleBlock.h"
+#include "model/SampleBlock.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,9 +2,9 @@
 // command: no undo snapshot, the document's new state, and the busy gate while it runs.
 #include "TestApp.h"
 
-#include "app/MainWindow.h"
-#include "fileio/FormatConversion.h"
-#include "resources/CommandIds.h"
+#include "commands/file/FormatConversion.h"
+#include "editor/CommandIds.h"
+#include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -4,11 +4,11 @@
 #include "EffectCaseSupport.h"
 #include "SpectrumSupport.h"
 
-#include "document/DocumentUi.h"
-#include "document/Undo.h"
-#include "generators/GeneratorTexts.h"
-#include "generators/Generators.h"
-#include "platform/scripted/ScriptedDialog.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/generators/GeneratorTexts.h"
+#include "commands/generators/Generators.h"
+#include "editor/DocumentUi.h"
+#include "hosts/scripted/ScriptedDialog.h"
 
 #include <gtest/gtest.h>
 

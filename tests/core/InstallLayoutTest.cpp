@@ -2,11 +2,11 @@
 // its commands.
 #include "TestApp.h"
 
-#include "app/AppBatch.h"
-#include "app/Batch.h"
-#include "app/CommandTable.h"
-#include "app/MainWindow.h"
-#include "resources/CommandIds.h"
+#include "batch/AppBatch.h"
+#include "batch/Batch.h"
+#include "editor/CommandIds.h"
+#include "window/CommandTable.h"
+#include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
 

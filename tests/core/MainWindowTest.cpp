@@ -1,11 +1,11 @@
 #include "TestApp.h"
 
-#include "app/CommandTable.h"
-#include "fileio/FileCommands.h"
-#include "fileio/SoundFiles.h"
-#include "resources/CommandIds.h"
+#include "commands/file/FileCommands.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/CommandIds.h"
+#include "editor/Menus.h"
 #include "resources/Dialogs.h"
-#include "resources/Menus.h"
+#include "window/CommandTable.h"
 
 #include <gtest/gtest.h>
 

@@ -4,14 +4,14 @@
 #include "EffectCaseSupport.h"
 #include "SpectrumSupport.h"
 
-#include "app/Settings.h"
-#include "document/DocumentUi.h"
-#include "document/Undo.h"
-#include "fileio/WaveImage.h"
-#include "generators/GeneratorTexts.h"
-#include "generators/MelodyPaste.h"
-#include "platform/scripted/ScriptedDialog.h"
-#include "resources/CommandIds.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/generators/GeneratorTexts.h"
+#include "commands/generators/MelodyPaste.h"
+#include "editor/CommandIds.h"
+#include "editor/DocumentUi.h"
+#include "editor/Settings.h"
+#include "hosts/scripted/ScriptedDialog.h"
+#include "model/WaveImage.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 #include "RadioGroups.h"
 #include "TestApp.h"
 
-#include "effects/ParamDialog.h"
-#include "generators/Generators.h"
-#include "platform/scripted/ScriptedDialog.h"
+#include "commands/generators/Generators.h"
+#include "editor/ParamDialog.h"
+#include "hosts/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
 
 #include <gtest/gtest.h>

@@ -5,10 +5,11 @@
 // tests/cli/pitch_time.sh.
 #include "EffectCaseSupport.h"
 
+#include "commands/effects/PitchEffects.h"
 #include "dsp/PitchTime.h"
-#include "effects/PitchEffects.h"
-#include "platform/scripted/ScriptedDialog.h"
-#include "resources/CommandIds.h"
+#include "editor/CommandIds.h"
+#include "editor/Progress.h"
+#include "hosts/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
 
 #include <gtest/gtest.h>
@@ -233,6 +234,7 @@ TEST_P(SpliceSearch, StretchWritesTheSameBytesAsThePlainStretch) {
     for (const std::uint32_t rate : {240u, 8000u, 44100u}) {
         for (const double ratio : {0.37, 0.5, 2.0, 2.6}) {
             TestApp t;
+            AppProgress progress(t.app);
             t.SetSound(
                 GetParam().bits, GetParam().channels, 1, [](int, int) { return 0; }, rate);
             const SoundDocument& doc = t.app.doc;
@@ -244,7 +246,7 @@ TEST_P(SpliceSearch, StretchWritesTheSameBytesAsThePlainStretch) {
             const auto dstFrames =
                 static_cast<std::int64_t>(static_cast<double>(srcFrames) * ratio);
             Block fast(dstFrames * ba), plain(dstFrames * ba);
-            StretchTime(t.app, "x", 0, 100, src.Region(), fast.Region());
+            StretchTime(t.app.doc, progress, "x", 0, 100, src.Region(), fast.Region());
             ReferenceStretch(doc, src.Region(), plain.Region());
             ASSERT_EQ(fast.bytes, plain.bytes) << rate << " Hz, ratio " << ratio;
         }
@@ -258,6 +260,7 @@ TEST_P(SpliceSearch, TransposeInWindowsWritesTheSameBytesAsInOneBuffer) {
     for (const std::uint32_t rate : {240u, 8000u}) {
         for (const int cents : {-1200, -300, 700}) {
             TestApp t;
+            AppProgress progress(t.app);
             t.SetSound(
                 GetParam().bits, GetParam().channels, 1, [](int, int) { return 0; }, rate);
             const SoundDocument& doc = t.app.doc;
@@ -270,8 +273,8 @@ TEST_P(SpliceSearch, TransposeInWindowsWritesTheSameBytesAsInOneBuffer) {
             const std::int64_t step = TransposeStep(cents);
             const std::int64_t shiftedBytes = TransposeBytes(frames, cents, ba);
             Block shifted(shiftedBytes), expected(frames * ba);
-            ResampleLinear(t.app, "x", 0, 50, step, src.Region(), shifted.Region());
-            StretchTime(t.app, "x", 50, 100, shifted.Region(), expected.Region());
+            ResampleLinear(t.app.doc, progress, "x", 0, 50, step, src.Region(), shifted.Region());
+            StretchTime(t.app.doc, progress, "x", 50, 100, shifted.Region(), expected.Region());
             const StretchSegments seg = StretchSegments::ForRate(rate);
             const std::int64_t whole = TransposeWindowBytes(layout, rate, shiftedBytes);
             for (const std::int64_t windowBytes :
@@ -285,8 +288,8 @@ TEST_P(SpliceSearch, TransposeInWindowsWritesTheSameBytesAsInOneBuffer) {
                     last = percent;
                     return false;
                 };
-                TransposeTime(t.app, "x", step, src.Region(), shiftedBytes, out.Region(),
-                              window.Region());
+                TransposeTime(t.app.doc, progress, "x", step, src.Region(), shiftedBytes,
+                              out.Region(), window.Region());
                 t.host.onPump = nullptr;
                 EXPECT_EQ(out.bytes, expected.bytes)
                     << rate << " Hz, " << cents << " cents, window " << windowBytes;
@@ -308,12 +311,14 @@ INSTANTIATE_TEST_SUITE_P(Formats, SpliceSearch,
 TEST(ResampleLinear, CopiesSelectionsBeyondThirtyTwoBitPositions) {
     constexpr std::int64_t kFrames = 21'600'000;
     TestApp t;
+    AppProgress progress(t.app);
     t.SetSound(8, 1, 1, [](int, int) { return 0; });
     std::vector<std::uint8_t> source(kFrames), copy(kFrames + 16);
     for (std::int64_t f = 0; f < kFrames; ++f) {
         source[static_cast<std::size_t>(f)] = static_cast<std::uint8_t>(f * 7 % 251);
     }
-    ResampleLinear(t.app, "x", 0, 100, 100, {source.data(), kFrames}, {copy.data(), kFrames});
+    ResampleLinear(t.app.doc, progress, "x", 0, 100, 100, {source.data(), kFrames},
+                   {copy.data(), kFrames});
     copy.resize(kFrames);
     EXPECT_TRUE(copy == source);
 }

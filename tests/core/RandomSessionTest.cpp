@@ -12,10 +12,10 @@
 #include "SessionSupport.h"
 
 #include "FileTestSupport.h"
-#include "app/CommandTable.h"
-#include "fileio/SoundFileSupport.h"
-#include "fileio/SoundFiles.h"
-#include "platform/scripted/ScriptedDialog.h"
+#include "commands/file/SoundFileSupport.h"
+#include "commands/file/SoundFiles.h"
+#include "hosts/scripted/ScriptedDialog.h"
+#include "window/CommandTable.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +67,7 @@ struct WalkLog {
 };
 WalkLog* g_walk = nullptr;
 
-void PrintWalkOnDeath() {
+[[maybe_unused]] void PrintWalkOnDeath() {
     if (g_walk) {
         std::cerr << g_walk->Text() << "(repeat with WT_SESSION_SEED=" << g_walk->seed
                   << " WT_SESSION_WALKS=1)\n";

@@ -2,9 +2,9 @@
 // and refuse, their out-of-memory paths, and the gap of silence; one undo restores each edit.
 #include "TestApp.h"
 
-#include "app/MainWindow.h"
-#include "document/RangeEdits.h"
-#include "resources/CommandIds.h"
+#include "commands/edit/RangeEdits.h"
+#include "editor/CommandIds.h"
+#include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
 #include "TestApp.h"
 
-#include "document/DocumentUi.h"
-#include "document/SoundDocument.h"
+#include "commands/file/FileCommands.h"
+#include "editor/DocumentUi.h"
+#include "model/SoundDocument.h"
 
 #include <gtest/gtest.h>
 

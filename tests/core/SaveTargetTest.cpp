@@ -4,8 +4,8 @@
 #include "FileTestSupport.h"
 #include "Unprivileged.h"
 
-#include "app/Batch.h"
-#include "fileio/FileCommands.h"
+#include "batch/Batch.h"
+#include "commands/file/FileCommands.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,10 @@
 
 #include "TestApp.h"
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "platform/scripted/FakeWaveDevices.h"
-#include "resources/CommandIds.h"
+#include "editor/App.h"
+#include "editor/CommandIds.h"
+#include "hosts/scripted/FakeWaveDevices.h"
+#include "window/MainWindow.h"
 
 #include <cstdint>
 #include <cstring>

@@ -1,10 +1,10 @@
 #include "TestApp.h"
 #include "Unprivileged.h"
 
-#include "app/Batch.h"
-#include "app/Settings.h"
-#include "fileio/FileCommands.h"
-#include "resources/CommandIds.h"
+#include "batch/Batch.h"
+#include "commands/file/FileCommands.h"
+#include "editor/CommandIds.h"
+#include "editor/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // temporary file of its own.
 #pragma once
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "platform/scripted/ScriptedHost.h"
+#include "editor/App.h"
+#include "hosts/scripted/ScriptedHost.h"
+#include "window/MainWindow.h"
 
 #include <filesystem>
 #include <string>

@@ -2,10 +2,10 @@
 // and undoing twice returns to the changed state.
 #include "FileTestSupport.h"
 
-#include "app/CommandTable.h"
-#include "document/Undo.h"
-#include "fileio/FileCommands.h"
-#include "resources/CommandIds.h"
+#include "commands/edit/UndoCommands.h"
+#include "commands/file/FileCommands.h"
+#include "editor/CommandIds.h"
+#include "window/CommandTable.h"
 
 #include <gtest/gtest.h>
 

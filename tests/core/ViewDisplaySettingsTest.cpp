@@ -1,9 +1,9 @@
 // The display settings dialog (115) on the scripted host.
 #include "ViewTestSupport.h"
 
-#include "app/Batch.h"
-#include "platform/scripted/ScriptedDialog.h"
-#include "resources/CommandIds.h"
+#include "batch/Batch.h"
+#include "editor/CommandIds.h"
+#include "hosts/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
 #include "view/DisplaySettings.h"
 

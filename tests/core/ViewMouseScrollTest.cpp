@@ -1,10 +1,10 @@
 // Mouse selection, the scroll bar and the zoom commands of the waveform window.
 #include "ViewTestSupport.h"
 
-#include "app/CommandTable.h"
-#include "document/DocumentUi.h"
-#include "resources/CommandIds.h"
-#include "resources/Menus.h"
+#include "editor/CommandIds.h"
+#include "editor/DocumentUi.h"
+#include "editor/Menus.h"
+#include "window/CommandTable.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 // chosen client size, for the waveform window's tests.
 #pragma once
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "document/SoundDocument.h"
+#include "editor/App.h"
+#include "hosts/scripted/ScriptedHost.h"
+#include "model/SoundDocument.h"
 #include "platform/RasterCanvas.h"
-#include "platform/scripted/ScriptedHost.h"
 #include "view/WaveWindow.h"
+#include "window/MainWindow.h"
 
 #include <cstring>
 #include <functional>

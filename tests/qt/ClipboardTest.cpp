@@ -2,15 +2,15 @@
 // (any of them, or a uri-list naming one local .wav file), and copy and paste in the editor
 // when memory runs out. Two editor processes exchanging sound on a real X display:
 // tests/cli/clipboard_x11.sh.
-#include "platform/qt/QtClipboard.h"
+#include "hosts/qt/QtClipboard.h"
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "document/SampleBlock.h"
-#include "fileio/WaveImage.h"
-#include "platform/qt/Desktop.h"
-#include "platform/qt/QtHost.h"
-#include "resources/CommandIds.h"
+#include "editor/App.h"
+#include "editor/CommandIds.h"
+#include "hosts/qt/Desktop.h"
+#include "hosts/qt/QtHost.h"
+#include "model/SampleBlock.h"
+#include "model/WaveImage.h"
+#include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
 

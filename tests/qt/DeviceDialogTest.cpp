@@ -2,9 +2,9 @@
 // capability fields of the chosen rows, and OK keeping both choices.
 #include "ParamDialogRun.h"
 
-#include "audio/DeviceDialog.h"
-#include "platform/qt/QtDialog.h"
-#include "platform/scripted/FakeWaveDevices.h"
+#include "commands/devices/DeviceDialog.h"
+#include "hosts/qt/QtDialog.h"
+#include "hosts/scripted/FakeWaveDevices.h"
 #include "resources/Dialogs.h"
 
 #include <QAbstractButton>

@@ -2,7 +2,7 @@
 // the parameter dialog procedure, operated through its widgets.
 #include "ParamDialogRun.h"
 
-#include "effects/DelayEffects.h"
+#include "commands/effects/DelayEffects.h"
 
 #include <QPushButton>
 

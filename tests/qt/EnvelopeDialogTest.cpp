@@ -1,11 +1,11 @@
 // The envelope editor as the desktop shows it: dialog 400 built from its template, its drawing
 // area a real widget painted and driven by the dialog procedure, operated with the mouse.
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "effects/EnvelopeEditor.h"
-#include "platform/qt/QtCanvas.h"
-#include "platform/qt/QtDialog.h"
-#include "platform/qt/QtHost.h"
+#include "commands/effects/EnvelopeEditor.h"
+#include "editor/App.h"
+#include "hosts/qt/QtCanvas.h"
+#include "hosts/qt/QtDialog.h"
+#include "hosts/qt/QtHost.h"
+#include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
 

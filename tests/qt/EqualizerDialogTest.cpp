@@ -1,13 +1,13 @@
 // Dialog 112 on the desktop: nine real sliders driven by the equalizer's procedure, the preset
 // buttons, and storing a preset through dialog 12 into the settings file.
-#include "platform/qt/ClassicTrackBar.h"
-#include "platform/qt/Desktop.h"
-#include "platform/qt/QtDialog.h"
-#include "platform/qt/QtHost.h"
+#include "hosts/qt/ClassicTrackBar.h"
+#include "hosts/qt/Desktop.h"
+#include "hosts/qt/QtDialog.h"
+#include "hosts/qt/QtHost.h"
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "effects/SpectralEffects.h"
+#include "commands/effects/SpectralEffects.h"
+#include "editor/App.h"
+#include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
 

@@ -1,14 +1,14 @@
 // The generators' dialogs as the desktop shows them: the melody paste's keyboard drawn on a real
 // widget and played with the mouse into the melody field at its caret, and the tone dialog with
 // its waveform pictures.
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "effects/ParamDialog.h"
-#include "generators/Generators.h"
-#include "generators/MelodyPaste.h"
-#include "platform/qt/QtDialog.h"
-#include "platform/qt/QtHost.h"
+#include "commands/generators/Generators.h"
+#include "commands/generators/MelodyPaste.h"
+#include "editor/App.h"
+#include "editor/ParamDialog.h"
+#include "hosts/qt/QtDialog.h"
+#include "hosts/qt/QtHost.h"
 #include "resources/Dialogs.h"
+#include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
 

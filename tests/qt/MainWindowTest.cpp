@@ -1,18 +1,18 @@
 // The editor's main window on the real desktop host: menus, accelerators, toolbar, status bar,
 // caption, layout, the waveform window's input and picture, timers, closing, and the desktop
 // services (message boxes, file dialogs, clipboard, processes).
-#include "platform/qt/ClassicScrollBar.h"
-#include "platform/qt/Desktop.h"
-#include "platform/qt/QtHost.h"
-#include "platform/qt/QtMainWindow.h"
-#include "platform/qt/QtMenuBar.h"
-#include "platform/scripted/FakeWaveDevices.h"
+#include "hosts/qt/ClassicScrollBar.h"
+#include "hosts/qt/Desktop.h"
+#include "hosts/qt/QtHost.h"
+#include "hosts/qt/QtMainWindow.h"
+#include "hosts/qt/QtMenuBar.h"
+#include "hosts/scripted/FakeWaveDevices.h"
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "app/Settings.h"
-#include "resources/CommandIds.h"
-#include "resources/Menus.h"
+#include "editor/App.h"
+#include "editor/CommandIds.h"
+#include "editor/Menus.h"
+#include "editor/Settings.h"
+#include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
 

@@ -2,8 +2,8 @@
 // by the parameter dialog procedure over a binding table, and operated through its widgets.
 #pragma once
 
-#include "effects/ParamDialog.h"
-#include "platform/qt/QtDialog.h"
+#include "editor/ParamDialog.h"
+#include "hosts/qt/QtDialog.h"
 #include "resources/Dialogs.h"
 
 #include <QAbstractButton>

@@ -2,7 +2,7 @@
 // driven by the parameter dialog procedure and its hook, operated through its widgets.
 #include "ParamDialogRun.h"
 
-#include "effects/PitchEffects.h"
+#include "commands/effects/PitchEffects.h"
 
 #include <gtest/gtest.h>
 

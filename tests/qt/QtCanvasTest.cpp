@@ -1,6 +1,6 @@
 // Drawing on the in-memory picture behind the waveform window and owner-drawn items: classic
 // pen lines (end point left out, raster operations), inversion, clipping and Japanese text.
-#include "platform/qt/QtCanvas.h"
+#include "hosts/qt/QtCanvas.h"
 
 #include <QApplication>
 #include <QFont>

@@ -2,17 +2,17 @@
 // procedure as a classic dialog manager does, and the procedure alone moves scroll bars and
 // manual check boxes. Also the classic scroll bar on its own, and the editor's New and About
 // dialogs on the real host.
-#include "platform/qt/QtDialog.h"
+#include "hosts/qt/QtDialog.h"
 
 #include "RadioGroups.h"
-#include "platform/qt/ClassicScrollBar.h"
-#include "platform/qt/QtHost.h"
+#include "hosts/qt/ClassicScrollBar.h"
+#include "hosts/qt/QtHost.h"
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "fileio/NewDialog.h"
+#include "commands/file/NewDialog.h"
+#include "editor/App.h"
 #include "platform/Canvas.h"
 #include "resources/Dialogs.h"
+#include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
 

@@ -1,6 +1,6 @@
 // The main of the Qt tests: one QApplication for every test, on the offscreen platform unless
 // the caller chose another, with the editor's own look so that sizes match the real program.
-#include "platform/qt/Desktop.h"
+#include "hosts/qt/Desktop.h"
 
 #include <QApplication>
 

@@ -2,9 +2,9 @@
 // (dialog, message box, file dialog) while the code under test waits in its modal loop.
 #pragma once
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "platform/qt/QtHost.h"
+#include "editor/App.h"
+#include "hosts/qt/QtHost.h"
+#include "window/MainWindow.h"
 
 #include <QApplication>
 #include <QTest>

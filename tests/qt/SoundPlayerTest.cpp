@@ -1,6 +1,6 @@
 // The About sound's WAV reading and the background player.
-#include "platform/portaudio/SoundPlayer.h"
-#include "platform/portaudio/WavClip.h"
+#include "hosts/portaudio/SoundPlayer.h"
+#include "hosts/portaudio/WavClip.h"
 
 #include "QtTestSupport.h"
 

@@ -2,7 +2,7 @@
 // parameter dialog procedure, operated through its widgets.
 #include "ParamDialogRun.h"
 
-#include "effects/LevelEffects.h"
+#include "commands/effects/LevelEffects.h"
 
 #include <QCheckBox>
 #include <QPushButton>

@@ -1,17 +1,17 @@
 // The waveform window on the real desktop host: mouse selection driven through Qt events, the
 // scroll bar shifting the picture, and a screenshot of the window with a stereo sound.
-#include "platform/qt/ClassicScrollBar.h"
-#include "platform/qt/Desktop.h"
-#include "platform/qt/QtHost.h"
-#include "platform/qt/QtMainWindow.h"
+#include "hosts/qt/ClassicScrollBar.h"
+#include "hosts/qt/Desktop.h"
+#include "hosts/qt/QtHost.h"
+#include "hosts/qt/QtMainWindow.h"
 
-#include "app/App.h"
-#include "app/MainWindow.h"
-#include "document/DocumentUi.h"
-#include "fileio/FileCommands.h"
+#include "commands/file/FileCommands.h"
+#include "editor/App.h"
+#include "editor/CommandIds.h"
+#include "editor/DocumentUi.h"
 #include "platform/RasterCanvas.h"
-#include "resources/CommandIds.h"
 #include "view/WaveWindow.h"
+#include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
 

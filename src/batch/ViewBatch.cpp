@@ -1,0 +1,58 @@
+#include "batch/ViewBatch.h"
+
+#include "editor/App.h"
+#include "hosts/scripted/ScriptedHost.h"
+#include "platform/RasterCanvas.h"
+#include "util/ParseNumber.h"
+#include "view/WaveWindow.h"
+
+namespace wt {
+
+namespace {
+
+constexpr int kDefaultWidth = 640;
+constexpr int kDefaultHeight = 240;
+constexpr long kMaxSide = 8192;
+
+bool ParseSide(const std::string& text, int& value) {
+    long long v = 0;
+    if (text.empty() || text[0] < '0' || text[0] > '9' || !ParseInteger(text, 1, kMaxSide, v)) {
+        return false;
+    }
+    value = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
+
+bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
+    int width = kDefaultWidth, height = kDefaultHeight;
+    bool good = args.size() == 1 || args.size() == 2;
+    if (good && args.size() == 2) {
+        const auto x = args[1].find('x');
+        good = x != std::string::npos && ParseSide(args[1].substr(0, x), width) &&
+               ParseSide(args[1].substr(x + 1), height);
+    }
+    if (!good) {
+        error = "usage: paint PATH.png [WIDTHxHEIGHT] (1..8192 pixels each)";
+        return false;
+    }
+    // The window's outer size includes its border and scroll bar: measure them at a size
+    // where they fit, then size the window so that its client area is width x height.
+    ScriptedHost& host = c.host;
+    constexpr int kProbe = 1000;
+    host.MoveWaveWindow(host.waveX, host.waveY, kProbe, kProbe);
+    const int frameWidth = kProbe - host.WaveClientWidth();
+    const int frameHeight = kProbe - host.WaveClientHeight();
+    host.MoveWaveWindow(host.waveX, host.waveY, width + frameWidth, height + frameHeight);
+
+    RasterCanvas canvas(width, height, kColourButtonFace);
+    WaveWndProc(c.app, msg::Paint, 0, 0, &canvas);
+    if (!canvas.SavePng(args[0])) {
+        error = "cannot write " + args[0];
+        return false;
+    }
+    return true;
+}
+
+} // namespace wt

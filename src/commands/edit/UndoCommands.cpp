@@ -1,0 +1,31 @@
+#include "commands/edit/UndoCommands.h"
+
+#include "editor/App.h"
+#include "editor/DocumentUi.h"
+
+namespace wt {
+
+int TakeSnapshot(App& app) {
+    if (!TakeSnapshot(app.doc, app.undo)) {
+        ShowOutOfMemory(app, kProductName);
+        return 0;
+    }
+    return 1;
+}
+
+void SwapWithSnapshot(App& app) {
+    SwapWithSnapshot(app.doc, app.undo);
+    if (app.undo.holdsFile) {
+        UpdateTitle(app);
+    }
+    ShowFormatStatus(app);
+    ShowSelectionStatus(app);
+    RedrawWave(app);
+}
+
+int CmdUndo(App& app) {
+    SwapWithSnapshot(app);
+    return 1;
+}
+
+} // namespace wt

@@ -1,0 +1,264 @@
+#include "commands/file/FileCommands.h"
+
+#include "commands/file/FileTexts.h"
+#include "commands/file/NewDialog.h"
+#include "commands/file/SoundFileSupport.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/App.h"
+#include "editor/DocumentUi.h"
+#include "model/Undo.h"
+#include "util/Format.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace wt {
+
+namespace {
+
+bool EndsWithNoCase(const std::string& text, const std::string& ending) {
+    if (text.size() < ending.size()) {
+        return false;
+    }
+    return std::equal(ending.begin(), ending.end(), text.end() - static_cast<long>(ending.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
+
+std::vector<std::pair<std::string, std::string>> OpenFilters() {
+    return {{filetext::kOpenFilterWav, "*.wav"},
+            {filetext::kOpenFilterAu, "*.au"},
+            {filetext::kOpenFilterAiff, "*.aif;*.aiff"},
+            {filetext::kOpenFilterAll, "*.*"}};
+}
+
+std::vector<std::pair<std::string, std::string>> SaveFilters() {
+    return {{filetext::kSaveFilterWav, "*.wav"},
+            {filetext::kSaveFilterAu, "*.au"},
+            {filetext::kSaveFilterAiff, "*.aif;*.aiff"}};
+}
+
+// The type a name's extension stands for; FileTypeNone for any other name.
+int FileTypeOfName(const std::string& name) {
+    if (EndsWithNoCase(name, ".wav")) {
+        return FileTypeWav;
+    }
+    if (EndsWithNoCase(name, ".au")) {
+        return FileTypeAu;
+    }
+    if (EndsWithNoCase(name, ".aiff") || EndsWithNoCase(name, ".aif")) {
+        return FileTypeAiff;
+    }
+    return FileTypeNone;
+}
+
+// The writer a save in `fileType` uses and the name it writes. A type names its writer and
+// the name gains the type's extension unless it ends in one the type accepts; with no type
+// the name's extension chooses, and a name with none of them is written as WAV with ".wav"
+// appended; an unknown type always appends ".wav". For the three types and none, choosing
+// again for the name chosen gives the same name.
+struct SaveTarget {
+    std::string name;
+    int (*writer)(App&);
+};
+SaveTarget ChooseSaveTarget(const std::string& name, int fileType) {
+    if (fileType == FileTypeNone) {
+        fileType = FileTypeOfName(name);
+        if (fileType == FileTypeNone) {
+            return {name + ".wav", SaveWaveFile};
+        }
+    }
+    switch (fileType) {
+    case FileTypeWav:
+        return {EndsWithNoCase(name, ".wav") ? name : name + ".wav", SaveWaveFile};
+    case FileTypeAu:
+        return {EndsWithNoCase(name, ".au") ? name : name + ".au", SaveAuFile};
+    case FileTypeAiff:
+        return {FileTypeOfName(name) == FileTypeAiff ? name : name + ".aiff", SaveAiffFile};
+    default:
+        return {name + ".wav", SaveWaveFile};
+    }
+}
+
+} // namespace
+
+int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound) {
+    // The extension must follow at least one character: ".wav" alone names no sound file.
+    const int fileType = path.rfind('.') != 0 ? FileTypeOfName(path) : FileTypeNone;
+    int (*reader)(App&, const std::string&, LoadedSound&) = nullptr;
+    switch (fileType) {
+    case FileTypeWav:
+        reader = LoadWaveFile;
+        break;
+    case FileTypeAu:
+        reader = LoadAuFile;
+        break;
+    case FileTypeAiff:
+        reader = LoadAiffFile;
+        break;
+    default:
+        app.host.MessageBox(Owner::MainWindow, filetext::kTypeNotSupported, kProductName,
+                            mb::Ok | mb::IconInformation);
+        return FileTypeNone;
+    }
+    return reader(app, path, sound) ? fileType : FileTypeNone;
+}
+
+int LoadSoundFile(App& app, const std::string& path) {
+    SoundDocument& doc = app.doc;
+    // The folder of the file, without its trailing separator. A bare name has no folder: the
+    // last directory then stays as it was.
+    const auto slash = path.find_last_of('/');
+    if (slash != std::string::npos) {
+        app.settings.lastDirectory = slash == 0 ? "/" : path.substr(0, slash);
+    }
+    // The sound is read whole before anything of the document changes: a file that cannot
+    // be read leaves the sound, its name, type and modified flag as they were, so a later
+    // save cannot write the old sound over that file.
+    LoadedSound sound;
+    const int fileType = ReadSoundFile(app, path, sound);
+    if (fileType == FileTypeNone) {
+        return 0;
+    }
+    // The old sound goes to the undo snapshot with its name, type and modified flag: Undo
+    // brings it back as it was, unsaved changes included, and never under the new name.
+    MoveSoundToSnapshot(doc, app.undo, true);
+    doc.title = path;
+    doc.fileType = fileType;
+    return InstallLoadedSound(app, sound);
+}
+
+int SaveSoundFile(App& app, int fileType) {
+    SoundDocument& doc = app.doc;
+    if (doc.byteLength == 0 &&
+        app.host.MessageBox(Owner::MainWindow, filetext::kSaveEmpty, filetext::kCaptionSave,
+                            mb::YesNo | mb::IconWarning) == IdNo) {
+        return 0;
+    }
+    if (doc.title == kUntitled) {
+        return CmdSaveAs(app);
+    }
+    const SaveTarget target = ChooseSaveTarget(doc.title, fileType);
+    // A name that gained an extension is shown as it is written.
+    if (target.name != doc.title) {
+        doc.title = target.name;
+        UpdateTitle(app);
+    }
+    return target.writer(app);
+}
+
+int OpenRecentFile(App& app, int n) {
+    if (ConfirmDiscardChanges(app) != 1) {
+        return 0;
+    }
+    const std::string path = ReadRecentFile(app.profile, n);
+    AddRecentFile(app.profile, path);
+    return LoadSoundFile(app, path);
+}
+
+int CmdOpen(App& app) {
+    if (ConfirmDiscardChanges(app) != 1) {
+        return 0;
+    }
+    FileDialogRequest request;
+    request.filters = OpenFilters();
+    request.filterIndex = app.doc.fileType;
+    request.initialDir = app.settings.lastDirectory;
+    request.fileMustExist = true;
+    if (!app.host.GetOpenFileName(request)) {
+        return 0;
+    }
+    AddRecentFile(app.profile, request.path);
+    return LoadSoundFile(app, request.path);
+}
+
+int CmdSave(App& app) {
+    return SaveSoundFile(app, app.doc.fileType);
+}
+
+int CmdSaveAs(App& app) {
+    SoundDocument& doc = app.doc;
+    FileDialogRequest request;
+    request.filters = SaveFilters();
+    request.filterIndex = doc.fileType;
+    request.path = doc.title == kUntitled ? filetext::kDefaultSaveName : doc.title;
+    request.initialDir = app.settings.lastDirectory;
+    request.overwritePrompt = true;
+    if (!app.host.GetSaveFileName(request)) {
+        return 0;
+    }
+    // The type box shows the document's type, or the first type when it has none.
+    const bool typeLeftAsShown = request.filterIndex == doc.fileType ||
+                                 (doc.fileType == FileTypeNone && request.filterIndex == 1);
+    // A type index the dialog does not offer saves as WAV.
+    int fileType = request.filterIndex >= FileTypeNone && request.filterIndex <= FileTypeAiff
+                       ? request.filterIndex
+                       : FileTypeWav;
+    // A name typed with a sound file's extension is saved in that type unless the user chose
+    // another type. The title and the recent entry name the file as it is written, with the
+    // type's extension appended where the name lacks it.
+    if (typeLeftAsShown && FileTypeOfName(request.path) != FileTypeNone) {
+        fileType = FileTypeOfName(request.path);
+    }
+    doc.title = ChooseSaveTarget(request.path, fileType).name;
+    AddRecentFile(app.profile, doc.title);
+    UpdateTitle(app);
+    doc.fileType = fileType;
+    return SaveSoundFile(app, doc.fileType);
+}
+
+int CmdNew(App& app) {
+    if (ConfirmDiscardChanges(app) != 1) {
+        return 0;
+    }
+    SoundDocument& doc = app.doc;
+    SoundFormat chosen = doc.format;
+    if (RunNewDialog(app, kDialogNew, chosen) != 1) {
+        return 0;
+    }
+    SampleBlock fresh; // an empty sound keeps 16 spare bytes, like every resize
+    if (!fresh.Resize(16)) {
+        ShowOutOfMemory(app, kProductName);
+        return 0;
+    }
+    // The old sound goes to the undo snapshot whole, with its name, type and modified flag.
+    MoveSoundToSnapshot(doc, app.undo, true);
+    doc.format = chosen;
+    doc.sampleData = std::move(fresh);
+    doc.title = kUntitled;
+    UpdateTitle(app);
+    doc.byteLength = 0;
+    doc.cursor = 0;
+    doc.anchor = 0; // an anchor past the end of the empty sound would select beyond it
+    doc.modified = false;
+    doc.selStart = doc.selEnd = 0;
+    doc.viewStart = 0;
+    doc.RecomputeBytesPerSample();
+    ShowFormatStatus(app);
+    ShowSelectionStatus(app);
+    RedrawWave(app);
+    return 1;
+}
+
+int ConfirmDiscardChanges(App& app) {
+    if (!app.doc.modified) {
+        return 1;
+    }
+    const int answer =
+        app.host.MessageBox(Owner::MainWindow, Format(kTextDiscardChanges, app.doc.title.c_str()),
+                            kProductName, mb::YesNoCancel | mb::IconQuestion);
+    switch (answer) {
+    case IdYes:
+        return SaveSoundFile(app, app.doc.fileType);
+    case IdNo:
+        return 1;
+    case IdCancel:
+        return 0;
+    default:
+        return 1;
+    }
+}
+
+} // namespace wt

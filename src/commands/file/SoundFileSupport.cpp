@@ -1,0 +1,83 @@
+#include "commands/file/SoundFileSupport.h"
+
+#include "commands/file/FileTexts.h"
+#include "editor/App.h"
+#include "editor/DocumentUi.h"
+
+#include <cstring>
+
+namespace wt {
+
+namespace {
+
+constexpr std::size_t kSpareBytes = 16;
+
+// Cursor and anchor stay where they were (the reader does not move them) as long as they
+// still name a frame of the new sound; otherwise they move to its end.
+std::int32_t KeepInside(std::int32_t offset, const SoundDocument& doc) {
+    if (offset < 0) {
+        return 0;
+    }
+    if (offset > doc.byteLength) {
+        offset = doc.byteLength;
+    }
+    const std::int32_t blockAlign = doc.format.blockAlign ? doc.format.blockAlign : 1;
+    return offset - offset % blockAlign;
+}
+
+} // namespace
+
+bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes) {
+    if (bytes > kMaxSoundBytes) {
+        ShowLoadMessage(app, filetext::kTooLarge);
+        return false;
+    }
+    const std::size_t size = static_cast<std::size_t>(bytes);
+    if (!block.Resize(size + kSpareBytes)) {
+        ShowOutOfMemory(app, filetext::kCaptionOpen);
+        return false;
+    }
+    std::memset(block.Data() + size, 0, kSpareBytes);
+    return true;
+}
+
+int InstallLoadedSound(App& app, LoadedSound& sound) {
+    SoundDocument& doc = app.doc;
+    doc.format = sound.format;
+    doc.sampleData = std::move(sound.data);
+    doc.byteLength = sound.byteLength;
+    doc.selStart = doc.selEnd = 0;
+    doc.viewStart = 0;
+    app.host.SetWaveScrollPos(0, true);
+    doc.RecomputeBytesPerSample();
+    doc.cursor = KeepInside(doc.cursor, doc);
+    doc.anchor = KeepInside(doc.anchor, doc);
+    doc.modified = false;
+    UpdateTitle(app);
+    RedrawWave(app);
+    ShowFormatStatus(app);
+    ShowSelectionStatus(app);
+    return 1;
+}
+
+void ShowLoadMessage(App& app, const char* text) {
+    app.host.MessageBox(Owner::MainWindow, text, filetext::kCaptionOpen, mb::Ok | mb::IconWarning);
+}
+
+int ReportWriteFailure(App& app, bool outOfMemory) {
+    if (outOfMemory) {
+        ShowOutOfMemory(app, filetext::kCaptionSave);
+        return 0;
+    }
+    app.host.MessageBox(Owner::MainWindow, filetext::kCannotWrite, filetext::kCaptionSave,
+                        mb::Ok | mb::IconWarning);
+    return 0;
+}
+
+int FinishSave(App& app) {
+    app.doc.modified = false;
+    RedrawWave(app);
+    return 1;
+}
+
+} // namespace wt

@@ -1,0 +1,75 @@
+// RIFF/WAVE files. The document's sample block has the layout of a WAVE "data" chunk, so the
+// samples move in one read and one write without conversion.
+#include "commands/file/FileTexts.h"
+#include "commands/file/SoundFileSupport.h"
+#include "commands/file/SoundFiles.h"
+#include "editor/App.h"
+#include "model/FileIo.h"
+#include "model/WaveImage.h"
+
+#include <algorithm>
+
+namespace wt {
+
+int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound) {
+    InputFile file;
+    if (!file.Open(path)) {
+        ShowLoadMessage(app, filetext::kCannotOpen);
+        return 0;
+    }
+    const WaveChunks found =
+        WalkWaveChunks([&file](std::uint64_t offset, std::uint8_t* out,
+                               std::size_t count) { return file.ReadAt(offset, out, count); },
+                       file.Size());
+    if (!found.riff) {
+        ShowLoadMessage(app, filetext::kCorruptRiff);
+        return 0;
+    }
+    if (!found.wave) {
+        ShowLoadMessage(app, filetext::kCorruptWave);
+        return 0;
+    }
+    if (found.refused) {
+        ShowLoadMessage(app, filetext::kFormatNotSupported);
+    }
+    if (found.refused || !found.formatSeen || !found.dataSeen) {
+        ShowLoadMessage(app, filetext::kCorrupt);
+        return 0;
+    }
+    const SoundFormat& format = found.format;
+    if (!IsHoldableFormat(format)) {
+        ShowLoadMessage(app, filetext::kFormatNotSupported);
+        return 0;
+    }
+    const std::uint64_t dataOffset = found.dataOffset, dataBytes = found.dataBytes;
+
+    // A data chunk that runs past the end of the file (a recording cut short) gives the
+    // frames that are there.
+    const std::uint64_t fileSize = file.Size();
+    const std::uint64_t present = dataOffset < fileSize ? fileSize - dataOffset : 0;
+    std::uint64_t bytes = std::min(dataBytes, present);
+    bytes -= bytes % format.blockAlign;
+
+    sound.format = format;
+    if (!AllocateSoundBlock(app, sound.data, bytes)) {
+        return 0;
+    }
+    std::uint64_t got = file.ReadAt(dataOffset, sound.data.Data(), static_cast<std::size_t>(bytes));
+    got -= got % format.blockAlign;
+    sound.byteLength = static_cast<std::int32_t>(got);
+    return 1;
+}
+
+int SaveWaveFile(App& app) {
+    const SoundDocument& doc = app.doc;
+    const auto length = static_cast<std::uint32_t>(doc.byteLength);
+    std::uint8_t header[kWaveHeaderBytes];
+    WriteWaveHeader(header, doc.format, length);
+
+    AtomicFileWriter out(doc.title);
+    const bool written = out.Open() && out.Write(header, sizeof header) &&
+                         out.Write(doc.Data(), length) && out.Commit();
+    return written ? FinishSave(app) : ReportWriteFailure(app, out.OutOfMemory());
+}
+
+} // namespace wt

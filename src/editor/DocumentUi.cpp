@@ -1,0 +1,66 @@
+#include "editor/DocumentUi.h"
+
+#include "editor/App.h"
+#include "util/Format.h"
+
+namespace wt {
+
+namespace {
+
+constexpr int kStatusPartSelection = 2;
+constexpr const char* kTextCursorTime = "Cur :%s(Sec)";
+constexpr const char* kTextSelectionTimes = "Sel :%s-%s(Sec)";
+
+} // namespace
+
+void ShowFormatStatus(App& app) {
+    const SoundFormat& f = app.doc.format;
+    app.status.SetText(0,
+                       Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
+                              static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str()));
+    app.status.SetText(1, Format("%ld Bytes", static_cast<long>(app.doc.byteLength)));
+}
+
+void ShowSelectionStatus(App& app) {
+    const SoundDocument& doc = app.doc;
+    if (doc.selStart == doc.selEnd) {
+        app.status.SetText(kStatusPartSelection,
+                           Format(kTextCursorTime, FormatSeconds(doc, doc.selStart).c_str()));
+    } else {
+        app.status.SetText(kStatusPartSelection,
+                           Format(kTextSelectionTimes, FormatSeconds(doc, doc.selStart).c_str(),
+                                  FormatSeconds(doc, doc.selEnd).c_str()));
+    }
+}
+
+std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset) {
+    std::int64_t ms = 0;
+    if (doc.format.blockAlign != 0 && doc.format.sampleRate != 0) {
+        ms = offset * 1000 / doc.format.blockAlign / doc.format.sampleRate;
+    }
+    return Format("%lld.%03lld", static_cast<long long>(ms / 1000),
+                  static_cast<long long>(ms % 1000));
+}
+
+void UpdateTitle(App& app) {
+    app.host.SetCaption(Format("%s -[%s]", kProductName, app.doc.title.c_str()));
+}
+
+void RedrawWave(App& app) {
+    app.host.InvalidateWave(true);
+}
+
+int RequireSelection(App& app) {
+    if (app.doc.selStart != app.doc.selEnd) {
+        return 1;
+    }
+    app.host.MessageBox(Owner::MainWindow, kTextNoSelection, kCaptionNoSelection,
+                        mb::Ok | mb::IconInformation);
+    return 0;
+}
+
+void ShowOutOfMemory(App& app, const std::string& caption) {
+    app.host.MessageBox(Owner::MainWindow, kTextOutOfMemory, caption, mb::Ok | mb::IconWarning);
+}
+
+} // namespace wt

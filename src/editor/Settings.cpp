@@ -1,0 +1,157 @@
+#include "editor/Settings.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace wt {
+
+namespace {
+
+// The folder an environment variable names; empty when it is unset, empty or relative (the
+// XDG rules ignore a relative value: it would mean another folder in every current folder).
+std::string AbsoluteFolderFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value && value[0] == '/' ? value : "";
+}
+
+// The user's home folder: $HOME when it is absolute, else the password database's entry of
+// the real user; empty when neither names one.
+std::string UserHomeFolder() {
+    std::string home = AbsoluteFolderFromEnvironment("HOME");
+    if (home.empty()) {
+        const passwd* entry = getpwuid(getuid());
+        if (entry && entry->pw_dir && entry->pw_dir[0] == '/') {
+            home = entry->pw_dir;
+        }
+    }
+    return home;
+}
+
+// The base folder of the user's settings by the XDG rules: $XDG_CONFIG_HOME when absolute,
+// else HOME/.config; empty when there is no home folder either.
+std::string ConfigHome() {
+    const std::string xdg = AbsoluteFolderFromEnvironment("XDG_CONFIG_HOME");
+    if (!xdg.empty()) {
+        return xdg;
+    }
+    const std::string home = UserHomeFolder();
+    return home.empty() ? "" : (std::filesystem::path(home) / ".config").string();
+}
+
+} // namespace
+
+Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defaultDirectory) {
+    Settings s;
+    s.lastDirectory =
+        profile.GetString(kSectionOptions, "directory", defaultDirectory, kMaxPathChars);
+    // The waveform window divides by the density: a hand-edited value must not reach it.
+    s.density = std::clamp(profile.GetInt(kSectionOptions, "density", 8), 1, 128);
+    s.dispMode = profile.GetInt(kSectionOptions, "dispmode", 0);
+    s.trackMode = profile.GetInt(kSectionOptions, "trackmode", 0);
+    // The zoom centring and the window itself work with the stored size: a hand-edited value
+    // must not overflow their arithmetic nor ask for a window no screen holds.
+    s.startWidth =
+        std::clamp(profile.GetInt(kSectionPosition, "width", 480), kMinWindowSize, kMaxWindowSize);
+    s.startHeight =
+        std::clamp(profile.GetInt(kSectionPosition, "height", 200), kMinWindowSize, kMaxWindowSize);
+    return s;
+}
+
+std::string ReadRecentFile(const ProfileFile& profile, int n, std::size_t maxChars) {
+    return profile.GetString(kSectionRecent, std::to_string(n), "", maxChars);
+}
+
+void AddRecentFile(const ProfileFile& profile, const std::string& name) {
+    // A relative name means the current folder of this run only: the entry is stored from
+    // the root, so it opens from any folder later. It is not otherwise rewritten (no ".." or
+    // link resolved), and stays as it is when the current folder cannot be had.
+    std::string path = name;
+    if (!name.empty() && name.front() != '/') {
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(name, error);
+        if (!error) {
+            path = absolute.string();
+        }
+    }
+    if (!IsStorableProfileValue(path)) {
+        return;
+    }
+    std::array<std::string, kRecentFileCount> entries;
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        entries[n - 1] = ReadRecentFile(profile, n);
+    }
+    // Position of path in the list; a missing path takes the place of the last entry.
+    auto found = std::find(entries.begin(), entries.end(), path);
+    const auto last = found != entries.end() ? found : entries.end() - 1;
+    std::move_backward(entries.begin(), last, last + 1);
+    entries[0] = path;
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        profile.WriteString(kSectionRecent, std::to_string(n), entries[n - 1]);
+    }
+}
+
+std::string ReplaceExtension(const std::string& modulePath, const std::string& extension) {
+    const auto slash = modulePath.find_last_of('/');
+    const auto dot = modulePath.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return modulePath + extension;
+    }
+    return modulePath.substr(0, dot) + extension;
+}
+
+std::string HomeDirectory() {
+    const std::string home = UserHomeFolder();
+    return home.empty() ? "/" : home;
+}
+
+std::string InstalledDataFolder(const std::string& modulePath) {
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::path(modulePath).parent_path();
+    if (folder.filename() != "bin") {
+        return "";
+    }
+    const fs::path data = folder.parent_path() / "share" / "wavetomuka";
+    std::error_code ec;
+    return fs::is_directory(data, ec) ? data.string() : "";
+}
+
+std::string DataFolder(const std::string& modulePath) {
+    const std::string installed = InstalledDataFolder(modulePath);
+    if (!installed.empty()) {
+        return installed;
+    }
+    const auto slash = modulePath.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : modulePath.substr(0, slash);
+}
+
+std::string ResolveSettingsPath(const std::string& modulePath, const std::string& override) {
+    namespace fs = std::filesystem;
+    if (!override.empty()) {
+        return override;
+    }
+    const std::string besideModule = ReplaceExtension(modulePath, ".ini");
+    const fs::path folder = fs::path(modulePath).parent_path();
+    // An installed editor never writes into its prefix, even when it could (run as root from
+    // /usr/local/bin): the prefix belongs to the package manager and to every user.
+    if (InstalledDataFolder(modulePath).empty() && !folder.empty() &&
+        access(folder.c_str(), W_OK) == 0) {
+        return besideModule;
+    }
+    const std::string configHome = ConfigHome();
+    if (configHome.empty()) {
+        return "";
+    }
+    const fs::path base = fs::path(configHome) / "wavetomuka";
+    std::error_code ec;
+    fs::create_directories(base, ec);
+    if (!fs::is_directory(base, ec)) {
+        return "";
+    }
+    return (base / fs::path(besideModule).filename()).string();
+}
+
+} // namespace wt

@@ -1,0 +1,285 @@
+#include "model/FileIo.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace wt {
+
+namespace {
+
+constexpr std::size_t kWriteBufferBytes = std::size_t{1} << 20;
+// One read call moves at most this much (Linux caps a call just below 2 GiB).
+constexpr std::size_t kMaxTransferBytes = std::size_t{1} << 30;
+// One write call moves at most this much before its writeback to disk is started.
+constexpr std::size_t kWritebackBytes = std::size_t{8} << 20;
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The path a save really replaces: a symbolic link is followed to the file it names.
+std::string ResolveTarget(const std::string& target) {
+    struct stat st {};
+    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        if (char* resolved = realpath(target.c_str(), nullptr)) {
+            std::string path = resolved;
+            std::free(resolved);
+            return path;
+        }
+    }
+    return target;
+}
+
+std::string LeafOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// What a save finds at its target: nothing yet (a new name), a regular file it may replace,
+// or something it must not touch.
+struct ReplacedFile {
+    bool replaceable = false;
+    std::optional<struct stat> existing; // the regular file being replaced, if any
+};
+
+// Only a new name or a regular file the user could write to may be replaced. A FIFO, a
+// device, a socket or a folder keeps its place: renaming a regular file over it would destroy
+// what other programs rely on (a device node, a pipe another program reads). A regular file
+// must be writable by the real user: one they could not change in place (mode 0444, another
+// user's) is not theirs to replace, even in a folder they may write to; root keeps its
+// rights. Nothing is opened, so a FIFO never blocks the save.
+ReplacedFile InspectTarget(const std::string& target) {
+    ReplacedFile found;
+    struct stat st {};
+    if (stat(target.c_str(), &st) != 0) {
+        found.replaceable = errno == ENOENT;
+        return found;
+    }
+    if (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0) {
+        return found;
+    }
+    found.replaceable = true;
+    found.existing = st;
+    return found;
+}
+
+// Gives the new file the replaced one's owner and group, so root saving a user's file does not
+// take it from the user. Where the process may not set the owner it still keeps the group
+// when it may (it is a member); otherwise the new file is the saving user's, as any file they
+// make. False when neither could be kept, which is no failure of the save.
+bool KeepOwner(int fd, const struct stat& replaced) {
+    return fchown(fd, replaced.st_uid, replaced.st_gid) == 0 ||
+           fchown(fd, static_cast<uid_t>(-1), replaced.st_gid) == 0;
+}
+
+// Six random characters for a temporary file's name.
+std::string RandomSuffix() {
+    static constexpr char kAlphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    std::string suffix(6, 'X');
+    for (char& c : suffix) {
+        c = kAlphabet[random() % (sizeof kAlphabet - 1)];
+    }
+    return suffix;
+}
+
+} // namespace
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+}
+
+bool InputFile::Open(const std::string& path) {
+    // Opened without blocking: a FIFO named like a sound file would otherwise wait for a
+    // writer for ever, and a device could block too. Anything but a regular file is refused
+    // before a byte is read; reads of a regular file never block on O_NONBLOCK anyway.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+std::size_t InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        if (offset + done > static_cast<std::uint64_t>(LLONG_MAX)) {
+            break;
+        }
+        const std::size_t chunk =
+            count - done < kMaxTransferBytes ? count - done : kMaxTransferBytes;
+        const ssize_t got = pread(fd_, out + done, chunk, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
+AtomicFileWriter::AtomicFileWriter(std::string target) : target_(ResolveTarget(target)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (fd_ >= 0) {
+        close(fd_);
+    }
+    if (!committed_ && !tempPath_.empty()) {
+        unlink(tempPath_.c_str());
+    }
+}
+
+bool AtomicFileWriter::Open() {
+    if (!TryAllocate(buffer_, kWriteBufferBytes)) {
+        outOfMemory_ = true;
+        failed_ = true;
+        return false;
+    }
+    const ReplacedFile replaced = InspectTarget(target_);
+    if (!replaced.replaceable) {
+        failed_ = true;
+        return false;
+    }
+    // ".NAME.wtsave-XXXXXX" beside the target: hidden, named after the file it will replace,
+    // and with no sound-file extension, so one left behind by a killed editor is recognisable
+    // and never taken for a sound. It is created with the old file's permission bits, so the
+    // new file never exists with wider or narrower ones.
+    std::optional<mode_t> keptMode;
+    if (replaced.existing) {
+        keptMode = replaced.existing->st_mode & 07777;
+    }
+    constexpr std::size_t kNameMax = 255;
+    constexpr std::size_t kDecoration = 1 + 8 + 6; // ".", ".wtsave-", the suffix
+    std::string leaf = LeafOf(target_);
+    if (leaf.size() > kNameMax - kDecoration) {
+        leaf.resize(kNameMax - kDecoration);
+    }
+    const std::string stem = FolderOf(target_) + "/." + leaf + ".wtsave-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string candidate = stem + RandomSuffix();
+        const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                            keptMode.value_or(0666));
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            break;
+        }
+        fd_ = fd;
+        tempPath_ = std::move(candidate);
+        if (replaced.existing) {
+            KeepOwner(fd_, *replaced.existing);
+        }
+        // The umask narrowed the bits given to open(), and a change of owner clears the set-id
+        // bits; the old file's are restored exactly.
+        if (keptMode && fchmod(fd_, *keptMode) != 0) {
+            failed_ = true;
+            return false;
+        }
+        return true;
+    }
+    failed_ = true;
+    return false;
+}
+
+bool AtomicFileWriter::WriteAll(const void* data, std::size_t count) {
+    const auto* in = static_cast<const unsigned char*>(data);
+    while (count > 0 && !failed_) {
+        const std::size_t chunk = count < kWritebackBytes ? count : kWritebackBytes;
+        const ssize_t put = write(fd_, in, chunk);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            failed_ = true;
+            break;
+        }
+        in += put;
+        count -= static_cast<std::size_t>(put);
+        // Start writing this piece to disk now, so the disk works while the next piece is
+        // copied and the final fsync has little left to wait for.
+        sync_file_range(fd_, static_cast<off_t>(written_), put, SYNC_FILE_RANGE_WRITE);
+        written_ += static_cast<std::uint64_t>(put);
+    }
+    return !failed_;
+}
+
+bool AtomicFileWriter::Flush() {
+    if (buffered_ == 0) {
+        return !failed_;
+    }
+    const std::size_t count = buffered_;
+    buffered_ = 0;
+    return WriteAll(buffer_.Data(), count);
+}
+
+bool AtomicFileWriter::Write(const void* data, std::size_t count) {
+    if (failed_ || fd_ < 0) {
+        failed_ = true;
+        return false;
+    }
+    if (count == 0) {
+        return true;
+    }
+    if (buffered_ + count > kWriteBufferBytes && !Flush()) {
+        return false;
+    }
+    if (count >= kWriteBufferBytes) {
+        return WriteAll(data, count);
+    }
+    std::memcpy(buffer_.Data() + buffered_, data, count);
+    buffered_ += count;
+    return true;
+}
+
+bool AtomicFileWriter::Commit() {
+    if (fd_ < 0 || failed_ || !Flush()) {
+        return false;
+    }
+    const bool synced = fsync(fd_) == 0;
+    const bool closed = close(fd_) == 0;
+    fd_ = -1;
+    if (!synced || !closed) {
+        failed_ = true;
+        return false;
+    }
+    if (rename(tempPath_.c_str(), target_.c_str()) != 0) {
+        failed_ = true;
+        return false;
+    }
+    committed_ = true;
+    // Make the rename itself durable; the data is already safe, so a failure here is not one
+    // of the save.
+    const int dir = open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        fsync(dir);
+        close(dir);
+    }
+    return true;
+}
+
+} // namespace wt

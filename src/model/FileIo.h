@@ -1,0 +1,124 @@
+// Plain POSIX file access for the sound-file readers and writers: positioned reads that
+// report how much was really there, a writer that replaces its target only once the whole
+// file is on disk, and the big- and little-endian field helpers of the containers.
+#pragma once
+
+#include "model/SampleBlock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace wt {
+
+// A file opened for reading. Reads are positioned (no shared file offset); a read past the
+// end returns the bytes that are there.
+class InputFile {
+public:
+    InputFile() = default;
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    // False at once when the file cannot be opened or is not a regular file (a FIFO, a
+    // directory, a device or a socket): nothing waits for a writer.
+    bool Open(const std::string& path);
+    // Size in bytes at the time of opening.
+    std::uint64_t Size() const { return size_; }
+    // Reads up to `count` bytes at `offset`; returns the number of bytes read (less than
+    // `count` only at the end of the file or on a read error).
+    std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const;
+    // True when exactly `count` bytes could be read at `offset`.
+    bool ReadExactlyAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+        return ReadAt(offset, buffer, count) == count;
+    }
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
+// Writes a new file beside `target` and renames it over the target on Commit, so the old
+// file stays whole until the new one is complete. A writer destroyed without a successful
+// Commit removes its temporary file. The new file keeps the old one's permission bits (a
+// fresh file gets 0666 less the umask) and, where the process may set them, its owner and
+// group; a symbolic link is followed, not replaced. Only a new name or a regular file the
+// real user may write to is replaced: anything else (a FIFO, a device, a folder, a read-only
+// file) makes Open fail at once, with nothing changed.
+class AtomicFileWriter {
+public:
+    explicit AtomicFileWriter(std::string target);
+    ~AtomicFileWriter();
+    AtomicFileWriter(const AtomicFileWriter&) = delete;
+    AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+    // Creates the temporary file. False when the target may not be replaced (see above) or
+    // its folder cannot take a new file.
+    bool Open();
+    // Writes all `count` bytes (buffered); false after any write error, and from then on.
+    bool Write(const void* data, std::size_t count);
+    // Flushes, syncs to disk and renames over the target. False when any step failed; the
+    // target is then untouched.
+    bool Commit();
+    // True when Open failed because the write buffer could not be had.
+    bool OutOfMemory() const { return outOfMemory_; }
+
+private:
+    bool Flush();
+    bool WriteAll(const void* data, std::size_t count);
+
+    std::string target_;
+    std::string tempPath_;
+    int fd_ = -1;
+    bool failed_ = false;
+    bool committed_ = false;
+    SampleBlock buffer_; // collects small writes; large ones go straight through
+    bool outOfMemory_ = false;
+    std::size_t buffered_ = 0;
+    std::uint64_t written_ = 0; // bytes in the file so far
+};
+
+// --- Field helpers -------------------------------------------------------------------------
+
+inline std::uint16_t GetLe16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
+inline std::uint32_t GetLe32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
+inline std::uint16_t GetBe16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] << 8 | p[1]);
+}
+inline std::uint32_t GetBe32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
+           static_cast<std::uint32_t>(p[2]) << 8 | static_cast<std::uint32_t>(p[3]);
+}
+inline void PutLe16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+inline void PutLe32(std::uint8_t* p, std::uint32_t v) {
+    PutLe16(p, v);
+    PutLe16(p + 2, v >> 16);
+}
+inline void PutBe16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v >> 8);
+    p[1] = static_cast<std::uint8_t>(v);
+}
+inline void PutBe32(std::uint8_t* p, std::uint32_t v) {
+    PutBe16(p, v >> 16);
+    PutBe16(p + 2, v);
+}
+// True when the four bytes at p spell `id` (a four-character chunk or magic code).
+inline bool IsFourCc(const std::uint8_t* p, const char* id) {
+    return p[0] == static_cast<std::uint8_t>(id[0]) && p[1] == static_cast<std::uint8_t>(id[1]) &&
+           p[2] == static_cast<std::uint8_t>(id[2]) && p[3] == static_cast<std::uint8_t>(id[3]);
+}
+inline void PutFourCc(std::uint8_t* p, const char* id) {
+    for (int i = 0; i < 4; ++i) {
+        p[i] = static_cast<std::uint8_t>(id[i]);
+    }
+}
+
+} // namespace wt

@@ -1,0 +1,41 @@
+// One level of undo: a complete second copy of the sound taken just before a change. Undo
+// exchanges the document with it, so undoing twice returns to the changed state.
+#pragma once
+
+#include "model/SoundDocument.h"
+
+#include <string>
+
+namespace wt {
+
+struct UndoSnapshot {
+    SampleBlock data;
+    std::int32_t length = 0;
+    SoundFormat format;
+    std::int32_t selStart = 0, selEnd = 0;
+    std::int32_t cursor = 0;
+    std::int32_t anchor = 0;
+    // Set when the snapshot was taken by a command that replaces the whole document with
+    // another one (opening a file, New): the snapshot then also holds the document's name,
+    // file type and modified flag, and the exchange swaps them with the sound, so the name
+    // shown always belongs to the sound shown and a save never writes one sound over
+    // another's file.
+    bool holdsFile = false;
+    std::string title;
+    int fileType = 0;
+    bool modified = false;
+};
+
+// Copies the document into the snapshot. Returns 0 (and leaves the snapshot's old copy in
+// place) when the snapshot block cannot be grown; the caller must then not change the sound.
+int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo);
+// Moves the document's sound into the snapshot instead of copying it, for a command that is
+// about to give the document a new sample block (opening a file, New, format conversion):
+// the old snapshot's block is freed and the document is left with an empty block for the
+// caller to replace. `withFile` makes the snapshot hold the document's name, file type and
+// modified flag too. Never fails and allocates nothing.
+void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile);
+// Exchanges document and snapshot without copying samples; never fails.
+void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo);
+
+} // namespace wt

@@ -1,0 +1,287 @@
+#include "window/MainWindow.h"
+
+#include "commands/devices/Transport.h"
+#include "commands/effects/SpectralEffects.h"
+#include "commands/file/FileCommands.h"
+#include "editor/App.h"
+#include "editor/CommandIds.h"
+#include "editor/DocumentUi.h"
+#include "editor/Menus.h"
+#include "view/WaveWindow.h"
+#include "window/CommandTable.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace wt {
+
+namespace {
+
+constexpr const char* kCaptionNewWindow = "新規ウィンドウ";
+constexpr const char* kTextCannotOpenWindow = "ウィンドウが開けません";
+constexpr const char* kAboutSound = "about.wav";
+
+// Two control characters reach the main window as typed characters, not as commands.
+struct HiddenKey {
+    int character;
+    int (*handler)(App&); // nullptr: not available in this build
+};
+constexpr HiddenKey kHiddenKeys[] = {
+    {6, CmdSpectralHighPass}, // Ctrl+F
+    {20, CmdVocoder},         // Ctrl+T
+};
+
+void RunHiddenKey(App& app, int character) {
+    for (const auto& key : kHiddenKeys) {
+        if (key.character == character && key.handler) {
+            key.handler(app);
+        }
+    }
+}
+
+// Rebuilds the recent-file entries at the end of the File popup.
+void InitMenu(App& app) {
+    MenuItem& file = app.menus.normal.popups[kFilePopupIndex];
+    for (int id = IDM_RECENT1; id <= IDM_RECENT6; ++id) {
+        DeleteMenuItem(file, id);
+    }
+    for (int n = 1; n <= kRecentFileCount; ++n) {
+        const std::string path = ReadRecentFile(app.profile, n);
+        if (!path.empty()) {
+            AppendMenuItem(file, IDM_RECENT1 + n - 1, std::to_string(n) + ":" + path);
+        }
+    }
+    app.host.DrawMenuBar();
+}
+
+void OnSize(App& app) {
+    app.mainText = app.host.MainTextMetrics();
+    const int toolbarHeight = app.host.ToolbarHeight();
+    const int height = app.host.ClientHeight() - app.status.Height() - toolbarHeight;
+    app.host.MoveWaveWindow(0, toolbarHeight, app.host.ClientWidth(), height);
+    app.host.InvalidateWave(true);
+    app.status.Resize();
+}
+
+// Exit and the close request: stop the devices, ask about unsaved changes, close.
+void CloseMainWindow(App& app) {
+    // The devices stop first: a recording in progress becomes the document, so the question
+    // about unsaved changes covers it and nothing recorded is lost.
+    StopDevicesNow(app);
+    if (ConfirmDiscardChanges(app) != 1) {
+        return;
+    }
+    app.host.DestroyMainWindow();
+}
+
+void OnDestroy(App& app) {
+    app.host.KillTimer(kTimerId);
+    app.undo.data.Reset();
+    if (!app.host.IsMinimized()) {
+        app.profile.WriteString(kSectionPosition, "width", std::to_string(app.host.OuterWidth()));
+        app.profile.WriteString(kSectionPosition, "height", std::to_string(app.host.OuterHeight()));
+    }
+    app.profile.WriteString(kSectionOptions, "density", std::to_string(app.settings.density));
+    app.profile.WriteString(kSectionOptions, "directory", app.settings.lastDirectory);
+    app.doc.sampleData.Reset();
+    app.mainWindowCreated = false;
+}
+
+LParam OnCreate(App& app) {
+    SoundDocument& doc = app.doc;
+    WaveWndProc(app, msg::Create, 0, 0, nullptr); // the waveform window's scroll range
+    if (!doc.sampleData.Resize(0)) {
+        return -1;
+    }
+    FillSineTable(app);
+    app.menus.disabled = LoadMenuDis();
+    app.menus.normal = LoadMenu1();
+    app.menus.busy = LoadMenuBusy();
+    app.menus.current = &app.menus.normal;
+    app.host.SetMenu(app.menus.current);
+    if (!app.undo.data.Resize(10) || !TakeSnapshot(doc, app.undo)) {
+        return -1;
+    }
+    app.host.CreateToolbar(ToolbarButtons());
+    app.host.SetTimer(kTimerId, kTimerPeriodMs);
+    app.mainWindowCreated = true;
+    return 0;
+}
+
+} // namespace
+
+void InitializeApp(App& app, const std::string& modulePath, const std::string& iniOverride) {
+    app.profile.SetPath(ResolveSettingsPath(modulePath, iniOverride));
+    if (app.profile.Path().empty()) {
+        // No folder for the settings: the run starts from the defaults and what it sets lasts
+        // until it ends.
+        app.profile.KeepWritesInMemory();
+    }
+    app.settings = ReadStartupSettings(app.profile, HomeDirectory());
+    app.settings.modulePath = modulePath;
+    const std::string data = DataFolder(modulePath);
+    app.settings.helpPath =
+        data + "/" +
+        std::filesystem::path(ReplaceExtension(modulePath, ".html")).filename().string();
+    app.settings.aboutSound = data + "/" + kAboutSound;
+    // Kept absolute, so a new window started from another folder reads the same file.
+    if (!iniOverride.empty()) {
+        std::error_code error;
+        const auto absolute = std::filesystem::absolute(iniOverride, error);
+        app.settings.iniOverride = error ? iniOverride : absolute.string();
+    }
+}
+
+void FillSineTable(App& app) {
+    for (int i = 0; i < 1024; ++i) {
+        app.sineTable[static_cast<std::size_t>(i)] =
+            static_cast<int>(std::sin(i * 6.28 * 0.0009765625) * 10000);
+    }
+}
+
+void FinishStartup(App& app, const std::string& commandTail) {
+    app.status.Create();
+    UpdateTitle(app);
+    app.doc.zoomIndex = 1;
+    ApplyZoom(app, 1);
+    ShowFormatStatus(app);
+    OnSize(app);
+    // The name stays the document's title even when the file cannot be opened, so saving
+    // creates it. The empty sound before it is untitled: undoing the open must not show it
+    // under the file's name.
+    if (!commandTail.empty() && !LoadSoundFile(app, commandTail)) {
+        app.doc.title = commandTail;
+        UpdateTitle(app);
+    }
+}
+
+int DispatchCommand(App& app, int id, unsigned code) {
+    if (code != NotifyMenu && code != NotifyAccelerator) {
+        return -1;
+    }
+    if (app.busy && id != IDM_STOP) {
+        return -1;
+    }
+    // While recording, the document must stay as it is until the recording replaces it.
+    if (app.audio.recording && !CommandAllowedWhileRecording(id)) {
+        return -1;
+    }
+    if (id >= IDM_RECENT1 && id <= IDM_RECENT6) {
+        return OpenRecentFile(app, id - IDM_RECENT1 + 1);
+    }
+    const CommandEntry* entry = FindCommand(id);
+    if (!entry || !entry->handler) {
+        return -1;
+    }
+    return entry->handler(app);
+}
+
+void OnDropFiles(App& app, const std::vector<std::string>& paths) {
+    if (app.busy || app.audio.recording || paths.empty()) {
+        return;
+    }
+    // The whole name is kept (Linux paths go to 4095 bytes): a cut name would fail to open
+    // with a misleading message. Unsaved changes are asked about first, as for Open.
+    app.host.BringToForeground();
+    if (ConfirmDiscardChanges(app) == 1) {
+        LoadSoundFile(app, paths.front());
+    }
+}
+
+LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
+    (void)lParam;
+    switch (message) {
+    case msg::Create:
+        return OnCreate(app);
+    case msg::Destroy:
+        OnDestroy(app);
+        return 0;
+    case msg::Size:
+        OnSize(app);
+        return 0;
+    case msg::Close:
+        // A close arriving through the progress pump must not free the sound under a command;
+        // while only playback holds the busy flag, closing stops it.
+        if (!app.busy || app.audio.playMode != kPlayIdle) {
+            CloseMainWindow(app);
+        }
+        return 0;
+    case msg::Char:
+        // While busy the hidden keys are ignored like commands: they would replace the sound
+        // under the running command.
+        if (!app.busy && !app.audio.recording) {
+            RunHiddenKey(app, static_cast<int>(wParam));
+        }
+        return 0;
+    case msg::Command:
+        DispatchCommand(app, static_cast<int>(LowWord(wParam)), HighWord(wParam));
+        return 0;
+    case msg::Timer:
+        if (wParam == static_cast<WParam>(kTimerId)) {
+            OnPositionTimer(app);
+        }
+        return 0;
+    case msg::WaveOutDone:
+        OnWaveOutDone(app, wParam);
+        return 0;
+    case msg::WaveInData:
+        OnWaveInData(app, wParam);
+        return 0;
+    case msg::InitMenu:
+        InitMenu(app);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+int CmdNewWindow(App& app) {
+    // A new window works with the settings file this one was started with.
+    std::vector<std::string> args;
+    if (!app.settings.iniOverride.empty()) {
+        args = {"--ini", app.settings.iniOverride};
+    }
+    const int code = app.host.StartProcess(app.settings.modulePath, args);
+    if (code >= 32) {
+        return 1;
+    }
+    app.host.MessageBox(Owner::MainWindow,
+                        code == 0 || code == 8 ? kTextOutOfMemory : kTextCannotOpenWindow,
+                        kCaptionNewWindow, mb::Ok | mb::IconWarning);
+    return 0;
+}
+
+int CmdExit(App& app) {
+    CloseMainWindow(app);
+    return 1;
+}
+
+int CmdHelpContents(App& app) {
+    return app.host.OpenHelp(app.settings.helpPath) ? 1 : 0;
+}
+
+LParam AboutDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam) {
+    switch (message) {
+    case msg::InitDialog:
+        return 1;
+    case msg::Command:
+        if (wParam == static_cast<WParam>(IdOk)) {
+            dlg.EndDialog(1);
+            return 1;
+        }
+        return 0;
+    case msg::Close:
+        dlg.EndDialog(1);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+int CmdAbout(App& app) {
+    app.host.PlaySoundFile(app.settings.aboutSound);
+    app.host.DialogBox(kAboutDialog, Owner::MainWindow, AboutDlgProc, 0);
+    return 1;
+}
+
+} // namespace wt
