@@ -14,40 +14,35 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// From the bottom up; the folders of one row are one layer. A folder stands for everything
-// beneath it unless a deeper folder is listed.
-const std::vector<std::vector<std::string>> kLayers = {
-    {"util"},                              // formatting, number parsing, PNG, progress counting
-    {"platform"},                          // the ports the hosts implement
-    {"model"},                             // the sound document, undo snapshot, codecs
-    {"dsp"},                               // arithmetic on plain buffers
-    {"editor"},                            // App, settings, status bar, menus, progress texts
-    {"view"},                              // the waveform window and the View menu
-    {"commands"},                          // the commands, by menu
-    {"resources"},                         // the dialog templates, help page, about sound
-    {"window"},                            // the main window and command dispatch
-    {"hosts/scripted", "hosts/portaudio"}, // the headless host, the sound devices
-    {"batch"},                             // the batch language on the scripted host
-    {"hosts/qt"},                          // the desktop and the program's entry
+// From the bottom up, by the first folder of a path under src/.
+const std::vector<std::string> kLayers = {
+    "util",      // formatting, number parsing, PNG, progress counting
+    "platform",  // the ports the hosts implement
+    "model",     // the sound document, undo snapshot, codecs
+    "dsp",       // arithmetic on plain buffers
+    "editor",    // App, settings, status bar, menus, progress texts
+    "view",      // the waveform window and the View menu
+    "commands",  // the commands, by menu
+    "resources", // the dialog templates, help page, about sound
+    "window",    // the main window and command dispatch
+    "hosts",     // the adapters: Qt desktop, PortAudio devices, headless host
+    "batch",     // the batch language on the headless host
+    "main",      // the program's entry: the desktop or the batch mode
 };
 
-// The layer of a path relative to src/, by its longest listed folder; -1 when none.
+// The layer of a path relative to src/; -1 when its first folder is no layer.
 int LayerOf(const std::string& path) {
-    int layer = -1;
-    std::size_t longest = 0;
+    const std::string folder = path.substr(0, path.find('/'));
     for (std::size_t i = 0; i < kLayers.size(); ++i) {
-        for (const std::string& folder : kLayers[i]) {
-            if (path.compare(0, folder.size() + 1, folder + "/") == 0 && folder.size() > longest) {
-                layer = static_cast<int>(i);
-                longest = folder.size();
-            }
+        if (path.find('/') != std::string::npos && folder == kLayers[i]) {
+            return static_cast<int>(i);
         }
     }
-    return layer;
+    return -1;
 }
 
 std::string LayerName(int layer) {
-    return layer < 0 ? "no layer" : kLayers[static_cast<std::size_t>(layer)].front();
+    return layer < 0 ? "no layer" : kLayers[static_cast<std::size_t>(layer)];
 }
 
 // "file:line: ..." for every include of a file that names a higher layer or no layer.
@@ -78,10 +73,8 @@ std::vector<std::string> UpwardIncludes(const fs::path& file, const std::string&
 
 TEST(Layering, EveryIncludeUnderSrcPointsToItsOwnLayerOrBelow) {
     const fs::path src = fs::path(WT_SOURCE_DIR) / "src";
-    for (const auto& row : kLayers) {
-        for (const std::string& folder : row) {
-            EXPECT_TRUE(fs::is_directory(src / folder)) << folder << " is listed but missing";
-        }
+    for (const std::string& folder : kLayers) {
+        EXPECT_TRUE(fs::is_directory(src / folder)) << folder << " is listed but missing";
     }
     std::vector<std::string> upward;
     int files = 0;
