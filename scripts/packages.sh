@@ -1,19 +1,28 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the editor, its tests and its tools need, when any is missing.
-# Usage: scripts/packages.sh run|test
+# Usage: scripts/packages.sh run|build|test
+#   run: what the editor needs; build: that and what the test and fuzz builds need; test: all
+#   that and what running the tests needs (test.sh installs the last while it builds).
 set -euo pipefail
 
 common=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
         portaudio19-dev fonts-ipafont-gothic qt6-translations-l10n)
-testing=(libgtest-dev libgmock-dev libbenchmark-dev sox libsox-fmt-base libsndfile1-dev
-         sndfile-programs python3 xvfb xauth x11-apps imagemagick twm clang libclang-rt-14-dev
+building=(libgtest-dev libgmock-dev clang libclang-rt-14-dev)
+testing=(libbenchmark-dev sox libsox-fmt-base libsndfile1-dev
+         sndfile-programs python3 xvfb xauth x11-apps imagemagick twm
          pulseaudio pulseaudio-utils libasound2-plugins
          xclip x11-utils desktop-file-utils appstream dpkg-dev file groff-base librsvg2-bin)
 
 wanted=("${common[@]}")
-if [ "${1:-run}" = test ]; then
-    wanted+=("${testing[@]}")
-fi
+case ${1:-run} in
+run) ;;
+build) wanted+=("${building[@]}") ;;
+test) wanted+=("${building[@]}" "${testing[@]}") ;;
+*)
+    echo "usage: $0 run|build|test" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${wanted[@]}"; do

@@ -52,7 +52,9 @@ cleanup() {
 trap cleanup EXIT
 
 # Xvfb picks a free display itself and writes its number once it accepts connections, so
-# several captures can run at once.
+# several captures can run at once. The file exists before Xvfb starts: the shell opens it for
+# Xvfb only once the background job runs, and the wait below may read it before that.
+: >"$work/display"
 Xvfb -displayfd 3 -screen 0 800x480x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 display=
