@@ -581,9 +581,4 @@ int CmdZoomOut(App& app) {
     return 1;
 }
 
-int CmdSelectAll(App& app) {
-    SelectAll(app);
-    return 1;
-}
-
 } // namespace wt

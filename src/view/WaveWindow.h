@@ -75,6 +75,5 @@ int CmdZoom4(App& app);
 int CmdZoom1(App& app);
 int CmdZoomIn(App& app);
 int CmdZoomOut(App& app);
-int CmdSelectAll(App& app);
 
 } // namespace wt

@@ -7,6 +7,7 @@
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
 #include "model/SampleOps.h"
+#include "view/WaveWindow.h"
 
 #include <algorithm>
 #include <cstring>
@@ -329,6 +330,11 @@ int InsertSilence(App& app, std::uint32_t milliseconds) {
     doc.cursor = static_cast<std::int32_t>(at + bytes);
     doc.selEnd = doc.cursor;
     doc.modified = true;
+    return 1;
+}
+
+int CmdSelectAll(App& app) {
+    SelectAll(app);
     return 1;
 }
 

@@ -45,6 +45,8 @@ int CmdPaste(App& app);
 // IDM_MIX_PASTE: adds the clipboard's sound to the document from the cursor on (clipped to 16
 // bits), extending the sound with silence where it is too short.
 int CmdMixPaste(App& app);
+// IDM_SELECT_ALL: selects the whole sound in the waveform window.
+int CmdSelectAll(App& app);
 
 // Opens a gap of silence of `milliseconds` at the cursor: sampleRate * milliseconds / 1000
 // frames (truncated), each channel written as the value 0 (8-bit silence is 128). Afterwards
