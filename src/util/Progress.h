@@ -36,43 +36,19 @@ private:
     int& counter_;
 };
 
-// Runs body(i) for i = 0 .. count - 1, each followed by progress.Step(label, done(i), total):
-// the same texts after the same items, and the shared counter advanced by one per item. The
-// counter is advanced once per stretch of silent calls instead of once per item, so that the
-// processing loop keeps it out of memory.
-template <class Done, class Body>
-void ForEachWithProgress(Progress& progress, const char* label, std::int64_t count,
-                         std::int64_t total, Done done, Body body) {
-    int& counter = progress.Counter();
-    std::int64_t i = 0;
-    while (i < count) {
-        // The calls that only count (the counter stays below the interval after them), then
-        // the one that shows the text, if the items last that long. One call site of `body`,
-        // so that it is inlined into a single tight loop.
-        const std::int64_t silent = std::max(0, kProgressInterval - 1 - counter);
-        const std::int64_t first = i;
-        const std::int64_t end = std::min(count, i + silent + 1);
-        for (; i < end; ++i) {
-            body(i);
-        }
-        if (end - first > silent) {
-            counter += static_cast<int>(silent);
-            progress.Step(label, done(end - 1), total);
-        } else {
-            counter += static_cast<int>(end - first);
-        }
-    }
-}
-
-// As ForEachWithProgress, with the items handed to body(first, end) a stretch at a time, each
-// stretch ending where a Step after every item would show its text: for loops that work on
-// many items at once.
+// Runs body(first, end) over the items 0 .. count - 1 a stretch at a time, each stretch ending
+// where a progress.Step(label, done(i), total) after every item would show its text: the same
+// texts after the same items, and the shared counter advanced by one per item. The counter is
+// advanced once per stretch instead of once per item, so that the processing loop keeps it
+// out of memory.
 template <class Done, class Body>
 void ForEachStretchWithProgress(Progress& progress, const char* label, std::int64_t count,
                                 std::int64_t total, Done done, Body body) {
     int& counter = progress.Counter();
     std::int64_t i = 0;
     while (i < count) {
+        // The items whose calls only count (the counter stays below the interval after them),
+        // then the one whose call shows the text, if the items last that long.
         const std::int64_t silent = std::max(0, kProgressInterval - 1 - counter);
         const std::int64_t first = i;
         i = std::min(count, i + silent + 1);
@@ -84,6 +60,19 @@ void ForEachStretchWithProgress(Progress& progress, const char* label, std::int6
             counter += static_cast<int>(i - first);
         }
     }
+}
+
+// As ForEachStretchWithProgress, with body(i) called for each item: one call site of `body`,
+// so that it is inlined into a single tight loop.
+template <class Done, class Body>
+void ForEachWithProgress(Progress& progress, const char* label, std::int64_t count,
+                         std::int64_t total, Done done, Body body) {
+    ForEachStretchWithProgress(progress, label, count, total, done,
+                               [&body](std::int64_t first, std::int64_t end) {
+                                   for (std::int64_t i = first; i < end; ++i) {
+                                       body(i);
+                                   }
+                               });
 }
 
 } // namespace wt
