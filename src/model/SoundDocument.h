@@ -49,6 +49,11 @@ struct SoundDocument {
     std::string title = kUntitled; // caption and prompt name, up to 256 characters
     std::int32_t peak = 0;         // peak tracker used by WriteSampleLimited
     int fileType = 0;              // 0 none, 1 WAV, 2 AU, 3 AIFF
+    // Read through libsndfile and converted: the document has no file of its own (fileType
+    // 0), so Save asks for a name instead of writing over the richer source.
+    bool imported = false;
+    // What libsndfile read ("flac 24 48000 2"); empty when the editor's own reader did.
+    std::string sourceFormat;
 
     std::uint8_t* Data() { return sampleData.Data(); }
     const std::uint8_t* Data() const { return sampleData.Data(); }
@@ -153,6 +158,10 @@ struct LoadedSound {
     SoundFormat format;
     SampleBlock data;            // byteLength + 16 bytes; the spare bytes are zero
     std::int32_t byteLength = 0; // a multiple of format.blockAlign
+    // Set by the libsndfile import only: what the file held ("wav float32 44100 2") and what
+    // was converted ("32Bits float → 16Bits").
+    std::string sourceFormat;
+    std::string conversion;
 };
 
 // True when the rest of the editor can work with `format` without dividing by zero or

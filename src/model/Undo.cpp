@@ -53,6 +53,8 @@ void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile) 
         undo.title = doc.title;
         undo.fileType = doc.fileType;
         undo.modified = doc.modified;
+        undo.imported = doc.imported;
+        undo.sourceFormat = doc.sourceFormat;
     }
 }
 
@@ -69,6 +71,8 @@ void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
         std::swap(doc.title, undo.title);
         std::swap(doc.fileType, undo.fileType);
         std::swap(doc.modified, undo.modified);
+        std::swap(doc.imported, undo.imported);
+        std::swap(doc.sourceFormat, undo.sourceFormat);
     }
 }
 

@@ -24,6 +24,8 @@ struct UndoSnapshot {
     std::string title;
     int fileType = 0;
     bool modified = false;
+    bool imported = false;
+    std::string sourceFormat;
 };
 
 // Copies the document into the snapshot. Returns 0 (and leaves the snapshot's old copy in

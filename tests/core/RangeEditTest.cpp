@@ -496,8 +496,8 @@ TEST(PasteMix, AFileOnTheClipboardIsReadAsOpenReadsIt) {
     const Case cases[] = {
         {"copied.wav", kListFirstImage, nullptr, nullptr},
         {"broken.wav", Bytes(30, 'x'), "データが異常です(RIFF)", "ファイルを開く"},
-        {"deep.wav", Image({1, 1, 22050, 3, 24}, {}), "このフォーマットはサポートされていません",
-         "ファイルを開く"},
+        {"wide.wav", Image({1, 3, 22050, 6, 16}, {}),
+         "3チャンネルのファイルは開けません（モノラルとステレオのみ）", "ファイルを開く"},
         {"notes.txt", kListFirstImage, "この形式はサポートしていません", "WaveTomuka"},
     };
     for (const Case& c : cases) {

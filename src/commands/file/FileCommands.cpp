@@ -1,6 +1,7 @@
 #include "commands/file/FileCommands.h"
 
 #include "commands/file/FileTexts.h"
+#include "commands/file/ImportFile.h"
 #include "commands/file/NewDialog.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
@@ -82,11 +83,24 @@ SaveTarget ChooseSaveTarget(const std::string& name, int fileType) {
     }
 }
 
+// `name` with its extension (after the last dot of the last path part) replaced by ".wav",
+// or ".wav" appended when it has none.
+std::string WithWavExtension(const std::string& name) {
+    const auto slash = name.find_last_of('/');
+    const auto dot = name.find_last_of('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? name.substr(0, dot) : name) + ".wav";
+}
+
 } // namespace
 
 int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     // The extension must follow at least one character: ".wav" alone names no sound file.
     const int fileType = path.rfind('.') != 0 ? FileTypeOfName(path) : FileTypeNone;
+    if (path.rfind('.') != 0 && IsImportOnlyName(path)) {
+        return ImportSoundFile(app, path, sound) ? FileTypeImported : FileTypeNone;
+    }
     int (*reader)(App&, const std::string&, LoadedSound&) = nullptr;
     switch (fileType) {
     case FileTypeWav:
@@ -102,6 +116,11 @@ int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound) {
         app.host.MessageBox(Owner::MainWindow, filetext::kTypeNotSupported, kProductName,
                             mb::Ok | mb::IconInformation);
         return FileTypeNone;
+    }
+    // 8- and 16-bit files the own reader holds, and files libsndfile cannot open (damaged
+    // ones, which the own reader then explains), stay on the own reader.
+    if (OwnReaderRefusesFormat(path, fileType)) {
+        return ImportSoundFile(app, path, sound) ? FileTypeImported : FileTypeNone;
     }
     return reader(app, path, sound) ? fileType : FileTypeNone;
 }
@@ -126,8 +145,16 @@ int LoadSoundFile(App& app, const std::string& path) {
     // brings it back as it was, unsaved changes included, and never under the new name.
     MoveSoundToSnapshot(doc, app.undo, true);
     doc.title = path;
-    doc.fileType = fileType;
-    return InstallLoadedSound(app, sound);
+    doc.fileType = fileType == FileTypeImported ? FileTypeNone : fileType;
+    doc.imported = fileType == FileTypeImported;
+    doc.sourceFormat = sound.sourceFormat;
+    const std::string conversion = sound.conversion;
+    const int installed = InstallLoadedSound(app, sound);
+    // What the import converted follows the format in the status bar.
+    if (!conversion.empty()) {
+        app.status.SetText(0, app.status.Text(0) + " (" + conversion + ")");
+    }
+    return installed;
 }
 
 int SaveSoundFile(App& app, int fileType) {
@@ -137,7 +164,7 @@ int SaveSoundFile(App& app, int fileType) {
                             mb::YesNo | mb::IconWarning) == IdNo) {
         return 0;
     }
-    if (doc.title == kUntitled) {
+    if (doc.title == kUntitled || doc.imported) {
         return CmdSaveAs(app);
     }
     const SaveTarget target = ChooseSaveTarget(doc.title, fileType);
@@ -183,7 +210,9 @@ int CmdSaveAs(App& app) {
     FileDialogRequest request;
     request.filters = SaveFilters();
     request.filterIndex = doc.fileType;
-    request.path = doc.title == kUntitled ? filetext::kDefaultSaveName : doc.title;
+    request.path = doc.title == kUntitled ? filetext::kDefaultSaveName
+                   : doc.imported         ? WithWavExtension(doc.title)
+                                          : doc.title;
     request.initialDir = app.settings.lastDirectory;
     request.overwritePrompt = true;
     if (!app.host.GetSaveFileName(request)) {
@@ -203,6 +232,8 @@ int CmdSaveAs(App& app) {
         fileType = FileTypeOfName(request.path);
     }
     doc.title = ChooseSaveTarget(request.path, fileType).name;
+    // Named now: later saves write this file, not the import's source.
+    doc.imported = false;
     AddRecentFile(app.profile, doc.title);
     UpdateTitle(app);
     doc.fileType = fileType;
@@ -228,6 +259,8 @@ int CmdNew(App& app) {
     doc.format = chosen;
     doc.sampleData = std::move(fresh);
     doc.title = kUntitled;
+    doc.imported = false;
+    doc.sourceFormat.clear();
     UpdateTitle(app);
     doc.byteLength = 0;
     doc.cursor = 0;

@@ -10,16 +10,22 @@ struct App;
 
 // Document file types; the value doubles as the file dialogs' filter index.
 enum SoundFileType { FileTypeNone = 0, FileTypeWav = 1, FileTypeAu = 2, FileTypeAiff = 3 };
+// ReadSoundFile's result for a file read through libsndfile: the document it becomes has no
+// file type of its own (FileTypeNone).
+inline constexpr int FileTypeImported = -1;
 
 struct LoadedSound;
 
 // Reads the sound file at `path` into `sound` with the reader its extension names (".wav",
 // ".au", ".aif", ".aiff", case-insensitive), without touching the document. Returns the
-// file's type, or FileTypeNone after a message saying why the file was refused.
+// file's type, or FileTypeNone after a message saying why the file was refused. A file of
+// those types in a format their reader refuses, and ".flac", ".ogg", ".oga", ".opus" and
+// ".mp3", are read through libsndfile (commands/file/ImportFile.h): FileTypeImported.
 int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound);
 // Opens `path` as the document (ReadSoundFile, then the old sound to the undo snapshot).
 int LoadSoundFile(App& app, const std::string& path);
-// Saves with the writer for `fileType` (0: by the title's extension).
+// Saves with the writer for `fileType` (0: by the title's extension). An imported document
+// is saved as Save As does, proposing its name with the ".wav" extension.
 int SaveSoundFile(App& app, int fileType);
 int OpenRecentFile(App& app, int n);
 int CmdOpen(App& app);

@@ -24,6 +24,16 @@ inline constexpr const char* kFormatNotSupported = "このフォーマットは�
 // An AU encoding or format the editor cannot hold, and a file name with no known extension.
 inline constexpr const char* kTypeNotSupported = "この形式はサポートしていません";
 
+// Files read through libsndfile: a header it cannot read, more than two channels (%d the
+// count), a stream that ends early (%lld frames read of %lld claimed), and the clipped-sample
+// count added to the conversion note of the status bar.
+inline constexpr const char* kImportDamaged = "データが異常です(ヘッダー)";
+inline constexpr const char* kImportChannels =
+    "%dチャンネルのファイルは開けません（モノラルとステレオのみ）";
+inline constexpr const char* kImportCutShort =
+    "ファイルが途中で終わっています（%lld / %lld フレームを読み込みました）";
+inline constexpr const char* kImportClipped = "、%lld サンプルをクリップ";
+
 // Writer and save messages.
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません";
 inline constexpr const char* kSaveEmpty = "データがありませんが、保存してよろしいですか";

@@ -1,0 +1,374 @@
+#include "commands/file/ImportFile.h"
+
+#include "commands/file/FileCommands.h"
+#include "commands/file/FileTexts.h"
+#include "commands/file/SoundFileSupport.h"
+#include "editor/App.h"
+#include "model/FileIo.h"
+#include "util/Format.h"
+
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace wt {
+
+namespace {
+
+// The dither's generator starts from the same seed on every import, so opening a file twice
+// gives the same samples.
+constexpr std::uint32_t kDitherSeed = 0x57544D4Bu;
+constexpr sf_count_t kChunkFrames = 4096;
+
+bool EndsWithNoCase(const std::string& text, const char* ending) {
+    const std::size_t n = std::strlen(ending);
+    if (text.size() < n) {
+        return false;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != ending[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// An open libsndfile handle, closed on every way out.
+class SndFile {
+public:
+    // Only regular files: libsndfile would wait on a FIFO for a writer.
+    bool Open(const std::string& path) {
+        InputFile probe;
+        if (!probe.Open(path)) {
+            return false;
+        }
+        file_ = sf_open(path.c_str(), SFM_READ, &info_);
+        return file_ != nullptr;
+    }
+    ~SndFile() {
+        if (file_) {
+            sf_close(file_);
+        }
+    }
+    SndFile() = default;
+    SndFile(const SndFile&) = delete;
+    SndFile& operator=(const SndFile&) = delete;
+
+    SNDFILE* Get() const { return file_; }
+    const SF_INFO& Info() const { return info_; }
+    int Major() const { return info_.format & SF_FORMAT_TYPEMASK; }
+    int Sub() const { return info_.format & SF_FORMAT_SUBMASK; }
+
+private:
+    SNDFILE* file_ = nullptr;
+    SF_INFO info_{};
+};
+
+// The 4 bytes that name an IFF form ("AIFF", "AIFC"), or nothing for a file of another kind.
+std::string FormTypeOf(const std::string& path) {
+    InputFile file;
+    std::uint8_t header[12] = {};
+    if (!file.Open(path) || !file.ReadExactlyAt(0, header, sizeof header) ||
+        !IsFourCc(header, "FORM")) {
+        return {};
+    }
+    return std::string(reinterpret_cast<const char*>(header + 8), 4);
+}
+
+// The frame count a RIFF/WAVE header claims (the "data" chunk's size over the "fmt " chunk's
+// block align), or -1 when the header claims none: a stream writer's 0 or 0xFFFFFFFF size.
+sf_count_t RiffClaimedFrames(const std::string& path) {
+    InputFile file;
+    std::uint8_t chunk[8];
+    if (!file.Open(path) || !file.ReadExactlyAt(0, chunk, 4) || !IsFourCc(chunk, "RIFF")) {
+        return -1;
+    }
+    std::uint32_t blockAlign = 0, dataBytes = 0;
+    for (std::uint64_t position = 12; file.ReadExactlyAt(position, chunk, sizeof chunk);) {
+        const std::uint32_t size = GetLe32(chunk + 4);
+        if (IsFourCc(chunk, "fmt ")) {
+            std::uint8_t body[14] = {};
+            file.ReadAt(position + 8, body, sizeof body);
+            blockAlign = GetLe16(body + 12);
+        } else if (IsFourCc(chunk, "data")) {
+            dataBytes = size;
+        }
+        position += 8 + std::uint64_t{size} + (size & 1u);
+    }
+    if (blockAlign == 0 || dataBytes == 0 || dataBytes == 0xFFFFFFFFu) {
+        return -1;
+    }
+    return dataBytes / blockAlign;
+}
+
+// How the samples are read and converted.
+enum class Reading {
+    Exact,    // 16 bits or fewer: libsndfile's shorts are the samples (8-bit ones shifted up)
+    DeepInts, // 24 or 32 bits: ints, dithered down to 16
+    Floats,   // float, double and the decoded codecs: doubles scaled by 32768 and dithered
+};
+
+struct SourceKind {
+    const char* type = nullptr; // wav aiff aifc au flac ogg opus mp3; nullptr: not taken
+    std::string depth;          // "24", "float32", "-" ...
+    std::string depthText;      // for the conversion note: "24Bits", "32Bits float" ...
+    Reading reading = Reading::Floats;
+    int targetBits = 16;
+};
+
+SourceKind Describe(const SndFile& file, const std::string& path) {
+    SourceKind kind;
+    switch (file.Major()) {
+    case SF_FORMAT_WAV:
+    case SF_FORMAT_WAVEX:
+    case SF_FORMAT_RF64:
+        kind.type = "wav";
+        break;
+    case SF_FORMAT_AIFF:
+        kind.type = FormTypeOf(path) == "AIFC" ? "aifc" : "aiff";
+        break;
+    case SF_FORMAT_AU:
+        kind.type = "au";
+        break;
+    case SF_FORMAT_FLAC:
+        kind.type = "flac";
+        break;
+    case SF_FORMAT_OGG:
+        kind.type = file.Sub() == SF_FORMAT_OPUS ? "opus" : "ogg";
+        break;
+    case SF_FORMAT_MPEG:
+        kind.type = "mp3";
+        break;
+    default:
+        break;
+    }
+    switch (file.Sub()) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+        kind = {kind.type, "8", "8Bits", Reading::Exact, 8};
+        break;
+    case SF_FORMAT_PCM_16:
+        kind = {kind.type, "16", "16Bits", Reading::Exact, 16};
+        break;
+    case SF_FORMAT_ULAW:
+        kind = {kind.type, "8", "μ-law", Reading::Exact, 16};
+        break;
+    case SF_FORMAT_ALAW:
+        kind = {kind.type, "8", "A-law", Reading::Exact, 16};
+        break;
+    case SF_FORMAT_PCM_24:
+        kind = {kind.type, "24", "24Bits", Reading::DeepInts, 16};
+        break;
+    case SF_FORMAT_PCM_32:
+        kind = {kind.type, "32", "32Bits", Reading::DeepInts, 16};
+        break;
+    case SF_FORMAT_FLOAT:
+        kind = {kind.type, "float32", "32Bits float", Reading::Floats, 16};
+        break;
+    case SF_FORMAT_DOUBLE:
+        kind = {kind.type, "float64", "64Bits float", Reading::Floats, 16};
+        break;
+    case SF_FORMAT_VORBIS:
+        kind = {kind.type, "-", "Vorbis", Reading::Floats, 16};
+        break;
+    case SF_FORMAT_OPUS:
+        kind = {kind.type, "-", "Opus", Reading::Floats, 16};
+        break;
+    default:
+        kind = {kind.type, "-", file.Major() == SF_FORMAT_MPEG ? "MP3" : "compressed",
+                Reading::Floats, 16};
+        break;
+    }
+    return kind;
+}
+
+// Rounds to nearest after adding triangular dither of ±1 LSB (the difference of two uniform
+// values in [0, 1)), then clips to 16 bits.
+class Ditherer {
+public:
+    int Round(double value) {
+        constexpr double kScale = 1.0 / 4294967296.0;
+        const double u1 = static_cast<double>(rng_()) * kScale;
+        const double u2 = static_cast<double>(rng_()) * kScale;
+        const double rounded = std::floor(value + (u1 - u2) + 0.5);
+        return static_cast<int>(std::clamp(rounded, -32768.0, 32767.0));
+    }
+
+private:
+    std::mt19937 rng_{kDitherSeed};
+};
+
+void StoreSample(std::uint8_t* out, int value, int bits) {
+    if (bits == 8) {
+        *out = static_cast<std::uint8_t>((value >> 8) + 128);
+    } else {
+        const auto v = static_cast<std::uint16_t>(static_cast<std::int16_t>(value));
+        out[0] = static_cast<std::uint8_t>(v & 0xFF);
+        out[1] = static_cast<std::uint8_t>(v >> 8);
+    }
+}
+
+} // namespace
+
+bool IsImportOnlyName(const std::string& path) {
+    for (const char* ending : {".flac", ".ogg", ".oga", ".opus", ".mp3"}) {
+        if (EndsWithNoCase(path, ending)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool OwnReaderRefusesFormat(const std::string& path, int fileType) {
+    SndFile file;
+    if (!file.Open(path)) {
+        return false;
+    }
+    // Only a file of the extension's own family is taken from its reader: any other (a WAV
+    // named ".au", junk libsndfile guesses at) gets that reader's word on its damage.
+    const int major = file.Major(), sub = file.Sub();
+    const bool twoChannelsAtMost = file.Info().channels <= 2;
+    switch (fileType) {
+    case FileTypeWav:
+        if (major == SF_FORMAT_WAVEX) {
+            return true;
+        }
+        return major == SF_FORMAT_WAV &&
+               !(twoChannelsAtMost && (sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_16));
+    case FileTypeAu:
+        return major == SF_FORMAT_AU && !(twoChannelsAtMost && sub == SF_FORMAT_ULAW);
+    case FileTypeAiff:
+        return major == SF_FORMAT_AIFF && !(twoChannelsAtMost && FormTypeOf(path) == "AIFF" &&
+                                            (sub == SF_FORMAT_PCM_S8 || sub == SF_FORMAT_PCM_16));
+    default:
+        return false;
+    }
+}
+
+int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
+    InputFile probe;
+    if (!probe.Open(path)) {
+        ShowLoadMessage(app, filetext::kCannotOpen);
+        return 0;
+    }
+    SndFile file;
+    if (!file.Open(path)) {
+        ShowLoadMessage(app, filetext::kImportDamaged);
+        return 0;
+    }
+    const SF_INFO& info = file.Info();
+    if (info.channels <= 0 || info.samplerate <= 0) {
+        ShowLoadMessage(app, filetext::kImportDamaged);
+        return 0;
+    }
+    if (info.channels > 2) {
+        ShowLoadMessage(app, Format(filetext::kImportChannels, info.channels).c_str());
+        return 0;
+    }
+    const SourceKind kind = Describe(file, path);
+    if (!kind.type) {
+        ShowLoadMessage(app, filetext::kFormatNotSupported);
+        return 0;
+    }
+
+    SoundFormat& format = sound.format;
+    format.formatTag = 1;
+    format.channels = static_cast<std::uint16_t>(info.channels);
+    format.sampleRate = static_cast<std::uint32_t>(info.samplerate);
+    format.bitsPerSample = static_cast<std::uint16_t>(kind.targetBits);
+    format.blockAlign = static_cast<std::uint16_t>(info.channels * kind.targetBits / 8);
+    const std::uint64_t perSecond = std::uint64_t{format.sampleRate} * format.blockAlign;
+    format.bytesPerSecond = static_cast<std::uint32_t>(perSecond);
+    if (perSecond > 0xFFFFFFFFu || !IsHoldableFormat(format)) {
+        ShowLoadMessage(app, filetext::kFormatNotSupported);
+        return 0;
+    }
+
+    const sf_count_t frames = std::max<sf_count_t>(info.frames, 0);
+    const std::uint64_t bytes = static_cast<std::uint64_t>(frames) * format.blockAlign;
+    if (!AllocateSoundBlock(app, sound.data, bytes)) {
+        return 0;
+    }
+
+    const int channels = info.channels;
+    std::vector<short> shorts;
+    std::vector<int> ints;
+    std::vector<double> doubles;
+    Ditherer dither;
+    long long clipped = 0;
+    std::uint8_t* out = sound.data.Data();
+    const int sampleBytes = kind.targetBits / 8;
+    sf_count_t got = 0;
+    while (got < frames) {
+        const sf_count_t want = std::min(kChunkFrames, frames - got);
+        const std::size_t values = static_cast<std::size_t>(want * channels);
+        sf_count_t read = 0;
+        switch (kind.reading) {
+        case Reading::Exact:
+            shorts.resize(values);
+            read = sf_readf_short(file.Get(), shorts.data(), want);
+            for (sf_count_t i = 0; i < read * channels; ++i) {
+                StoreSample(out + i * sampleBytes, shorts[static_cast<std::size_t>(i)],
+                            kind.targetBits);
+            }
+            break;
+        case Reading::DeepInts:
+            ints.resize(values);
+            read = sf_readf_int(file.Get(), ints.data(), want);
+            for (sf_count_t i = 0; i < read * channels; ++i) {
+                const double value = ints[static_cast<std::size_t>(i)] / 65536.0;
+                StoreSample(out + i * sampleBytes, dither.Round(value), 16);
+            }
+            break;
+        case Reading::Floats:
+            doubles.resize(values);
+            read = sf_readf_double(file.Get(), doubles.data(), want);
+            for (sf_count_t i = 0; i < read * channels; ++i) {
+                double value = doubles[static_cast<std::size_t>(i)];
+                // NaN counts as clipped too and is stored as silence.
+                if (!(value >= -1.0 && value <= 1.0)) {
+                    ++clipped;
+                    value = std::isnan(value) ? 0.0 : std::clamp(value, -1.0, 1.0);
+                }
+                StoreSample(out + i * sampleBytes, dither.Round(value * 32768.0), 16);
+            }
+            break;
+        }
+        if (read <= 0) {
+            break;
+        }
+        got += read;
+        out += read * format.blockAlign;
+    }
+    sound.byteLength = static_cast<std::int32_t>(got * format.blockAlign);
+    // The spare bytes after the samples stay zero also when fewer frames came than claimed.
+    std::memset(sound.data.Data() + sound.byteLength, 0,
+                static_cast<std::size_t>(bytes) - static_cast<std::size_t>(sound.byteLength));
+
+    // libsndfile trims a WAV data chunk to the file, so its claim is read from the header.
+    // An MP3's frame count is an estimate and is not held against it.
+    sf_count_t claimed = file.Major() == SF_FORMAT_MPEG ? -1 : frames;
+    if (std::strcmp(kind.type, "wav") == 0) {
+        claimed = std::max(claimed, RiffClaimedFrames(path));
+    }
+    if (got < claimed) {
+        ShowLoadMessage(app, Format(filetext::kImportCutShort, static_cast<long long>(got),
+                                    static_cast<long long>(claimed))
+                                 .c_str());
+    }
+
+    sound.sourceFormat =
+        Format("%s %s %d %d", kind.type, kind.depth.c_str(), info.samplerate, info.channels);
+    sound.conversion = Format("%s → %dBits", kind.depthText.c_str(), kind.targetBits);
+    if (clipped > 0) {
+        sound.conversion += Format(filetext::kImportClipped, clipped);
+    }
+    return 1;
+}
+
+} // namespace wt
