@@ -43,7 +43,7 @@ TEST(Batch, InfoDescribesTheEmptySound) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "status0: 22050Hz 8Bits Mono\nstatus1: 0 Bytes\nstatus2: \nstatus3: \n"
                      "caption: WaveTomuka -[無題]\nbyteLength: 0\nselStart: 0\nselEnd: 0\n"
-                     "cursor: 0\nmodified: 0\nfileType: 0\n");
+                     "cursor: 0\nmodified: 0\nfileType: 0\nsourceFormat: same\n");
 }
 
 TEST(Batch, CommandsTakeDialogValuesAsAUserWould) {
@@ -246,7 +246,7 @@ TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
         if (c.error.empty()) {
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(r.err, "");
-            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 * 11) << "two infos";
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 * 12) << "two infos";
         } else {
             // Only the start of what was printed: a failure would otherwise show megabytes.
             EXPECT_EQ(r.status, 1) << c.error;

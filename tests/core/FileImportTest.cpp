@@ -4,6 +4,7 @@
 // ±1 for deeper ones.
 #include "FileTestSupport.h"
 
+#include "batch/Batch.h"
 #include "commands/file/FileCommands.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 using namespace wt;
 using namespace wt::test;
@@ -195,8 +197,8 @@ struct TroubleCase {
     const char* name;
     int format;
     int channels;
-    // Changes the written file: cuts it to this fraction of its length, or (negative) writes
-    // garbage over the bytes from -damageAt on.
+    // Changes the written file: cuts it to this fraction of its length, and (when not 0)
+    // writes garbage over 30 bytes from damageAt on.
     double cutTo;
     int damageAt;
     const char* message; // the message, up to its first number
@@ -267,8 +269,8 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
-// Save on an imported document asks for a name, proposing the source's name as ".wav", and
-// leaves the source as it was.
+// Save on an imported document asks for a name, proposing the source's name as ".wav"; the
+// batch mode, which has no dialog, fails the line. Neither writes over the source.
 TEST(ImportSave, AsksForANameAndNeverWritesOverTheSource) {
     TestApp t;
     const std::string path = t.dir.File("take.flac");
@@ -288,6 +290,17 @@ TEST(ImportSave, AsksForANameAndNeverWritesOverTheSource) {
               44u + static_cast<std::size_t>(t.app.doc.byteLength));
     EXPECT_EQ(CmdSave(t.app), 1);
     EXPECT_EQ(t.host.fileRequests.size(), 2u) << "the second save asks nothing";
+    EXPECT_EQ(ReadFile(path), source);
+
+    BatchOptions options;
+    options.modulePath = t.dir.File("wtomuka");
+    options.iniPath = t.dir.File("batch.ini");
+    options.lines = {"open " + path, "info", "save"};
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(RunBatch(options, in, out, err), 1);
+    EXPECT_NE(out.str().find("sourceFormat: flac 24 48000 2\n"), std::string::npos) << out.str();
+    EXPECT_NE(err.str().find("name one with saveas PATH"), std::string::npos) << err.str();
     EXPECT_EQ(ReadFile(path), source);
 }
 
