@@ -346,9 +346,14 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
         out += read * format.blockAlign;
     }
     sound.byteLength = static_cast<std::int32_t>(got * format.blockAlign);
-    // The spare bytes after the samples stay zero also when fewer frames came than claimed.
-    std::memset(sound.data.Data() + sound.byteLength, 0,
-                static_cast<std::size_t>(bytes) - static_cast<std::size_t>(sound.byteLength));
+    // Fewer frames than the header claimed: the block shrinks to what came (the rest of it,
+    // never written, is given back untouched) and the 16 spare bytes after the samples are
+    // zeroed. A failed shrink keeps the larger block, which is just as good.
+    if (got < frames) {
+        const auto used = static_cast<std::size_t>(sound.byteLength);
+        sound.data.Resize(used + 16);
+        std::memset(sound.data.Data() + used, 0, 16);
+    }
 
     // libsndfile trims a WAV data chunk to the file, so its claim is read from the header.
     // An MP3's frame count is an estimate and is not held against it.
