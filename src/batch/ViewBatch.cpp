@@ -10,8 +10,6 @@ namespace wt {
 
 namespace {
 
-constexpr int kDefaultWidth = 640;
-constexpr int kDefaultHeight = 240;
 constexpr long kMaxSide = 8192;
 
 bool ParseSide(const std::string& text, int& value) {
@@ -26,7 +24,7 @@ bool ParseSide(const std::string& text, int& value) {
 } // namespace
 
 bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
-    int width = kDefaultWidth, height = kDefaultHeight;
+    int width = c.paintWidth, height = c.paintHeight;
     bool good = args.size() == 1 || args.size() == 2;
     if (good && args.size() == 2) {
         const auto x = args[1].find('x');
@@ -37,6 +35,8 @@ bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::stri
         error = "usage: paint PATH.png [WIDTHxHEIGHT] (1..8192 pixels each)";
         return false;
     }
+    c.paintWidth = width;
+    c.paintHeight = height;
     // The window's outer size includes its border and scroll bar: measure them at a size
     // where they fit, then size the window so that its client area is width x height.
     ScriptedHost& host = c.host;

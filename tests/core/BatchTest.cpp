@@ -256,4 +256,27 @@ TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
     }
 }
 
+// The width and height stored in a PNG file's header (big-endian, bytes 16..23).
+std::pair<int, int> PngSize(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char h[24] = {};
+    in.read(reinterpret_cast<char*>(h), sizeof h);
+    const auto word = [&](int at) {
+        return h[at] << 24 | h[at + 1] << 16 | h[at + 2] << 8 | h[at + 3];
+    };
+    return {word(16), word(20)};
+}
+
+// "paint" without a size paints at the size of the last "paint" that gave one; the first
+// one without a size paints at 640x240.
+TEST(Batch, PaintKeepsTheLastSize) {
+    test::TempDir dir;
+    const std::string a = dir.File("a.png"), b = dir.File("b.png"), c = dir.File("c.png");
+    const BatchRun r = RunLines({"paint " + a, "paint " + b + " 120x90", "paint " + c});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(PngSize(a), std::make_pair(640, 240));
+    EXPECT_EQ(PngSize(b), std::make_pair(120, 90));
+    EXPECT_EQ(PngSize(c), std::make_pair(120, 90));
+}
+
 } // namespace
