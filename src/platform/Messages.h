@@ -18,6 +18,7 @@ inline constexpr unsigned Size =
     0x0005; // wParam: size kind (SizeMinimized...), lParam: packed w|h<<16
 inline constexpr unsigned Paint = 0x000F;
 inline constexpr unsigned Close = 0x0010;
+inline constexpr unsigned KeyDown = 0x0100;    // wParam: key code (vk::Home ...)
 inline constexpr unsigned Char = 0x0102;       // wParam: character code
 inline constexpr unsigned InitDialog = 0x0110; // lParam: creation parameter
 inline constexpr unsigned Command = 0x0111;    // wParam: id | notification << 16
@@ -39,6 +40,13 @@ inline constexpr unsigned SetItemValue = 0x0401;
 inline constexpr unsigned WaveOutDone = 0x3BD;
 inline constexpr unsigned WaveInData = 0x3C0;
 } // namespace msg
+
+// Key codes of msg::KeyDown.
+namespace vk {
+inline constexpr WParam Space = 0x20;
+inline constexpr WParam End = 0x23;
+inline constexpr WParam Home = 0x24;
+} // namespace vk
 
 // Size kinds of msg::Size.
 inline constexpr WParam SizeRestored = 0;

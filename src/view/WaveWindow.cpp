@@ -507,6 +507,22 @@ void SelectAll(App& app) {
     ShowSelectionStatus(app);
 }
 
+void MoveCursor(App& app, std::int64_t position) {
+    SoundDocument& doc = app.doc;
+    ToggleSelection(app);
+    doc.cursor = static_cast<std::int32_t>(std::clamp<std::int64_t>(position, 0, doc.byteLength));
+    doc.anchor = doc.selStart = doc.selEnd = doc.cursor;
+    ToggleSelection(app);
+    ShowSelectionStatus(app);
+    const std::int64_t column = OffsetToColumn(doc, doc.cursor);
+    const std::int64_t columns = GetWaveLayout(app).area.Width();
+    if (doc.cursor < doc.viewStart || column >= columns) {
+        CenterOnCursor(app);
+        SetScrollBoxFromView(app);
+        RedrawWave(app);
+    }
+}
+
 void ApplyZoom(App& app, int index) {
     index = std::clamp(index, 0, kZoomIndexCount - 1);
     app.doc.framesPerPixel = ZoomTable[static_cast<std::size_t>(index)];

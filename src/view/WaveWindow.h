@@ -59,6 +59,10 @@ void ToggleSelection(App& app);
 // Selects the whole sound; cursor and anchor stay.
 void SelectAll(App& app);
 
+// Places the cursor at byte offset `position` (clamped to the sound) with an empty selection
+// there, as a click does, and scrolls the view to show it when it lies outside.
+void MoveCursor(App& app, std::int64_t position);
+
 // framesPerPixel := ZoomTable[index]; the View popup's check mark follows the index.
 void ApplyZoom(App& app, int index);
 // The zoom commands' common step: zoomIndex := index, ApplyZoom, CenterOnCursor, scroll box

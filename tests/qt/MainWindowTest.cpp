@@ -593,6 +593,35 @@ TEST(MainWindow, ScreenshotOfTheStartedEditor) {
     EXPECT_GT(std::filesystem::file_size(path), 1000u);
 }
 
+// Home, End and Space reach the main window as key presses: the cursor goes to the ends, and
+// Space plays through the devices and stops them again.
+TEST(MainWindow, HomeEndAndSpaceKeys) {
+    FakeWaveDevices devices; // outlives the editor, which closes it when it goes
+    Editor e;
+    e.host.UseDevices(&devices);
+    SoundDocument& doc = e.app.doc;
+    ASSERT_TRUE(doc.sampleData.Resize(1016));
+    doc.byteLength = 1000;
+    const struct {
+        Qt::Key key;
+        WParam code;
+        std::int32_t cursor;
+        bool playing;
+    } cases[] = {{Qt::Key_End, vk::End, 1000, false},
+                 {Qt::Key_Home, vk::Home, 0, false},
+                 {Qt::Key_Space, vk::Space, 0, true},
+                 {Qt::Key_Space, vk::Space, 0, false}};
+    for (const auto& c : cases) {
+        QTest::keyClick(e.host.Frame(), c.key);
+        Settle();
+        EXPECT_TRUE(e.MainGot(msg::KeyDown, c.code)) << c.key;
+        EXPECT_EQ(doc.cursor, c.cursor) << c.key;
+        EXPECT_EQ(devices.playing, c.playing) << c.key;
+    }
+    EXPECT_EQ(devices.outputOpenCalls, 1);
+    EXPECT_FALSE(e.app.busy) << "the stop's report ended playback";
+}
+
 TEST(MainWindow, PlaybackGraysTheTransportUntilTheDeviceReportsItsEnd) {
     FakeWaveDevices devices; // outlives the editor, which closes it when it goes
     Editor e;

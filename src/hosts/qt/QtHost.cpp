@@ -127,6 +127,16 @@ void QtHost::InstallAccelerators() {
             SendMain(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyAccelerator), 0);
         });
     }
+    // Home, End and Space reach the main window as key presses.
+    for (const auto& [key, code] :
+         {std::pair{Qt::Key_Home, vk::Home}, std::pair{Qt::Key_End, vk::End},
+          std::pair{Qt::Key_Space, vk::Space}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), frame_);
+        shortcut->setContext(Qt::WindowShortcut);
+        const WParam keyCode = code;
+        QObject::connect(shortcut, &QShortcut::activated, frame_,
+                         [this, keyCode] { SendMain(msg::KeyDown, keyCode, 0); });
+    }
     // Two control keys reach the window as the characters they type.
     for (const auto& [key, code] : {std::pair{Qt::Key_F, 6}, std::pair{Qt::Key_T, 20}}) {
         auto* shortcut =
