@@ -55,4 +55,39 @@ bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::stri
     return true;
 }
 
+namespace {
+
+constexpr long long kMaxWheelDelta = 32767; // the message carries it in 16 bits
+
+bool SendWheel(BatchContext& c, const std::string& deltaText, WParam keys, int x) {
+    long long delta = 0;
+    if (!ParseInteger(deltaText, -kMaxWheelDelta, kMaxWheelDelta, delta)) {
+        return false;
+    }
+    WaveWndProc(c.app, msg::MouseWheel,
+                MakeWParam(static_cast<unsigned>(keys), static_cast<unsigned>(delta) & 0xFFFFu),
+                MakeLParam(kWaveAreaLeft + x, kWaveAreaTop), nullptr);
+    return true;
+}
+
+} // namespace
+
+bool BatchWheel(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
+    if (args.size() != 1 || !SendWheel(c, args[0], 0, 0)) {
+        error = "usage: wheel DELTA (-32767..32767, 120 a notch)";
+        return false;
+    }
+    return true;
+}
+
+bool BatchCtrlWheel(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
+    long long x = 0;
+    if (args.size() != 2 || !ParseInteger(args[1], 0, kMaxSide, x) ||
+        !SendWheel(c, args[0], msg::MkControl, static_cast<int>(x))) {
+        error = "usage: ctrl_wheel DELTA X (DELTA -32767..32767, X 0..8192 pixels)";
+        return false;
+    }
+    return true;
+}
+
 } // namespace wt

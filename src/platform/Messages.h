@@ -31,8 +31,12 @@ inline constexpr unsigned MouseMove = 0x0200; // wParam: key state, lParam: pack
 inline constexpr unsigned LButtonDown = 0x0201;
 inline constexpr unsigned LButtonUp = 0x0202;
 inline constexpr unsigned LButtonDblClk = 0x0203;
+// wParam: key state | wheel turn << 16 (signed, 120 a notch, positive away from the user),
+// lParam: packed x|y<<16 in the window's client area.
+inline constexpr unsigned MouseWheel = 0x020A;
 // Key state of the mouse messages' wParam: set while the left button is held.
 inline constexpr WParam MkLButton = 0x0001;
+inline constexpr WParam MkControl = 0x0008;   // Ctrl held
 inline constexpr unsigned DropFiles = 0x0233; // handled through MainWindow::OnDropFiles
 // A value for an owner-drawn dialog item (see DialogHost.h); sent by the scripted host only.
 inline constexpr unsigned SetItemValue = 0x0401;

@@ -116,8 +116,10 @@ SoundPlayer& QtHost::Player() {
 
 void QtHost::InstallAccelerators() {
     for (const Accelerator& a : AcceleratorTable()) {
-        const Qt::Key key =
-            a.key == 0 ? Qt::Key_Delete : static_cast<Qt::Key>(Qt::Key_A + (a.key - 'A'));
+        const Qt::Key key = a.key == 0 ? Qt::Key_Delete
+                            : (a.key >= '0' && a.key <= '9')
+                                ? static_cast<Qt::Key>(Qt::Key_0 + (a.key - '0'))
+                                : static_cast<Qt::Key>(Qt::Key_A + (a.key - 'A'));
         const QKeySequence keys(
             QKeyCombination(a.control ? Qt::ControlModifier : Qt::NoModifier, key));
         auto* shortcut = new QShortcut(keys, frame_);
