@@ -12,11 +12,13 @@
 #include "hosts/scripted/ScriptedDialog.h"
 #include "hosts/scripted/ScriptedHost.h"
 #include "util/ParseNumber.h"
+#include "view/WaveWindow.h"
 #include "window/CommandTable.h"
 #include "window/MainWindow.h"
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <climits>
 #include <filesystem>
 #include <fstream>
@@ -119,6 +121,14 @@ std::int32_t FramesToOffset(const App& app, long long frames) {
     return static_cast<std::int32_t>(std::clamp<long long>(offset, 0, app.doc.byteLength));
 }
 
+// Frames per pixel column as the shortest decimal that reads back as the same number: whole
+// on the zoom steps, fractional past the widest one.
+std::string FormatFramesPerPixel(double value) {
+    char text[64];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
 bool VerbInfo(BatchContext& c, const std::vector<std::string>&, std::string&) {
     const SoundDocument& doc = c.app.doc;
     for (int part = 0; part < 4; ++part) {
@@ -131,7 +141,9 @@ bool VerbInfo(BatchContext& c, const std::vector<std::string>&, std::string&) {
           << "cursor: " << doc.cursor << "\n"
           << "modified: " << (doc.modified ? 1 : 0) << "\n"
           << "fileType: " << doc.fileType << "\n"
-          << "sourceFormat: " << (doc.sourceFormat.empty() ? "same" : doc.sourceFormat) << "\n";
+          << "sourceFormat: " << (doc.sourceFormat.empty() ? "same" : doc.sourceFormat) << "\n"
+          << "viewStart: " << doc.viewStart / std::max<int>(1, doc.format.blockAlign) << "\n"
+          << "framesPerPixel: " << FormatFramesPerPixel(FramesPerColumn(c.app)) << "\n";
     return true;
 }
 
@@ -279,6 +291,8 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"saveas", VerbSaveAs},
         {"recent", VerbRecent},
         {"paint", BatchPaint},
+        {"wheel", BatchWheel},
+        {"ctrl_wheel", BatchCtrlWheel},
         {"devices", BatchDevices},
         {"wait", BatchWait},
         {"clipboard_load", BatchClipboardLoad},

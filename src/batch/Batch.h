@@ -46,6 +46,9 @@ struct BatchContext {
     // Set by a line that went wrong in a way that must not stop the run (a recording cut
     // short: the lines after it may still save what arrived). The run then exits with 1.
     bool failedOnTheWay = false;
+    // The waveform window's client size for "paint": the last size a "paint" line gave.
+    int paintWidth = 640;
+    int paintHeight = 240;
 };
 
 // A verb's words after the verb itself; returns false with `error` set when the line failed.

@@ -10,8 +10,6 @@ namespace wt {
 
 namespace {
 
-constexpr int kDefaultWidth = 640;
-constexpr int kDefaultHeight = 240;
 constexpr long kMaxSide = 8192;
 
 bool ParseSide(const std::string& text, int& value) {
@@ -26,7 +24,7 @@ bool ParseSide(const std::string& text, int& value) {
 } // namespace
 
 bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
-    int width = kDefaultWidth, height = kDefaultHeight;
+    int width = c.paintWidth, height = c.paintHeight;
     bool good = args.size() == 1 || args.size() == 2;
     if (good && args.size() == 2) {
         const auto x = args[1].find('x');
@@ -37,6 +35,8 @@ bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::stri
         error = "usage: paint PATH.png [WIDTHxHEIGHT] (1..8192 pixels each)";
         return false;
     }
+    c.paintWidth = width;
+    c.paintHeight = height;
     // The window's outer size includes its border and scroll bar: measure them at a size
     // where they fit, then size the window so that its client area is width x height.
     ScriptedHost& host = c.host;
@@ -50,6 +50,41 @@ bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::stri
     WaveWndProc(c.app, msg::Paint, 0, 0, &canvas);
     if (!canvas.SavePng(args[0])) {
         error = "cannot write " + args[0];
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+constexpr long long kMaxWheelDelta = 32767; // the message carries it in 16 bits
+
+bool SendWheel(BatchContext& c, const std::string& deltaText, WParam keys, int x) {
+    long long delta = 0;
+    if (!ParseInteger(deltaText, -kMaxWheelDelta, kMaxWheelDelta, delta)) {
+        return false;
+    }
+    WaveWndProc(c.app, msg::MouseWheel,
+                MakeWParam(static_cast<unsigned>(keys), static_cast<unsigned>(delta) & 0xFFFFu),
+                MakeLParam(kWaveAreaLeft + x, kWaveAreaTop), nullptr);
+    return true;
+}
+
+} // namespace
+
+bool BatchWheel(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
+    if (args.size() != 1 || !SendWheel(c, args[0], 0, 0)) {
+        error = "usage: wheel DELTA (-32767..32767, 120 a notch)";
+        return false;
+    }
+    return true;
+}
+
+bool BatchCtrlWheel(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
+    long long x = 0;
+    if (args.size() != 2 || !ParseInteger(args[1], 0, kMaxSide, x) ||
+        !SendWheel(c, args[0], msg::MkControl, static_cast<int>(x))) {
+        error = "usage: ctrl_wheel DELTA X (DELTA -32767..32767, X 0..8192 pixels)";
         return false;
     }
     return true;

@@ -10,4 +10,12 @@ namespace wt {
 // as PNG. The window keeps that size for the lines that follow.
 bool BatchPaint(BatchContext& context, const std::vector<std::string>& args, std::string& error);
 
+// "wheel DELTA": turns the mouse wheel over the waveform window as the desktop does (DELTA in
+// eighths of a degree, 120 a notch, positive towards the start of the sound).
+bool BatchWheel(BatchContext& context, const std::vector<std::string>& args, std::string& error);
+// "ctrl_wheel DELTA X": the wheel with Ctrl held at pixel column X of the waveform area
+// (positive zooms in), which keeps the frame under X in place.
+bool BatchCtrlWheel(BatchContext& context, const std::vector<std::string>& args,
+                    std::string& error);
+
 } // namespace wt

@@ -89,7 +89,7 @@ Menu LoadMenu1() {
               {Item(IDM_ZOOM_1_1024, "1/1024"), Item(IDM_ZOOM_1_256, "1/256"),
                Item(IDM_ZOOM_1_64, "1/64"), Item(IDM_ZOOM_1_16, "1/16"), Item(IDM_ZOOM_1_4, "1/4"),
                Item(IDM_ZOOM_1_1, "1/1"), Separator(), Item(IDM_ZOOM_IN, "ズームイン"),
-               Item(IDM_ZOOM_OUT, "ズームアウト")}),
+               Item(IDM_ZOOM_OUT, "ズームアウト"), Item(IDM_ZOOM_FIT, "全体表示\tCtrl+0")}),
         Popup(kPopupTitles[5],
               {Item(IDM_DEVICE, "デバイス(&P)..."), Item(IDM_DISPLAY_SETTINGS, "表示設定(&D)...")}),
         Popup(kPopupTitles[6], {Item(IDM_HELP_CONTENTS, "目次(&C)"), Separator(),
@@ -120,9 +120,10 @@ Menu LoadMenuDis() {
 
 const std::vector<Accelerator>& AcceleratorTable() {
     static const std::vector<Accelerator> table = {
-        {'Z', true, IDM_UNDO},  {'X', true, IDM_CUT},   {'C', true, IDM_COPY},
-        {'V', true, IDM_PASTE}, {0, false, IDM_DELETE}, {'M', true, IDM_MIX_PASTE},
-        {'N', true, IDM_NEW},   {'O', true, IDM_OPEN},  {'S', true, IDM_SAVE},
+        {'Z', true, IDM_UNDO},     {'X', true, IDM_CUT},   {'C', true, IDM_COPY},
+        {'V', true, IDM_PASTE},    {0, false, IDM_DELETE}, {'M', true, IDM_MIX_PASTE},
+        {'N', true, IDM_NEW},      {'O', true, IDM_OPEN},  {'S', true, IDM_SAVE},
+        {'0', true, IDM_ZOOM_FIT},
     };
     return table;
 }

@@ -19,7 +19,7 @@ Menu LoadMenuBusy(); // one disabled popup "処理中..." while an effect runs
 Menu LoadMenuDis();  // the seven titles, grayed, while playing or recording
 
 struct Accelerator {
-    char key;     // upper-case letter, or 0 for the Delete key
+    char key;     // upper-case letter or digit, or 0 for the Delete key
     bool control; // Ctrl held
     int command;
 };

@@ -18,6 +18,7 @@ inline constexpr unsigned Size =
     0x0005; // wParam: size kind (SizeMinimized...), lParam: packed w|h<<16
 inline constexpr unsigned Paint = 0x000F;
 inline constexpr unsigned Close = 0x0010;
+inline constexpr unsigned KeyDown = 0x0100;    // wParam: key code (vk::Home ...)
 inline constexpr unsigned Char = 0x0102;       // wParam: character code
 inline constexpr unsigned InitDialog = 0x0110; // lParam: creation parameter
 inline constexpr unsigned Command = 0x0111;    // wParam: id | notification << 16
@@ -30,8 +31,12 @@ inline constexpr unsigned MouseMove = 0x0200; // wParam: key state, lParam: pack
 inline constexpr unsigned LButtonDown = 0x0201;
 inline constexpr unsigned LButtonUp = 0x0202;
 inline constexpr unsigned LButtonDblClk = 0x0203;
+// wParam: key state | wheel turn << 16 (signed, 120 a notch, positive away from the user),
+// lParam: packed x|y<<16 in the window's client area.
+inline constexpr unsigned MouseWheel = 0x020A;
 // Key state of the mouse messages' wParam: set while the left button is held.
 inline constexpr WParam MkLButton = 0x0001;
+inline constexpr WParam MkControl = 0x0008;   // Ctrl held
 inline constexpr unsigned DropFiles = 0x0233; // handled through MainWindow::OnDropFiles
 // A value for an owner-drawn dialog item (see DialogHost.h); sent by the scripted host only.
 inline constexpr unsigned SetItemValue = 0x0401;
@@ -39,6 +44,13 @@ inline constexpr unsigned SetItemValue = 0x0401;
 inline constexpr unsigned WaveOutDone = 0x3BD;
 inline constexpr unsigned WaveInData = 0x3C0;
 } // namespace msg
+
+// Key codes of msg::KeyDown.
+namespace vk {
+inline constexpr WParam Space = 0x20;
+inline constexpr WParam End = 0x23;
+inline constexpr WParam Home = 0x24;
+} // namespace vk
 
 // Size kinds of msg::Size.
 inline constexpr WParam SizeRestored = 0;

@@ -8,6 +8,9 @@
 #include "util/Format.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <iterator>
 
 namespace wt {
 
@@ -39,13 +42,36 @@ void Line(Canvas& c, int x0, int y0, int x1, int y1) {
     c.LineTo(x1, y1);
 }
 
+bool Wide(const App& app) {
+    return app.view.wideFramesPerPixel > 0;
+}
+
+// Column (0 = the area's left edge) of the frame `frames` after the view's first one. Past the
+// widest step column x holds the frames f with x <= f / w < x + 1 (w the fractional frames
+// per column); on the steps the division truncates toward zero.
+std::int64_t FrameToColumn(const App& app, std::int64_t frames) {
+    if (Wide(app)) {
+        return static_cast<std::int64_t>(
+            std::floor(static_cast<double>(frames) / app.view.wideFramesPerPixel));
+    }
+    return frames / std::max<std::int64_t>(1, app.doc.framesPerPixel);
+}
+
+// The first frame of column `column`, counted from the view's first frame.
+std::int64_t ColumnToFrame(const App& app, std::int64_t column) {
+    if (Wide(app)) {
+        return static_cast<std::int64_t>(
+            std::ceil(static_cast<double>(column) * app.view.wideFramesPerPixel));
+    }
+    return column * std::max<std::int64_t>(1, app.doc.framesPerPixel);
+}
+
 // Column of the area (0 = its left edge) for byte offset `offset`, as OffsetToPixel but in
 // 64 bits: the division by blockAlign comes first, by framesPerPixel second, each truncating
 // toward zero.
-std::int64_t OffsetToColumn(const SoundDocument& doc, std::int64_t offset) {
-    const std::int64_t blockAlign = std::max<std::int64_t>(1, doc.format.blockAlign);
-    const std::int64_t framesPerPixel = std::max<std::int64_t>(1, doc.framesPerPixel);
-    return ((offset - doc.viewStart) / blockAlign) / framesPerPixel;
+std::int64_t OffsetToColumn(const App& app, std::int64_t offset) {
+    const std::int64_t blockAlign = std::max<std::int64_t>(1, app.doc.format.blockAlign);
+    return FrameToColumn(app, (offset - app.doc.viewStart) / blockAlign);
 }
 
 // Bytes covered by one pixel column (at least 1).
@@ -57,8 +83,8 @@ std::int64_t ColumnBytes(const SoundDocument& doc) {
 // The selection rectangle on screen; false when none of it is inside the area's columns.
 bool SelectionRect(const App& app, const WaveLayout& layout, Rect& rect) {
     const SoundDocument& doc = app.doc;
-    std::int64_t left = OffsetToColumn(doc, doc.selStart) + kWaveAreaLeft;
-    std::int64_t right = OffsetToColumn(doc, doc.selEnd) + kWaveAreaLeft;
+    std::int64_t left = OffsetToColumn(app, doc.selStart) + kWaveAreaLeft;
+    std::int64_t right = OffsetToColumn(app, doc.selEnd) + kWaveAreaLeft;
     if (right < left) {
         std::swap(left, right);
     }
@@ -90,6 +116,66 @@ void DrawCentred(Canvas& c, const Rect& box, const std::string& text) {
     c.TextOut(x, y, text, kColourRuler);
 }
 
+// Nine level ticks at top + k * H / 8, positions kept in eighths of a pixel.
+void PaintLevelTicks(Canvas& c, const Rect& a) {
+    const int height = a.Height();
+    if (height > 0) {
+        c.SetPen(kColourRuler);
+        std::int64_t y8 = 8 * static_cast<std::int64_t>(a.top);
+        for (int k = 0; k <= 8; ++k, y8 += height) {
+            const int y = static_cast<int>(y8 / 8);
+            Line(c, kLevelTickLeft, y, kVerticalAxisX, y);
+        }
+    }
+}
+
+// The time ruler past the widest step: a tick, a label in whole seconds and a grid line every
+// so many seconds, chosen so that labels stand at least kWideLabelColumns apart.
+void PaintWideRuler(const App& app, Canvas& c, const WaveLayout& layout) {
+    constexpr double kWideLabelColumns = 64;
+    constexpr long long kSteps[] = {1, 2, 5, 10, 15, 30, 60, 120, 300, 600, 900, 1800, 3600};
+    const SoundDocument& doc = app.doc;
+    const Rect& a = layout.area;
+    const double rate = doc.format.sampleRate;
+    if (rate <= 0) {
+        return;
+    }
+    const double columnsPerSecond = rate / app.view.wideFramesPerPixel;
+    long long seconds = kSteps[std::size(kSteps) - 1];
+    for (const long long s : kSteps) {
+        if (s * columnsPerSecond >= kWideLabelColumns) {
+            seconds = s;
+            break;
+        }
+    }
+    while (seconds * columnsPerSecond < kWideLabelColumns) {
+        seconds *= 2; // sounds of many hours
+    }
+    const int rightEdge = layout.clientWidth - kWaveRightGap;
+    const std::int64_t viewFrame = doc.viewStart / std::max<std::int64_t>(1, doc.format.blockAlign);
+    const std::int64_t stepFrames = static_cast<std::int64_t>(seconds * rate);
+    // Start at the last mark at or before the view's first frame, so that its label, which
+    // reaches into the area from the label column, is drawn too.
+    for (std::int64_t k = viewFrame / stepFrames;; ++k) {
+        const std::int64_t x = kWaveAreaLeft + FrameToColumn(app, k * stepFrames - viewFrame);
+        if (x >= rightEdge) {
+            break;
+        }
+        const int xi = static_cast<int>(x);
+        c.SetPen(kColourRuler);
+        if (x >= kWaveAreaLeft) {
+            Line(c, xi, a.bottom + kRulerAxisOffset, xi, a.bottom + kSecondTickEnd);
+        }
+        if (x >= 0) {
+            c.TextOut(xi, a.bottom + kRulerTextOffset, Format("%lld", k * seconds), kColourRuler);
+        }
+        if (x >= kWaveAreaLeft) {
+            c.SetPen(kColourZeroLine);
+            Line(c, xi, a.top, xi, a.bottom);
+        }
+    }
+}
+
 // The time ruler, its grid lines in the area and the level ticks. The current pen is the
 // blue one on entry and on return.
 void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
@@ -101,6 +187,12 @@ void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
     c.SetPen(kColourRuler);
     Line(c, kVerticalAxisX, kWaveAreaTop, kVerticalAxisX, a.bottom);
     Line(c, kWaveAreaLeft, axisY, a.right, axisY);
+    if (Wide(app)) {
+        PaintWideRuler(app, c, layout);
+        PaintLevelTicks(c, a);
+        c.SetPen(kColourZeroLine);
+        return;
+    }
 
     const std::int64_t framesPerPixel = doc.framesPerPixel;
     const std::int64_t blockAlign = doc.format.blockAlign;
@@ -165,16 +257,7 @@ void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
         }
     }
 
-    // Nine level ticks at top + k * H / 8, positions kept in eighths of a pixel.
-    const int height = a.Height();
-    if (height > 0) {
-        c.SetPen(kColourRuler);
-        std::int64_t y8 = 8 * static_cast<std::int64_t>(a.top);
-        for (int k = 0; k <= 8; ++k, y8 += height) {
-            const int y = static_cast<int>(y8 / 8);
-            Line(c, kLevelTickLeft, y, kVerticalAxisX, y);
-        }
-    }
+    PaintLevelTicks(c, a);
     c.SetPen(kColourZeroLine);
 }
 
@@ -182,6 +265,9 @@ void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
 std::int64_t MousePosition(const App& app, LParam lParam) {
     const SoundDocument& doc = app.doc;
     const std::int64_t column = std::max(0, PointX(lParam) - kWaveAreaLeft);
+    if (Wide(app)) {
+        return doc.viewStart + ColumnToFrame(app, column) * doc.format.blockAlign;
+    }
     return doc.viewStart + column * ColumnBytes(doc);
 }
 
@@ -268,6 +354,10 @@ void RepaintRulerMargins(App& app, const WaveLayout& layout) {
 // ruler's margins are painted.
 void ShiftPicture(App& app, std::int64_t movedBytes) {
     SetScrollBoxFromView(app);
+    if (Wide(app)) { // columns of fractional width: shifting whole pixels would drift
+        RedrawWave(app);
+        return;
+    }
     const std::int64_t columnBytes = ColumnBytes(app.doc);
     const std::int64_t columns = movedBytes / columnBytes;
     if (columns != 0) {
@@ -287,7 +377,9 @@ void ShiftPicture(App& app, std::int64_t movedBytes) {
 void ScrollColumns(App& app, int columns) {
     SoundDocument& doc = app.doc;
     const std::int64_t old = doc.viewStart;
-    std::int64_t view = old + columns * ColumnBytes(doc);
+    std::int64_t view = old + (Wide(app) ? std::llround(columns * app.view.wideFramesPerPixel) *
+                                               doc.format.blockAlign
+                                         : columns * ColumnBytes(doc));
     if (columns < 0) {
         view = std::max<std::int64_t>(view, 0);
     } else if (view >= doc.byteLength) {
@@ -309,6 +401,29 @@ void ScrollToThumb(App& app, int position) {
     doc.viewStart = static_cast<std::int32_t>(view);
     SetScrollBoxFromView(app);
     RedrawWave(app);
+}
+
+// The wheel: a plain turn scrolls kWheelColumns a notch (positive towards the start); with
+// Ctrl held, each whole notch zooms one level in (positive) or out around the column under
+// the pointer.
+constexpr int kWheelNotch = 120;
+constexpr int kWheelColumns = 3 * kWaveLineColumns;
+
+void OnMouseWheel(App& app, WParam wParam, LParam lParam) {
+    const int delta = static_cast<std::int16_t>(HighWord(wParam));
+    if (!(LowWord(wParam) & msg::MkControl)) {
+        const int columns = -delta * kWheelColumns / kWheelNotch;
+        if (columns != 0) {
+            ScrollColumns(app, columns);
+        }
+        return;
+    }
+    app.view.zoomWheelRest += delta;
+    const int notches = app.view.zoomWheelRest / kWheelNotch;
+    app.view.zoomWheelRest -= notches * kWheelNotch;
+    if (notches != 0) {
+        ZoomAround(app, notches, std::max(0, PointX(lParam) - kWaveAreaLeft));
+    }
 }
 
 void OnHScroll(App& app, WParam wParam) {
@@ -424,6 +539,36 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
     const std::int64_t viewStart = doc.viewStart;
     const int halfStrip = height / (2 * channels);
     const std::int64_t scaleDivisor = static_cast<std::int64_t>(channels) * 65536;
+    if (Wide(app)) {
+        // Each column shows the lowest and highest sample of the frames it covers, as one
+        // vertical line; a frame is drawn only when it lies wholly inside the data.
+        const std::int64_t frames = (available - viewStart) / blockAlign;
+        const auto rowOf = [&](int stripTop, int v) {
+            return halfStrip + stripTop -
+                   static_cast<int>(static_cast<std::int64_t>(height - 4) * v / scaleDivisor);
+        };
+        for (std::int64_t column = std::max(0, update.left - kWaveAreaLeft);
+             column + kWaveAreaLeft < rightLimit; ++column) {
+            const std::int64_t from = ColumnToFrame(app, column);
+            const std::int64_t to = std::min(frames, ColumnToFrame(app, column + 1));
+            if (from >= to) {
+                break;
+            }
+            const int x = static_cast<int>(column + kWaveAreaLeft);
+            for (int i = 0; i < channels; ++i) {
+                int low = ReadSample(doc, view + from * blockAlign, i), high = low;
+                for (std::int64_t f = from + 1; f < to; ++f) {
+                    const int v = ReadSample(doc, view + f * blockAlign, i);
+                    low = std::min(low, v);
+                    high = std::max(high, v);
+                }
+                const int stripTop = i * height / channels + kWaveAreaTop;
+                Line(c, x, rowOf(stripTop, high), x, rowOf(stripTop, low) + 1);
+            }
+        }
+        InvertSelection(app, c, layout);
+        return;
+    }
     for (int i = 0; i < channels; ++i) {
         const int stripTop = i * height / channels + kWaveAreaTop;
         bool firstPoint = true;
@@ -488,6 +633,9 @@ LParam WaveWndProc(App& app, unsigned message, WParam wParam, LParam lParam, Can
     case msg::LButtonDblClk:
         SelectAll(app);
         return 0;
+    case msg::MouseWheel:
+        OnMouseWheel(app, wParam, lParam);
+        return 0;
     default:
         return 0;
     }
@@ -507,6 +655,36 @@ void SelectAll(App& app) {
     ShowSelectionStatus(app);
 }
 
+void MoveCursor(App& app, std::int64_t position) {
+    SoundDocument& doc = app.doc;
+    ToggleSelection(app);
+    doc.cursor = static_cast<std::int32_t>(std::clamp<std::int64_t>(position, 0, doc.byteLength));
+    doc.anchor = doc.selStart = doc.selEnd = doc.cursor;
+    ToggleSelection(app);
+    ShowSelectionStatus(app);
+    const std::int64_t column = OffsetToColumn(app, doc.cursor);
+    const std::int64_t columns = GetWaveLayout(app).area.Width();
+    if (doc.cursor < doc.viewStart || column >= columns) {
+        CenterOnCursor(app);
+        SetScrollBoxFromView(app);
+        RedrawWave(app);
+    }
+}
+
+double FramesPerColumn(const App& app) {
+    return Wide(app) ? app.view.wideFramesPerPixel : app.doc.framesPerPixel;
+}
+
+std::int64_t ColumnOfOffset(const App& app, std::int64_t offset) {
+    return OffsetToColumn(app, offset);
+}
+
+double FitFramesPerColumn(const App& app) {
+    const std::int64_t frames =
+        app.doc.byteLength / std::max<std::int64_t>(1, app.doc.format.blockAlign);
+    return static_cast<double>(frames) / std::max(1, GetWaveLayout(app).area.Width());
+}
+
 void ApplyZoom(App& app, int index) {
     index = std::clamp(index, 0, kZoomIndexCount - 1);
     app.doc.framesPerPixel = ZoomTable[static_cast<std::size_t>(index)];
@@ -514,8 +692,9 @@ void ApplyZoom(App& app, int index) {
     if (!bar || static_cast<int>(bar->popups.size()) <= kViewPopupIndex) {
         return;
     }
+    // Past the widest step no step is checked.
     for (int i = 0; i < kZoomIndexCount; ++i) {
-        CheckMenuItem(*bar, kZoomCommands[i], i == index);
+        CheckMenuItem(*bar, kZoomCommands[i], !Wide(app) && i == index);
     }
     app.host.DrawMenuBar();
 }
@@ -525,12 +704,16 @@ void CenterOnCursor(App& app) {
     // Half the waveform width of the window as it was at start-up: the width less the two
     // 32-pixel allowances for the label column and the margins.
     const std::int64_t halfColumns = (app.settings.startWidth - 32 - 32) / 2;
-    const std::int64_t view = doc.cursor - halfColumns * ColumnBytes(doc);
+    const std::int64_t view =
+        doc.cursor -
+        (Wide(app) ? std::llround(halfColumns * app.view.wideFramesPerPixel) * doc.format.blockAlign
+                   : halfColumns * ColumnBytes(doc));
     doc.viewStart = static_cast<std::int32_t>(std::clamp<std::int64_t>(view, 0, doc.byteLength));
 }
 
 void SetZoomIndex(App& app, int index) {
     index = std::clamp(index, 0, kZoomIndexCount - 1);
+    app.view.wideFramesPerPixel = 0;
     app.doc.zoomIndex = index;
     ApplyZoom(app, index);
     CenterOnCursor(app);
@@ -563,21 +746,108 @@ int CmdZoom1(App& app) {
     return 1;
 }
 
-int CmdZoomIn(App& app) {
-    if (app.doc.zoomIndex < kZoomIndexCount - 1) {
-        SetZoomIndex(app, app.doc.zoomIndex + 1);
-    } else {
-        RedrawWave(app);
+namespace {
+
+// Past the widest step: `framesPerPixel` frames a column (above ZoomTable[0]).
+void SetWideZoom(App& app, double framesPerPixel) {
+    app.view.wideFramesPerPixel = framesPerPixel;
+    app.doc.zoomIndex = 0;
+    ApplyZoom(app, 0);
+}
+
+// One zoom level in or out: the steps, and past the widest one four times wider a level until
+// the whole sound fits. False when there is no level further that way.
+bool StepZoom(App& app, bool in) {
+    const double wide = app.view.wideFramesPerPixel;
+    if (in) {
+        if (wide > 0) {
+            if (wide / 4 > ZoomTable[0]) {
+                SetWideZoom(app, wide / 4);
+            } else {
+                app.view.wideFramesPerPixel = 0;
+                app.doc.zoomIndex = 0;
+                ApplyZoom(app, 0);
+            }
+            return true;
+        }
+        if (app.doc.zoomIndex >= kZoomIndexCount - 1) {
+            return false;
+        }
+        app.doc.zoomIndex += 1;
+        ApplyZoom(app, app.doc.zoomIndex);
+        return true;
     }
+    if (wide <= 0 && app.doc.zoomIndex > 0) {
+        app.doc.zoomIndex -= 1;
+        ApplyZoom(app, app.doc.zoomIndex);
+        return true;
+    }
+    const double fit = FitFramesPerColumn(app);
+    const double current = FramesPerColumn(app);
+    if (fit <= current) {
+        return false;
+    }
+    SetWideZoom(app, std::min(current * 4, fit));
+    return true;
+}
+
+// Shows the view as zoomed: the scroll box follows and the window is painted again.
+void ShowZoomed(App& app) {
+    SetScrollBoxFromView(app);
+    RedrawWave(app);
+}
+
+} // namespace
+
+void ZoomAround(App& app, int notches, int column) {
+    SoundDocument& doc = app.doc;
+    const std::int64_t blockAlign = std::max<std::int64_t>(1, doc.format.blockAlign);
+    const std::int64_t frame = doc.viewStart / blockAlign + ColumnToFrame(app, column);
+    int levels = 0;
+    while (levels < std::abs(notches) && StepZoom(app, notches > 0)) {
+        ++levels;
+    }
+    const std::int64_t frames = doc.byteLength / blockAlign;
+    const std::int64_t first =
+        std::clamp<std::int64_t>(frame - ColumnToFrame(app, column), 0, frames);
+    doc.viewStart = static_cast<std::int32_t>(first * blockAlign);
+    ShowZoomed(app);
+}
+
+int CmdZoomIn(App& app) {
+    if (StepZoom(app, true)) {
+        CenterOnCursor(app);
+        SetScrollBoxFromView(app);
+    }
+    RedrawWave(app);
     return 1;
 }
 
 int CmdZoomOut(App& app) {
-    if (app.doc.zoomIndex > 0) {
-        SetZoomIndex(app, app.doc.zoomIndex - 1);
-    } else {
-        RedrawWave(app);
+    if (StepZoom(app, false)) {
+        CenterOnCursor(app);
+        SetScrollBoxFromView(app);
     }
+    RedrawWave(app);
+    return 1;
+}
+
+int CmdZoomFit(App& app) {
+    const double fit = FitFramesPerColumn(app);
+    if (fit > ZoomTable[0]) {
+        SetWideZoom(app, fit);
+    } else {
+        // The closest step that shows the whole sound.
+        int index = kZoomIndexCount - 1;
+        while (index > 0 && ZoomTable[static_cast<std::size_t>(index)] < fit) {
+            --index;
+        }
+        app.view.wideFramesPerPixel = 0;
+        app.doc.zoomIndex = index;
+        ApplyZoom(app, index);
+    }
+    app.doc.viewStart = 0;
+    ShowZoomed(app);
     return 1;
 }
 

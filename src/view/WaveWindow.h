@@ -43,7 +43,8 @@ struct WaveLayout {
 WaveLayout GetWaveLayout(const App& app);
 
 // The window procedure: msg::Create, msg::Paint, msg::HScroll, msg::MouseMove,
-// msg::LButtonDown, msg::LButtonUp and msg::LButtonDblClk. Mouse and scroll messages are
+// msg::LButtonDown, msg::LButtonUp, msg::LButtonDblClk and msg::MouseWheel (scrolls; with
+// msg::MkControl zooms around the pointer, see ZoomAround). Mouse and scroll messages are
 // ignored while app.busy is set.
 // msg::Paint draws on `canvas`; lParam is a `const Rect*` update rectangle, or 0 for the
 // whole client area. The canvas is expected to clip to the update rectangle, as a paint
@@ -59,6 +60,10 @@ void ToggleSelection(App& app);
 // Selects the whole sound; cursor and anchor stay.
 void SelectAll(App& app);
 
+// Places the cursor at byte offset `position` (clamped to the sound) with an empty selection
+// there, as a click does, and scrolls the view to show it when it lies outside.
+void MoveCursor(App& app, std::int64_t position);
+
 // framesPerPixel := ZoomTable[index]; the View popup's check mark follows the index.
 void ApplyZoom(App& app, int index);
 // The zoom commands' common step: zoomIndex := index, ApplyZoom, CenterOnCursor, scroll box
@@ -73,7 +78,21 @@ int CmdZoom64(App& app);
 int CmdZoom16(App& app);
 int CmdZoom4(App& app);
 int CmdZoom1(App& app);
+// Zoom in (notches > 0) or out by that many levels, keeping the frame at `column` of the
+// area where it is (as far as the ends of the sound allow); past the widest step a level
+// zooms out four times as far, until the whole sound fits.
+void ZoomAround(App& app, int notches, int column);
+// Frames per pixel column: the zoom step's, or the fractional width past the widest step.
+double FramesPerColumn(const App& app);
+// The area's column (0 = its left edge) that shows byte offset `offset`.
+std::int64_t ColumnOfOffset(const App& app, std::int64_t offset);
+// Frames per column that show the whole sound in the area's width.
+double FitFramesPerColumn(const App& app);
+
 int CmdZoomIn(App& app);
 int CmdZoomOut(App& app);
+// The whole sound in the window: the closest zoom step that shows it all, or past the widest
+// step exactly the sound's frames over the area's columns; the view starts at the start.
+int CmdZoomFit(App& app);
 
 } // namespace wt

@@ -94,6 +94,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_ZOOM_1_1, "IDM_ZOOM_1_1", CmdZoom1},
         {IDM_ZOOM_IN, "IDM_ZOOM_IN", CmdZoomIn},
         {IDM_ZOOM_OUT, "IDM_ZOOM_OUT", CmdZoomOut},
+        {IDM_ZOOM_FIT, "IDM_ZOOM_FIT", CmdZoomFit},
         // Settings
         {IDM_DEVICE, "IDM_DEVICE", CmdDeviceDialog},
         {IDM_DISPLAY_SETTINGS, "IDM_DISPLAY_SETTINGS", CmdDisplaySettings},

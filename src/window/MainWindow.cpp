@@ -188,6 +188,32 @@ void OnDropFiles(App& app, const std::vector<std::string>& paths) {
     }
 }
 
+namespace {
+
+// Home, End and Space, from the host's key presses.
+void OnKeyDown(App& app, WParam key) {
+    // Space stops what plays (stop is the one command taken while busy), and otherwise plays
+    // from the cursor as the toolbar's button does; it leaves a recording alone.
+    if (key == vk::Space) {
+        if (app.audio.playMode != kPlayIdle) {
+            DispatchCommand(app, IDM_STOP, NotifyAccelerator);
+        } else if (!app.busy && !app.audio.recording) {
+            DispatchCommand(app, IDM_PLAY_FROM_CURSOR, NotifyAccelerator);
+        }
+        return;
+    }
+    if (app.busy || app.audio.recording) {
+        return;
+    }
+    if (key == vk::Home) {
+        MoveCursor(app, 0);
+    } else if (key == vk::End) {
+        MoveCursor(app, app.doc.byteLength);
+    }
+}
+
+} // namespace
+
 LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
     (void)lParam;
     switch (message) {
@@ -212,6 +238,9 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         if (!app.busy && !app.audio.recording) {
             RunHiddenKey(app, static_cast<int>(wParam));
         }
+        return 0;
+    case msg::KeyDown:
+        OnKeyDown(app, wParam);
         return 0;
     case msg::Command:
         DispatchCommand(app, static_cast<int>(LowWord(wParam)), HighWord(wParam));

@@ -50,7 +50,7 @@ out=$(run -e "open $tmp/in.wav" -e "new 101=1 201=1 301=1" -e info -e undo -e in
 expect_line 'status0: 8000Hz 8Bits Mono' "$out"
 expect_line 'status1: 0 Bytes' "$out"
 expect_line 'caption: WaveTomuka -[無題]' "$out"
-[[ $(tail -n 12 <<<"$out" | head -n 1) == 'status0: 8000Hz 16Bits Stereo' ]] || fail "undo after new: $out"
+[[ $(tail -n 14 <<<"$out" | head -n 1) == 'status0: 8000Hz 16Bits Stereo' ]] || fail "undo after new: $out"
 
 # The recent-files list: the last opened file is entry 1.
 out=$(run -e "recent 1" -e info)

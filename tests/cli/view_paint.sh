@@ -9,7 +9,7 @@ trap 'rm -rf "$tmp"' EXIT
 # Two seconds of 16-bit stereo at 8000 Hz: a 3 Hz and a 5 Hz sine.
 sox -n -r 8000 -c 2 -b 16 "$tmp/8000-2-16.wav" synth 2 sine 3 sine 5 vol 0.8
 "$wtomuka" --batch --ini "$tmp/w.ini" -e "open $tmp/8000-2-16.wav" -e "select 4000 8000" \
-    -e "paint $tmp/small.png 500x200" -e "paint $tmp/default.png"
+    -e "paint $tmp/default.png" -e "paint $tmp/small.png 500x200"
 
 python3 - "$tmp" <<'PY'
 import struct, sys, zlib

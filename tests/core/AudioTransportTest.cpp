@@ -106,6 +106,41 @@ TEST(AudioPlay, WhilePlayingOnlyStopPassesAndTheReportEndsIt) {
     EXPECT_TRUE(r.Idle());
 }
 
+// Home and End place an empty selection at the start or the end and scroll it into view;
+// Space plays from the cursor when stopped and stops when playing; while playing, Home and End
+// change nothing.
+TEST(AudioPlay, HomeEndAndSpaceKeys) {
+    Rig r;
+    App& app = r.app();
+    app.doc.framesPerPixel = 1; // 1000 columns: wider than the window
+    struct Case {
+        WParam key;
+        int cursorFrame; // afterwards
+        bool playing;
+    } cases[] = {
+        {vk::End, 1000, false}, {vk::Home, 0, false},
+        {vk::End, 1000, false}, {vk::Space, 1000, false}, // nothing left to play at the end
+        {vk::Home, 0, false},   {vk::Space, 0, true},
+        {vk::End, 0, true},     {vk::Space, 0, false},
+    };
+    for (const Case& c : cases) {
+        MainWndProc(app, msg::KeyDown, c.key, 0);
+        r.t.host.DeliverPosted();
+        EXPECT_EQ(app.doc.cursor, c.cursorFrame * 4) << c.key;
+        EXPECT_EQ(app.doc.selStart, app.doc.cursor);
+        EXPECT_EQ(app.doc.selEnd, app.doc.cursor);
+        EXPECT_EQ(r.devices.playing, c.playing) << c.key;
+        if (c.playing) { // from the cursor to the end
+            EXPECT_EQ(r.devices.outputData, app.doc.Data());
+            EXPECT_EQ(r.devices.outputLength, 4000u);
+        }
+        const std::int64_t column = (app.doc.cursor - app.doc.viewStart) / 4;
+        EXPECT_TRUE(column >= 0 && column < GetWaveLayout(app).area.Width()) << c.key;
+    }
+    EXPECT_TRUE(r.Idle());
+    EXPECT_EQ(r.devices.outputOpenCalls, 1);
+}
+
 TEST(AudioPlay, OpenFailuresShowTheirMessageAndChangeNothing) {
     const std::pair<WaveResult, std::string> cases[] = {
         {WaveResult::BadFormat, "WAVEデバイスでサポートされていないデータ形式です"},

@@ -43,7 +43,8 @@ TEST(Batch, InfoDescribesTheEmptySound) {
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "status0: 22050Hz 8Bits Mono\nstatus1: 0 Bytes\nstatus2: \nstatus3: \n"
                      "caption: WaveTomuka -[無題]\nbyteLength: 0\nselStart: 0\nselEnd: 0\n"
-                     "cursor: 0\nmodified: 0\nfileType: 0\nsourceFormat: same\n");
+                     "cursor: 0\nmodified: 0\nfileType: 0\nsourceFormat: same\n"
+                     "viewStart: 0\nframesPerPixel: 256\n");
 }
 
 TEST(Batch, CommandsTakeDialogValuesAsAUserWould) {
@@ -246,13 +247,90 @@ TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
         if (c.error.empty()) {
             EXPECT_EQ(r.status, 0) << r.err;
             EXPECT_EQ(r.err, "");
-            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 * 12) << "two infos";
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 * 14) << "two infos";
         } else {
             // Only the start of what was printed: a failure would otherwise show megabytes.
             EXPECT_EQ(r.status, 1) << c.error;
             EXPECT_TRUE(r.err == c.error) << r.err.substr(0, 200) << "\nexpected " << c.error;
             EXPECT_TRUE(r.out.empty()) << "no line ran: " << c.error << r.out.substr(0, 200);
         }
+    }
+}
+
+// The width and height stored in a PNG file's header (big-endian, bytes 16..23).
+std::pair<int, int> PngSize(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char h[24] = {};
+    in.read(reinterpret_cast<char*>(h), sizeof h);
+    const auto word = [&](int at) {
+        return h[at] << 24 | h[at + 1] << 16 | h[at + 2] << 8 | h[at + 3];
+    };
+    return {word(16), word(20)};
+}
+
+// "paint" without a size paints at the size of the last "paint" that gave one; the first
+// one without a size paints at 640x240.
+TEST(Batch, PaintKeepsTheLastSize) {
+    test::TempDir dir;
+    const std::string a = dir.File("a.png"), b = dir.File("b.png"), c = dir.File("c.png");
+    const BatchRun r = RunLines({"paint " + a, "paint " + b + " 120x90", "paint " + c});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(PngSize(a), std::make_pair(640, 240));
+    EXPECT_EQ(PngSize(b), std::make_pair(120, 90));
+    EXPECT_EQ(PngSize(c), std::make_pair(120, 90));
+}
+
+// zoom_fit, wheel and ctrl_wheel on a 1000000-frame mono sound in a 336-column area: the
+// wheel scrolls 24 columns a notch, Ctrl+wheel zooms a level a whole notch keeping the frame
+// under X in place, and zooming out past 1/1024 stops where the whole sound fits.
+TEST(Batch, ZoomFitWheelAndCtrlWheel) {
+    ScriptedHost host;
+    App app(host);
+    test::TempDir dir;
+    InitializeApp(app, dir.File("wtomuka"), dir.File("w.ini"));
+    MainWndProc(app, msg::Create, 0, 0);
+    FinishStartup(app, "");
+    app.doc.format.blockAlign = 2;
+    app.doc.format.bitsPerSample = 16;
+    app.doc.format.channels = 1;
+    app.doc.RecomputeBytesPerSample();
+    app.doc.byteLength = 2000000;
+    ASSERT_TRUE(app.doc.sampleData.Resize(2000016));
+    std::ostringstream out, err;
+    BatchContext context{app, host, out, err};
+    const std::string fit = "2976.190476190476"; // 1000000 / 336
+    const struct {
+        std::string line;
+        std::string viewStart, framesPerPixel; // info afterwards
+    } cases[] = {
+        {"zoom_fit", "0", fit},
+        {"wheel -120", "71429", fit},             // 24 columns of 2976.19 frames
+        {"ctrl_wheel 120 100", "266649", "1024"}, // frame 369049 stays at column 100
+        {"ctrl_wheel 60 10", "266649", "1024"},   // half a notch does nothing yet
+        {"ctrl_wheel 60 10", "274329", "256"},    // frame 276889 stays at column 10
+        {"ctrl_wheel -120 10", "266649", "1024"},
+        {"wheel 240", "217497", "1024"},       // 48 columns towards the start
+        {"ctrl_wheel -120 100", "22277", fit}, // frame 319897 stays at column 100
+        {"ctrl_wheel -120 100", "22277", fit}, // no wider than the whole sound
+        {"wheel 32767", "0", fit},             // never before the start
+    };
+    std::string error;
+    bool stop = false;
+    ASSERT_TRUE(RunBatchLine(context, "paint " + dir.File("p.png") + " 400x226", error, stop))
+        << error;
+    for (const auto& c : cases) {
+        ASSERT_TRUE(RunBatchLine(context, c.line, error, stop)) << c.line << ": " << error;
+        out.str("");
+        ASSERT_TRUE(RunBatchLine(context, "info", error, stop));
+        EXPECT_NE(out.str().find("viewStart: " + c.viewStart +
+                                 "\nframesPerPixel: " + c.framesPerPixel + "\n"),
+                  std::string::npos)
+            << c.line << "\n"
+            << out.str();
+    }
+    for (const char* bad :
+         {"wheel", "wheel x", "wheel 40000", "ctrl_wheel 120", "ctrl_wheel 1 -1"}) {
+        EXPECT_FALSE(RunBatchLine(context, bad, error, stop)) << bad;
     }
 }
 

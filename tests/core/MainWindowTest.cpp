@@ -117,7 +117,8 @@ TEST(Menus, MainMenuMatchesTheCommandTable) {
                                            {55505, "1/1"},
                                            {0, "-"},
                                            {55552, "ズームイン"},
-                                           {55553, "ズームアウト"}});
+                                           {55553, "ズームアウト"},
+                                           {55560, "全体表示\tCtrl+0"}});
     ExpectRows(m.popups[5], {{55504, "デバイス(&P)..."}, {55511, "表示設定(&D)..."}});
     ExpectRows(m.popups[6], {{55523, "目次(&C)"}, {0, "-"}, {55500, "バージョン情報(&A)..."}});
 }
@@ -171,7 +172,8 @@ TEST(Menus, AcceleratorsAndToolbar) {
                                                        {'M', IDM_MIX_PASTE},
                                                        {'N', IDM_NEW},
                                                        {'O', IDM_OPEN},
-                                                       {'S', IDM_SAVE}}));
+                                                       {'S', IDM_SAVE},
+                                                       {'0', IDM_ZOOM_FIT}}));
     std::vector<std::pair<int, int>> buttons;
     for (const auto& b : ToolbarButtons()) {
         buttons.emplace_back(b.imageIndex, b.command);

@@ -83,6 +83,47 @@ TEST(ViewPaint, WindowTooSmallForTheArea) {
     }
 }
 
+// Past the widest step each column shows the lowest and highest sample of its frames as one
+// vertical line: 336 columns of exactly 2048 frames when the whole sound is fitted; a value
+// in a column's last frame stays in that column.
+TEST(ViewPaint, FittedColumnsShowTheirFramesExtremes) {
+    constexpr int kColumnFrames = 2048;
+    const struct {
+        int column, high, highFrame, low, lowFrame; // frames within the column
+        int top, bottom;                            // green rows
+    } cases[] = {
+        {0, 32767, 5, -32768, 2047, 11, 198},
+        {1, 16384, 2047, 0, 0, 57, 104},
+        {2, 0, 0, 0, 0, 104, 104},
+        {200, 0, 0, -32768, 1000, 104, 198},
+        {335, 32767, 2047, 0, 0, 11, 104},
+    };
+    ViewEditor e;
+    e.LoadSound(1, 16, 22050, 336 * kColumnFrames, [&](int f, int) {
+        for (const auto& c : cases) {
+            if (f == c.column * kColumnFrames + c.highFrame) {
+                return c.high;
+            }
+            if (f == c.column * kColumnFrames + c.lowFrame) {
+                return c.low;
+            }
+        }
+        return 0;
+    });
+    e.app.doc.cursor = e.app.doc.selStart = e.app.doc.selEnd = e.app.doc.byteLength;
+    ASSERT_EQ(CmdZoomFit(e.app), 1);
+    EXPECT_EQ(FramesPerColumn(e.app), kColumnFrames);
+    EXPECT_EQ(e.app.doc.viewStart, 0);
+    const auto c = e.Paint();
+    for (const auto& k : cases) {
+        std::vector<int> rows;
+        for (int y = k.top; y <= k.bottom; ++y) {
+            rows.push_back(y);
+        }
+        EXPECT_EQ(GreenRows(*c, 48 + k.column), rows) << k.column;
+    }
+}
+
 // {channels, bits, value, channel, expected row}
 using SampleRowCase = std::tuple<int, int, int, int, int>;
 class ViewSampleRow : public ::testing::TestWithParam<SampleRowCase> {};

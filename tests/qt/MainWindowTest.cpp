@@ -12,6 +12,7 @@
 #include "editor/CommandIds.h"
 #include "editor/Menus.h"
 #include "editor/Settings.h"
+#include "view/WaveWindow.h"
 #include "window/MainWindow.h"
 
 #include "QtTestSupport.h"
@@ -33,6 +34,7 @@
 #include <QToolBar>
 #include <QTranslator>
 #include <QUrl>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -591,6 +593,66 @@ TEST(MainWindow, ScreenshotOfTheStartedEditor) {
     const std::string path = folder + "/main-window.png";
     ASSERT_TRUE(shot.save(QString::fromStdString(path)));
     EXPECT_GT(std::filesystem::file_size(path), 1000u);
+}
+
+// Home, End and Space reach the main window as key presses: the cursor goes to the ends, and
+// Space plays through the devices and stops them again.
+TEST(MainWindow, HomeEndAndSpaceKeys) {
+    FakeWaveDevices devices; // outlives the editor, which closes it when it goes
+    Editor e;
+    e.host.UseDevices(&devices);
+    SoundDocument& doc = e.app.doc;
+    ASSERT_TRUE(doc.sampleData.Resize(1016));
+    doc.byteLength = 1000;
+    const struct {
+        Qt::Key key;
+        WParam code;
+        std::int32_t cursor;
+        bool playing;
+    } cases[] = {{Qt::Key_End, vk::End, 1000, false},
+                 {Qt::Key_Home, vk::Home, 0, false},
+                 {Qt::Key_Space, vk::Space, 0, true},
+                 {Qt::Key_Space, vk::Space, 0, false}};
+    for (const auto& c : cases) {
+        QTest::keyClick(e.host.Frame(), c.key);
+        Settle();
+        EXPECT_TRUE(e.MainGot(msg::KeyDown, c.code)) << c.key;
+        EXPECT_EQ(doc.cursor, c.cursor) << c.key;
+        EXPECT_EQ(devices.playing, c.playing) << c.key;
+    }
+    EXPECT_EQ(devices.outputOpenCalls, 1);
+    EXPECT_FALSE(e.app.busy) << "the stop's report ended playback";
+}
+
+// The wheel over the waveform scrolls (24 columns a notch, up towards the start), with Ctrl
+// it zooms around the pointer, and Ctrl+0 fits the whole sound past the widest step.
+TEST(MainWindow, WheelScrollsCtrlWheelZoomsAndCtrlZeroFits) {
+    Editor e;
+    SoundDocument& doc = e.app.doc; // 8-bit mono: a byte a frame
+    ASSERT_TRUE(doc.sampleData.Resize(2000016));
+    doc.byteLength = 2000000;
+    ASSERT_EQ(doc.framesPerPixel, 256);
+    QWidget* area = e.host.WaveDrawingArea();
+    const struct {
+        int delta;
+        Qt::KeyboardModifiers keys;
+        std::int32_t viewStart, framesPerPixel;
+    } cases[] = {
+        {-120, Qt::NoModifier, 24 * 256, 256},
+        {120, Qt::ControlModifier, 6144 + 100 * 256 - 100 * 64, 64}, // column 100 stays
+        {120, Qt::NoModifier, 25344 - 24 * 64, 64},
+    };
+    for (const auto& c : cases) {
+        QWheelEvent wheel(QPointF(148, 50), area->mapToGlobal(QPointF(148, 50)), QPoint(),
+                          QPoint(0, c.delta), Qt::NoButton, c.keys, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area, &wheel);
+        EXPECT_EQ(doc.viewStart, c.viewStart) << c.delta;
+        EXPECT_EQ(doc.framesPerPixel, c.framesPerPixel) << c.delta;
+    }
+    QTest::keyClick(e.host.Frame(), Qt::Key_0, Qt::ControlModifier);
+    EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_ZOOM_FIT, NotifyAccelerator)));
+    EXPECT_DOUBLE_EQ(FramesPerColumn(e.app) * GetWaveLayout(e.app).area.Width(), 2000000.0);
+    EXPECT_EQ(doc.viewStart, 0);
 }
 
 TEST(MainWindow, PlaybackGraysTheTransportUntilTheDeviceReportsItsEnd) {

@@ -9,6 +9,7 @@
 #include "view/WaveWindow.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace wt {
@@ -47,8 +48,14 @@ void ShowRecordFormatStatus(App& app, const SoundFormat& format) {
 
 // Column of the waveform window for byte position `offset` of frames `blockAlign` bytes
 // long, as OffsetToPixel but in 64 bits, plus the area's left edge.
-std::int64_t BarX(const SoundDocument& doc, std::int64_t offset, int blockAlign) {
+std::int64_t BarX(const App& app, std::int64_t offset, int blockAlign) {
+    const SoundDocument& doc = app.doc;
     const std::int64_t align = std::max(1, blockAlign);
+    if (app.view.wideFramesPerPixel > 0) { // past the widest zoom step
+        const double frames = static_cast<double>((offset - doc.viewStart) / align);
+        return static_cast<std::int64_t>(std::floor(frames / app.view.wideFramesPerPixel)) +
+               kWaveAreaLeft;
+    }
     const std::int64_t framesPerPixel = std::max(1, doc.framesPerPixel);
     return (offset - doc.viewStart) / align / framesPerPixel + kWaveAreaLeft;
 }
@@ -409,8 +416,8 @@ void OnPositionTimer(App& app) {
     if (!audio.recording && audio.playMode == kPlayLoop && audio.playLength > 0) {
         bytes %= audio.playLength;
     }
-    const int left = ClampToInt(BarX(app.doc, base, blockAlign));
-    const int right = std::max(left, ClampToInt(BarX(app.doc, base + bytes, blockAlign)));
+    const int left = ClampToInt(BarX(app, base, blockAlign));
+    const int right = std::max(left, ClampToInt(BarX(app, base + bytes, blockAlign)));
     FillStrip(app, left, right, audio.recording ? kColourRecordBar : kColourPlayBar);
     if (!audio.recording && audio.playMode == kPlayLoop) {
         FillStrip(app, right, PositionBarStrip(app).right, kColourBarStrip);

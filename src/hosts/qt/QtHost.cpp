@@ -116,8 +116,10 @@ SoundPlayer& QtHost::Player() {
 
 void QtHost::InstallAccelerators() {
     for (const Accelerator& a : AcceleratorTable()) {
-        const Qt::Key key =
-            a.key == 0 ? Qt::Key_Delete : static_cast<Qt::Key>(Qt::Key_A + (a.key - 'A'));
+        const Qt::Key key = a.key == 0 ? Qt::Key_Delete
+                            : (a.key >= '0' && a.key <= '9')
+                                ? static_cast<Qt::Key>(Qt::Key_0 + (a.key - '0'))
+                                : static_cast<Qt::Key>(Qt::Key_A + (a.key - 'A'));
         const QKeySequence keys(
             QKeyCombination(a.control ? Qt::ControlModifier : Qt::NoModifier, key));
         auto* shortcut = new QShortcut(keys, frame_);
@@ -126,6 +128,16 @@ void QtHost::InstallAccelerators() {
         QObject::connect(shortcut, &QShortcut::activated, frame_, [this, id] {
             SendMain(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyAccelerator), 0);
         });
+    }
+    // Home, End and Space reach the main window as key presses.
+    for (const auto& [key, code] :
+         {std::pair{Qt::Key_Home, vk::Home}, std::pair{Qt::Key_End, vk::End},
+          std::pair{Qt::Key_Space, vk::Space}}) {
+        auto* shortcut = new QShortcut(QKeySequence(key), frame_);
+        shortcut->setContext(Qt::WindowShortcut);
+        const WParam keyCode = code;
+        QObject::connect(shortcut, &QShortcut::activated, frame_,
+                         [this, keyCode] { SendMain(msg::KeyDown, keyCode, 0); });
     }
     // Two control keys reach the window as the characters they type.
     for (const auto& [key, code] : {std::pair{Qt::Key_F, 6}, std::pair{Qt::Key_T, 20}}) {

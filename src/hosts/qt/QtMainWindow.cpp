@@ -12,7 +12,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QUrl>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <cstring>
 
 namespace wt {
@@ -37,7 +39,7 @@ WParam MouseKeyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) 
         state |= 0x0004;
     }
     if (modifiers & Qt::ControlModifier) {
-        state |= 0x0008;
+        state |= msg::MkControl;
     }
     if (buttons & Qt::MiddleButton) {
         state |= 0x0010;
@@ -280,6 +282,19 @@ void WaveArea::Mouse(unsigned message, QMouseEvent* event) {
     }
     host_.SendWave(message, MouseKeyState(event->buttons(), event->modifiers()),
                    MakeLParam(p.x(), p.y()), nullptr);
+}
+
+void WaveArea::wheelEvent(QWheelEvent* event) {
+    // A wheel that turns sideways (a touchpad's) scrolls as the upright one does.
+    const QPoint angle = event->angleDelta();
+    const int delta = std::clamp(angle.y() != 0 ? angle.y() : angle.x(), -32767, 32767);
+    const QPoint p = event->position().toPoint();
+    host_.SendWave(
+        msg::MouseWheel,
+        MakeWParam(static_cast<unsigned>(MouseKeyState(event->buttons(), event->modifiers())),
+                   static_cast<unsigned>(delta) & 0xFFFFu),
+        MakeLParam(p.x(), p.y()), nullptr);
+    event->accept();
 }
 
 void WaveArea::mousePressEvent(QMouseEvent* event) {
