@@ -158,7 +158,7 @@ TEST(SaveAs, AppendsTheFiltersExtensionAndKeepsTheType) {
     EXPECT_EQ(request.initialDir, t.dir.Path().string());
     EXPECT_EQ(request.filterIndex, FileTypeNone);
     EXPECT_TRUE(request.overwritePrompt);
-    ASSERT_EQ(request.filters.size(), 3u);
+    ASSERT_EQ(request.filters.size(), 5u);
     EXPECT_EQ(request.filters[1].first, "AU (ulaw) Format (*.au)");
     EXPECT_EQ(request.filters[2].second, "*.aif;*.aiff");
 
@@ -378,7 +378,8 @@ TEST(SaveFailure, AMissingFolderIsReported) {
     TestApp t;
     t.SetSound(16, 1, 100, TestSignal, 8000);
     t.app.doc.modified = true;
-    for (const char* name : {"no/such/folder/x.wav", "no/x.aiff", "no/x.au"}) {
+    for (const char* name :
+         {"no/such/folder/x.wav", "no/x.aiff", "no/x.au", "no/x.flac", "no/x.ogg"}) {
         t.app.doc.title = t.dir.File(name);
         EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0) << name;
         ExpectWriteFailureReported(t);
@@ -395,7 +396,7 @@ TEST(SaveFailure, AWriteFailingPartWayKeepsTheOldFile) {
     WriteFile(path, old);
     t.SetSound(16, 2, 100000, TestSignal, 8000); // 400 kB
     t.app.doc.modified = true;
-    for (int type : {FileTypeWav, FileTypeAiff, FileTypeAu}) {
+    for (int type : {FileTypeWav, FileTypeAiff, FileTypeAu, FileTypeFlac}) {
         t.app.doc.title = path;
         // Files may grow to 64 kB only: the writer's second write fails with EFBIG.
         rlimit saved{};
