@@ -257,9 +257,10 @@ TEST(Open, AsksAboutChangesThenLoadsTheChosenFile) {
     EXPECT_EQ(CmdOpen(t.app), 1);
     ASSERT_EQ(t.host.fileRequests.size(), 1u);
     const FileDialogRequest& request = t.host.fileRequests[0];
-    EXPECT_EQ(request.filters.size(), 4u);
+    EXPECT_EQ(request.filters.size(), 5u);
     EXPECT_EQ(request.filters[0].first, ".WAV File (*.wav)");
-    EXPECT_EQ(request.filters[3].second, "*.*");
+    EXPECT_EQ(request.filters[3].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
+    EXPECT_EQ(request.filters[4].second, "*.*");
     EXPECT_EQ(request.filterIndex, FileTypeAu);
     EXPECT_EQ(request.path, "");
     EXPECT_EQ(request.initialDir, "/somewhere");

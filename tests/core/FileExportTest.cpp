@@ -7,6 +7,8 @@
 #include "batch/Batch.h"
 #include "commands/file/FileCommands.h"
 #include "commands/file/SoundFiles.h"
+#include "editor/Settings.h"
+#include "window/MainWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -253,6 +255,63 @@ TEST(SaveFailure, FlacAndOggKeepTheOldFile) {
     }
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"held.flac", "held.ogg"}));
+}
+
+// The open dialog presets the entry of the FLAC and Ogg files for a sound saved as one, and a
+// dropped file and a recent entry of every extension libsndfile reads open as imports.
+TEST(OpenOthers, TheDialogEntryTheDropAndTheRecentFiles) {
+    TestApp t;
+    t.SetSound(16, 1, 2000, TestSignal, 22050);
+    for (const char* saved : {"saved.flac", "saved.ogg"}) {
+        t.host.QueueFile(t.dir.File(saved));
+        ASSERT_EQ(CmdSaveAs(t.app), 1);
+        EXPECT_EQ(CmdOpen(t.app), 0); // no file queued: the dialog is cancelled
+        EXPECT_EQ(t.host.fileRequests.back().filterIndex, 4) << saved;
+        EXPECT_EQ(t.host.fileRequests.back().filters[3].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
+    }
+
+    struct Kind {
+        const char* name;
+        int format;
+        int rate;
+    };
+    const Kind kinds[] = {
+        {"a.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 44100},
+        {"b.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 44100},
+        {"c.oga", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 22050},
+        {"d.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000},
+        {"e.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100},
+    };
+    for (const Kind& k : kinds) {
+        SCOPED_TRACE(k.name);
+        const std::string path = t.dir.File(k.name);
+        SF_INFO info{};
+        info.samplerate = k.rate;
+        info.channels = 1;
+        info.format = k.format;
+        SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+        if (!file) {
+            continue; // a kind this libsndfile does not write
+        }
+        std::vector<short> samples(4800);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            samples[i] = static_cast<short>(TestSignal(static_cast<int>(i), 0));
+        }
+        sf_writef_short(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+        sf_close(file);
+
+        OnDropFiles(t.app, {path});
+        EXPECT_EQ(t.app.doc.title, path);
+        EXPECT_TRUE(t.app.doc.imported);
+        EXPECT_GT(t.app.doc.byteLength, 0);
+
+        t.app.doc.title = kUntitled;
+        AddRecentFile(t.app.profile, path);
+        EXPECT_EQ(OpenRecentFile(t.app, 1), 1);
+        EXPECT_EQ(t.app.doc.title, path);
+        EXPECT_TRUE(t.app.doc.imported);
+    }
+    EXPECT_TRUE(t.host.messages.empty()) << t.host.messages.front().text;
 }
 
 } // namespace

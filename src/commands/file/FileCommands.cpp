@@ -35,6 +35,7 @@ std::vector<std::pair<std::string, std::string>> OpenFilters() {
     return {{filetext::kOpenFilterWav, "*.wav"},
             {filetext::kOpenFilterAu, "*.au"},
             {filetext::kOpenFilterAiff, "*.aif;*.aiff"},
+            {filetext::kOpenFilterOther, "*.flac;*.ogg;*.oga;*.opus;*.mp3"},
             {filetext::kOpenFilterAll, "*.*"}};
 }
 

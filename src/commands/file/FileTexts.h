@@ -45,10 +45,12 @@ inline constexpr const char* kAuRateQuestion =
 // The file field of the save dialog for an untitled document.
 inline constexpr const char* kDefaultSaveName = "Noname.wav";
 
-// Open dialog filters, index 1 to 4.
+// Open dialog filters, index 1 to 5.
 inline constexpr const char* kOpenFilterWav = ".WAV File (*.wav)";
 inline constexpr const char* kOpenFilterAu = ".AU File (*.au)";
 inline constexpr const char* kOpenFilterAiff = "AIF File (*.aif;*.aiff)";
+inline constexpr const char* kOpenFilterOther =
+    "FLAC/Ogg/Opus/MP3 File (*.flac;*.ogg;*.oga;*.opus;*.mp3)";
 inline constexpr const char* kOpenFilterAll = "ALL (*.*)";
 // Save dialog filters, index 1 to 5.
 inline constexpr const char* kSaveFilterWav = "WAVE Format (*.wav)";
