@@ -229,7 +229,8 @@ TEST(SaveAs, FlacAndOggByFilterOrExtension) {
 }
 
 // A save whose target may not be replaced (a folder of that name) is refused at once and
-// leaves the folder as it was, with no temporary file beside it.
+// leaves the folder as it was, with no temporary file beside it. An empty sound, of which
+// libsndfile would write nothing, is refused too and keeps the old file.
 TEST(SaveFailure, FlacAndOggKeepTheOldFile) {
     TestApp t;
     t.SetSound(16, 1, 3000, TestSignal, 22050);
@@ -247,6 +248,20 @@ TEST(SaveFailure, FlacAndOggKeepTheOldFile) {
         EXPECT_TRUE(std::filesystem::is_directory(path));
         EXPECT_EQ(ReadFile(path + "/inside"), (Bytes{'o', 'l', 'd'}));
     }
+    for (const char* name : {"empty.flac", "empty.ogg"}) {
+        SCOPED_TRACE(name);
+        const std::string path = t.dir.File(name);
+        WriteFile(path, {'o', 'l', 'd'});
+        t.SetSound(16, 2, 0, TestSignal, 22050);
+        t.app.doc.title = path;
+        t.app.doc.modified = true;
+        t.host.QueueAnswer(IdYes); // save the empty sound
+        EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0);
+        ASSERT_FALSE(t.host.messages.empty());
+        EXPECT_EQ(t.host.messages.back().text, "ファイルに書き込めません");
+        EXPECT_TRUE(t.app.doc.modified);
+        EXPECT_EQ(ReadFile(path), (Bytes{'o', 'l', 'd'}));
+    }
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(t.dir.Path())) {
         if (entry.path().extension() != ".ini") {
@@ -254,7 +269,8 @@ TEST(SaveFailure, FlacAndOggKeepTheOldFile) {
         }
     }
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"held.flac", "held.ogg"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"empty.flac", "empty.ogg", "held.flac", "held.ogg"}));
 }
 
 // The open dialog presets the entry of the FLAC and Ogg files for a sound saved as one, and a

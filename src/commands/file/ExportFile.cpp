@@ -122,6 +122,12 @@ bool Encode(const SoundDocument& doc, int format, double vbrQuality, MemoryFile&
 }
 
 int SaveThroughSndfile(App& app, int format, double vbrQuality) {
+    // libsndfile writes no bytes at all for a sound without frames (and an empty FLAC would
+    // read back as one of unknown length): such a save is refused like a failed write, so it
+    // never replaces a file with an empty or unreadable one.
+    if (app.doc.byteLength < app.doc.format.blockAlign) {
+        return ReportWriteFailure(app);
+    }
     MemoryFile encoded;
     bool encodedOk = false;
     try {
@@ -129,7 +135,7 @@ int SaveThroughSndfile(App& app, int format, double vbrQuality) {
     } catch (const std::bad_alloc&) {
         encoded.outOfMemory = true;
     }
-    if (!encodedOk) {
+    if (!encodedOk || encoded.bytes.empty()) {
         return ReportWriteFailure(app, encoded.outOfMemory);
     }
     AtomicFileWriter out(app.doc.title);
