@@ -17,6 +17,7 @@ mkdir -p "$scratch/new" "$scratch/findings"
 dict=()
 [[ -f $here/$name.dict ]] && dict=(-dict="$here/$name.dict")
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0}
 "$target" "${dict[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
     -print_final_stats=1 -artifact_prefix="$scratch/findings/" "$scratch/new" "$corpus" \
     2>"$scratch/log" || { tail -n 80 "$scratch/log" >&2; exit 1; }

@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build-test}
 corpus=fuzz/corpus
-mkdir -p "$corpus"/{wave,aiff,au,clipboard,melody,settings}
+mkdir -p "$corpus"/{wave,aiff,au,import,clipboard,melody,settings}
 seeds=$(mktemp -d)
 trap 'rm -rf "$seeds"' EXIT
 
@@ -55,6 +55,24 @@ for bits in (8, 16):
                 w.setcomptype("ULAW", "CCITT G.711 u-law")
                 w.writeframes(pcm(True, False))
 PY
+
+# Tiny files of every kind libsndfile reads, 48 stereo frames each (a few hundred bytes; the
+# Vorbis one about 3 KiB for its codebooks), from one 16-bit WAV made by SoX and converted by
+# libsndfile's own sndfile-convert; a 6-channel WAV for the refusal and a FLAC cut short.
+if command -v sox >/dev/null && command -v sndfile-convert >/dev/null; then
+    sox -n -r 8000 -c 2 -b 16 "$seeds/base.wav" synth 0.006 sine 440 sine 660
+    for pair in -pcm24:wav24.wav -float32:float32.wav -pcm16:wavex16.wavex -pcm24:aiff24.aiff \
+        -ulaw:aifc_ulaw.aifc -alaw:aifc_alaw.aifc -pcm16:linear16.au -pcm16:flac16.flac \
+        -pcm24:flac24.flac -pcms8:flac8.flac -vorbis:vorbis.ogg -opus:opus.opus; do
+        sndfile-convert "${pair%%:*}" "$seeds/base.wav" "$corpus/import/${pair#*:}"
+    done
+    sndfile-convert "$seeds/base.wav" "$corpus/import/layer3.mp3" 2>/dev/null ||
+        rm -f "$corpus/import/layer3.mp3"
+    sox -n -r 8000 -c 6 -b 16 "$corpus/import/six_channels.wav" synth 0.006 sine 440
+    head -c 200 "$corpus/import/flac16.flac" >"$corpus/import/flac16_cut.flac"
+else
+    echo "sox or sndfile-convert missing: the import seeds were not made" >&2
+fi
 
 # Settings files as the settings tests write them, and a full one as the editor leaves it.
 printf '[options]\r\nDensity = 500\r\ndispmode=1\r\ntrackmode=1\r\ndirectory=/snd/take 1\r\n[Position]\r\nwidth=800\r\nheight=-3x\r\n' \

@@ -200,10 +200,10 @@ bool VerbOpen(BatchContext& c, const std::vector<std::string>& args, std::string
     return RunBatchCommand(c, IDM_OPEN, {args.begin() + 1, args.end()}, error);
 }
 
-// "saveas PATH [filter=1|2|3]".
+// "saveas PATH [filter=1|2|3|4|5]".
 bool VerbSaveAs(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
     if (args.empty()) {
-        error = "usage: saveas PATH [filter=1|2|3]";
+        error = "usage: saveas PATH [filter=1|2|3|4|5]";
         return false;
     }
     int filter = 0;
@@ -211,7 +211,7 @@ bool VerbSaveAs(BatchContext& c, const std::vector<std::string>& args, std::stri
     for (std::size_t i = 1; i < args.size(); ++i) {
         long long n = 0;
         if (args[i].rfind("filter=", 0) == 0 && ParseNumber(args[i].substr(7), n) && n >= 1 &&
-            n <= 3) {
+            n <= 5) {
             filter = static_cast<int>(n);
         } else {
             rest.push_back(args[i]);

@@ -48,7 +48,7 @@ struct SoundDocument {
     bool modified = false;
     std::string title = kUntitled; // caption and prompt name, up to 256 characters
     std::int32_t peak = 0;         // peak tracker used by WriteSampleLimited
-    int fileType = 0;              // 0 none, 1 WAV, 2 AU, 3 AIFF
+    int fileType = 0;              // 0 none, 1 WAV, 2 AU, 3 AIFF, 4 FLAC, 5 Ogg
     // Read through libsndfile and converted: the document has no file of its own (fileType
     // 0), so Save asks for a name instead of writing over the richer source.
     bool imported = false;

@@ -158,7 +158,7 @@ TEST(SaveAs, AppendsTheFiltersExtensionAndKeepsTheType) {
     EXPECT_EQ(request.initialDir, t.dir.Path().string());
     EXPECT_EQ(request.filterIndex, FileTypeNone);
     EXPECT_TRUE(request.overwritePrompt);
-    ASSERT_EQ(request.filters.size(), 3u);
+    ASSERT_EQ(request.filters.size(), 5u);
     EXPECT_EQ(request.filters[1].first, "AU (ulaw) Format (*.au)");
     EXPECT_EQ(request.filters[2].second, "*.aif;*.aiff");
 
@@ -257,9 +257,10 @@ TEST(Open, AsksAboutChangesThenLoadsTheChosenFile) {
     EXPECT_EQ(CmdOpen(t.app), 1);
     ASSERT_EQ(t.host.fileRequests.size(), 1u);
     const FileDialogRequest& request = t.host.fileRequests[0];
-    EXPECT_EQ(request.filters.size(), 4u);
+    EXPECT_EQ(request.filters.size(), 5u);
     EXPECT_EQ(request.filters[0].first, ".WAV File (*.wav)");
-    EXPECT_EQ(request.filters[3].second, "*.*");
+    EXPECT_EQ(request.filters[3].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
+    EXPECT_EQ(request.filters[4].second, "*.*");
     EXPECT_EQ(request.filterIndex, FileTypeAu);
     EXPECT_EQ(request.path, "");
     EXPECT_EQ(request.initialDir, "/somewhere");
@@ -378,7 +379,8 @@ TEST(SaveFailure, AMissingFolderIsReported) {
     TestApp t;
     t.SetSound(16, 1, 100, TestSignal, 8000);
     t.app.doc.modified = true;
-    for (const char* name : {"no/such/folder/x.wav", "no/x.aiff", "no/x.au"}) {
+    for (const char* name :
+         {"no/such/folder/x.wav", "no/x.aiff", "no/x.au", "no/x.flac", "no/x.ogg"}) {
         t.app.doc.title = t.dir.File(name);
         EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0) << name;
         ExpectWriteFailureReported(t);
@@ -395,7 +397,7 @@ TEST(SaveFailure, AWriteFailingPartWayKeepsTheOldFile) {
     WriteFile(path, old);
     t.SetSound(16, 2, 100000, TestSignal, 8000); // 400 kB
     t.app.doc.modified = true;
-    for (int type : {FileTypeWav, FileTypeAiff, FileTypeAu}) {
+    for (int type : {FileTypeWav, FileTypeAiff, FileTypeAu, FileTypeFlac}) {
         t.app.doc.title = path;
         // Files may grow to 64 kB only: the writer's second write fails with EFBIG.
         rlimit saved{};

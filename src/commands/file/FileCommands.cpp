@@ -28,17 +28,23 @@ bool EndsWithNoCase(const std::string& text, const std::string& ending) {
                       });
 }
 
+// The open dialog's entry for the files only libsndfile reads.
+constexpr int kOpenFilterOther = 4;
+
 std::vector<std::pair<std::string, std::string>> OpenFilters() {
     return {{filetext::kOpenFilterWav, "*.wav"},
             {filetext::kOpenFilterAu, "*.au"},
             {filetext::kOpenFilterAiff, "*.aif;*.aiff"},
+            {filetext::kOpenFilterOther, "*.flac;*.ogg;*.oga;*.opus;*.mp3"},
             {filetext::kOpenFilterAll, "*.*"}};
 }
 
 std::vector<std::pair<std::string, std::string>> SaveFilters() {
     return {{filetext::kSaveFilterWav, "*.wav"},
             {filetext::kSaveFilterAu, "*.au"},
-            {filetext::kSaveFilterAiff, "*.aif;*.aiff"}};
+            {filetext::kSaveFilterAiff, "*.aif;*.aiff"},
+            {filetext::kSaveFilterFlac, "*.flac"},
+            {filetext::kSaveFilterOgg, "*.ogg"}};
 }
 
 // The type a name's extension stands for; FileTypeNone for any other name.
@@ -52,13 +58,19 @@ int FileTypeOfName(const std::string& name) {
     if (EndsWithNoCase(name, ".aiff") || EndsWithNoCase(name, ".aif")) {
         return FileTypeAiff;
     }
+    if (EndsWithNoCase(name, ".flac")) {
+        return FileTypeFlac;
+    }
+    if (EndsWithNoCase(name, ".ogg") || EndsWithNoCase(name, ".oga")) {
+        return FileTypeOgg;
+    }
     return FileTypeNone;
 }
 
 // The writer a save in `fileType` uses and the name it writes. A type names its writer and
 // the name gains the type's extension unless it ends in one the type accepts; with no type
 // the name's extension chooses, and a name with none of them is written as WAV with ".wav"
-// appended; an unknown type always appends ".wav". For the three types and none, choosing
+// appended; an unknown type always appends ".wav". For every type and none, choosing
 // again for the name chosen gives the same name.
 struct SaveTarget {
     std::string name;
@@ -78,6 +90,10 @@ SaveTarget ChooseSaveTarget(const std::string& name, int fileType) {
         return {EndsWithNoCase(name, ".au") ? name : name + ".au", SaveAuFile};
     case FileTypeAiff:
         return {FileTypeOfName(name) == FileTypeAiff ? name : name + ".aiff", SaveAiffFile};
+    case FileTypeFlac:
+        return {EndsWithNoCase(name, ".flac") ? name : name + ".flac", SaveFlacFile};
+    case FileTypeOgg:
+        return {FileTypeOfName(name) == FileTypeOgg ? name : name + ".ogg", SaveOggFile};
     default:
         return {name + ".wav", SaveWaveFile};
     }
@@ -191,7 +207,8 @@ int CmdOpen(App& app) {
     }
     FileDialogRequest request;
     request.filters = OpenFilters();
-    request.filterIndex = app.doc.fileType;
+    // A FLAC or Ogg document presets the entry that lists its extension.
+    request.filterIndex = app.doc.fileType <= FileTypeAiff ? app.doc.fileType : kOpenFilterOther;
     request.initialDir = app.settings.lastDirectory;
     request.fileMustExist = true;
     if (!app.host.GetOpenFileName(request)) {
@@ -222,7 +239,7 @@ int CmdSaveAs(App& app) {
     const bool typeLeftAsShown = request.filterIndex == doc.fileType ||
                                  (doc.fileType == FileTypeNone && request.filterIndex == 1);
     // A type index the dialog does not offer saves as WAV.
-    int fileType = request.filterIndex >= FileTypeNone && request.filterIndex <= FileTypeAiff
+    int fileType = request.filterIndex >= FileTypeNone && request.filterIndex <= FileTypeOgg
                        ? request.filterIndex
                        : FileTypeWav;
     // A name typed with a sound file's extension is saved in that type unless the user chose

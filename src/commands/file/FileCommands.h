@@ -9,7 +9,15 @@ namespace wt {
 struct App;
 
 // Document file types; the value doubles as the file dialogs' filter index.
-enum SoundFileType { FileTypeNone = 0, FileTypeWav = 1, FileTypeAu = 2, FileTypeAiff = 3 };
+enum SoundFileType {
+    FileTypeNone = 0,
+    FileTypeWav = 1,
+    FileTypeAu = 2,
+    FileTypeAiff = 3,
+    // Written through libsndfile; a file of these types is read as an import.
+    FileTypeFlac = 4,
+    FileTypeOgg = 5,
+};
 // ReadSoundFile's result for a file read through libsndfile: the document it becomes has no
 // file type of its own (FileTypeNone).
 inline constexpr int FileTypeImported = -1;

@@ -45,15 +45,19 @@ inline constexpr const char* kAuRateQuestion =
 // The file field of the save dialog for an untitled document.
 inline constexpr const char* kDefaultSaveName = "Noname.wav";
 
-// Open dialog filters, index 1 to 4.
+// Open dialog filters, index 1 to 5.
 inline constexpr const char* kOpenFilterWav = ".WAV File (*.wav)";
 inline constexpr const char* kOpenFilterAu = ".AU File (*.au)";
 inline constexpr const char* kOpenFilterAiff = "AIF File (*.aif;*.aiff)";
+inline constexpr const char* kOpenFilterOther =
+    "FLAC/Ogg/Opus/MP3 File (*.flac;*.ogg;*.oga;*.opus;*.mp3)";
 inline constexpr const char* kOpenFilterAll = "ALL (*.*)";
-// Save dialog filters, index 1 to 3.
+// Save dialog filters, index 1 to 5.
 inline constexpr const char* kSaveFilterWav = "WAVE Format (*.wav)";
 inline constexpr const char* kSaveFilterAu = "AU (ulaw) Format (*.au)";
 inline constexpr const char* kSaveFilterAiff = "AIFF Format (*.aiff)";
+inline constexpr const char* kSaveFilterFlac = "FLAC Format (*.flac)";
+inline constexpr const char* kSaveFilterOgg = "Ogg Vorbis Format (*.ogg)";
 
 // Format conversion: the refusal of a source format and its caption, which is also the
 // progress label and the caption of dialog 113, and the caption of its out-of-memory message.
