@@ -17,17 +17,6 @@ namespace wt {
 
 namespace {
 
-bool EndsWithNoCase(const std::string& text, const std::string& ending) {
-    if (text.size() < ending.size()) {
-        return false;
-    }
-    return std::equal(ending.begin(), ending.end(), text.end() - static_cast<long>(ending.size()),
-                      [](char a, char b) {
-                          return std::tolower(static_cast<unsigned char>(a)) ==
-                                 std::tolower(static_cast<unsigned char>(b));
-                      });
-}
-
 // The open dialog's entry for the files only libsndfile reads.
 constexpr int kOpenFilterOther = 4;
 
@@ -110,6 +99,17 @@ std::string WithWavExtension(const std::string& name) {
 }
 
 } // namespace
+
+bool EndsWithNoCase(const std::string& text, const std::string& ending) {
+    if (text.size() < ending.size()) {
+        return false;
+    }
+    return std::equal(ending.begin(), ending.end(), text.end() - static_cast<long>(ending.size()),
+                      [](char a, char b) {
+                          return std::tolower(static_cast<unsigned char>(a)) ==
+                                 std::tolower(static_cast<unsigned char>(b));
+                      });
+}
 
 int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     // The extension must follow at least one character: ".wav" alone names no sound file.

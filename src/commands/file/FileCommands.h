@@ -24,6 +24,9 @@ inline constexpr int FileTypeImported = -1;
 
 struct LoadedSound;
 
+// Whether `name` ends with `ending`, letters compared without case (a file's extension).
+bool EndsWithNoCase(const std::string& name, const std::string& ending);
+
 // Reads the sound file at `path` into `sound` with the reader its extension names (".wav",
 // ".au", ".aif", ".aiff", case-insensitive), without touching the document. Returns the
 // file's type, or FileTypeNone after a message saying why the file was refused. A file of

@@ -10,7 +10,6 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -24,19 +23,6 @@ namespace {
 // gives the same samples.
 constexpr std::uint32_t kDitherSeed = 0x57544D4Bu;
 constexpr sf_count_t kChunkFrames = 4096;
-
-bool EndsWithNoCase(const std::string& text, const char* ending) {
-    const std::size_t n = std::strlen(ending);
-    if (text.size() < n) {
-        return false;
-    }
-    for (std::size_t i = 0; i < n; ++i) {
-        if (std::tolower(static_cast<unsigned char>(text[text.size() - n + i])) != ending[i]) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // An open libsndfile handle, closed on every way out.
 class SndFile {
