@@ -23,6 +23,9 @@ void BeginBusy(App& app) {
 }
 
 void EndBusy(App& app) {
+    // Whatever the command wrote, and whatever a repaint on the way summarised of its half-done
+    // work, the view draws from the samples as they are now.
+    app.doc.peaks.MarkAllChanged();
     app.menus.current = &app.menus.normal;
     app.host.SetMenu(app.menus.current);
     ApplyZoom(app, app.doc.zoomIndex);

@@ -17,7 +17,8 @@ struct SoundDocument;
 // every command but stop.
 void BeginBusy(App& app);
 // Puts the normal menu back with the zoom check mark, writes the format and byte count into
-// status parts 0 and 1 (replacing the progress text), repaints the waveform and clears busy.
+// status parts 0 and 1 (replacing the progress text), forgets the drawing summary of the
+// samples, repaints the waveform and clears busy.
 void EndBusy(App& app);
 
 // Takes the undo snapshot before a command changes the sound. When the snapshot block cannot

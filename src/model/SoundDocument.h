@@ -3,6 +3,7 @@
 // single samples.
 #pragma once
 
+#include "model/PeakSummary.h"
 #include "model/SampleBlock.h"
 
 #include <array>
@@ -54,6 +55,8 @@ struct SoundDocument {
     bool imported = false;
     // What libsndfile read ("flac 24 48000 2"); empty when the editor's own reader did.
     std::string sourceFormat;
+    // The lowest and highest samples of blocks of frames, for drawing a zoomed-out view.
+    PeakSummary peaks;
 
     std::uint8_t* Data() { return sampleData.Data(); }
     const std::uint8_t* Data() const { return sampleData.Data(); }

@@ -41,6 +41,9 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
         std::memcpy(undo.data.Data(), doc.Data(), length);
         std::memset(undo.data.Data() + length, 0, kSpareBytes);
     }
+    // The copy has the document's blocks; the document's own are about to change.
+    undo.peaks.CopyFor(doc, undo.data.Data());
+    doc.peaks.MarkAllChanged();
     return 1;
 }
 
@@ -48,6 +51,8 @@ void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile) 
     CopyFormatAndPositions(doc, undo);
     undo.data.Swap(doc.sampleData);
     doc.sampleData.Reset();
+    undo.peaks.Swap(doc.peaks);
+    doc.peaks.MarkAllChanged();
     undo.holdsFile = withFile;
     if (withFile) {
         undo.title = doc.title;
@@ -62,6 +67,7 @@ void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
     std::swap(doc.format, undo.format);
     doc.RecomputeBytesPerSample();
     doc.sampleData.Swap(undo.data);
+    doc.peaks.Swap(undo.peaks);
     std::swap(doc.byteLength, undo.length);
     std::swap(doc.selStart, undo.selStart);
     std::swap(doc.selEnd, undo.selEnd);

@@ -10,6 +10,7 @@ namespace wt {
 
 struct UndoSnapshot {
     SampleBlock data;
+    PeakSummary peaks; // of `data`, so that undo shows the old sound without reading it
     std::int32_t length = 0;
     SoundFormat format;
     std::int32_t selStart = 0, selEnd = 0;

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
+#include <vector>
 
 namespace wt {
 
@@ -541,12 +542,15 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
     const std::int64_t scaleDivisor = static_cast<std::int64_t>(channels) * 65536;
     if (Wide(app)) {
         // Each column shows the lowest and highest sample of the frames it covers, as one
-        // vertical line; a frame is drawn only when it lies wholly inside the data.
+        // vertical line; a frame is drawn only when it lies wholly inside the data. The
+        // document's block summary gives them without reading every frame.
         const std::int64_t frames = (available - viewStart) / blockAlign;
+        const std::int64_t viewFrame = viewStart / blockAlign;
         const auto rowOf = [&](int stripTop, int v) {
             return halfStrip + stripTop -
                    static_cast<int>(static_cast<std::int64_t>(height - 4) * v / scaleDivisor);
         };
+        std::vector<int> lows(static_cast<std::size_t>(channels)), highs(lows);
         for (std::int64_t column = std::max(0, update.left - kWaveAreaLeft);
              column + kWaveAreaLeft < rightLimit; ++column) {
             const std::int64_t from = ColumnToFrame(app, column);
@@ -555,13 +559,10 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
                 break;
             }
             const int x = static_cast<int>(column + kWaveAreaLeft);
+            doc.peaks.Range(doc, viewFrame + from, viewFrame + to, lows.data(), highs.data());
             for (int i = 0; i < channels; ++i) {
-                int low = ReadSample(doc, view + from * blockAlign, i), high = low;
-                for (std::int64_t f = from + 1; f < to; ++f) {
-                    const int v = ReadSample(doc, view + f * blockAlign, i);
-                    low = std::min(low, v);
-                    high = std::max(high, v);
-                }
+                const int low = lows[static_cast<std::size_t>(i)];
+                const int high = highs[static_cast<std::size_t>(i)];
                 const int stripTop = i * height / channels + kWaveAreaTop;
                 Line(c, x, rowOf(stripTop, high), x, rowOf(stripTop, low) + 1);
             }

@@ -484,12 +484,21 @@ private:
         if (std::string problem = DocumentProblem(doc); !problem.empty()) {
             return problem;
         }
+        if (std::string problem = SummaryProblem(doc); !problem.empty()) {
+            return problem;
+        }
         const SoundState now = SoundState::Of(doc);
         DispatchCommand(app, IDM_UNDO);
         if (std::string problem = DocumentProblem(doc); !problem.empty()) {
             return "after undo: " + problem;
         }
+        if (std::string problem = SummaryProblem(doc); !problem.empty()) {
+            return "after undo: " + problem;
+        }
         DispatchCommand(app, IDM_UNDO);
+        if (std::string problem = SummaryProblem(doc); !problem.empty()) {
+            return "after undo twice: " + problem;
+        }
         if (!(SoundState::Of(doc) == now)) {
             return "undo twice gives " + SoundState::Of(doc).Describe() + " instead of " +
                    now.Describe();

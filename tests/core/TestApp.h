@@ -73,6 +73,7 @@ struct TestApp {
             }
         }
         d.selStart = d.selEnd = d.cursor = d.anchor = d.viewStart = 0;
+        d.peaks.MarkAllChanged(); // the samples were written here, not by a command
     }
 };
 

@@ -59,6 +59,7 @@ public:
             }
         }
         doc.selStart = doc.selEnd = doc.cursor = doc.anchor = doc.viewStart = 0;
+        doc.peaks.MarkAllChanged(); // the samples were written here, not by a command
     }
 
     void SetZoom(int index) {

@@ -367,6 +367,7 @@ void OnWaveInData(App& app, WParam handle) {
 
     // The recording becomes the document; the old block goes.
     doc.sampleData.Swap(audio.recordBlock);
+    doc.peaks.MarkAllChanged();
     audio.recordBlock.Reset();
     audio.recordBlockSize = 0;
     doc.format = audio.recordFormat;
