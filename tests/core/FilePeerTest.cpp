@@ -3,6 +3,7 @@
 #include "FileTestSupport.h"
 
 #include "commands/file/FileCommands.h"
+#include "editor/DocumentUi.h"
 #include "model/MuLaw.h"
 
 #include <gtest/gtest.h>
@@ -378,6 +379,15 @@ TEST(ImportsSoxFiles, FlacWithoutAFrameCount) {
         EXPECT_EQ(DocumentBytes(doc), DocumentBytes(counted.app.doc));
         EXPECT_EQ(doc.sourceFormat, counted.app.doc.sourceFormat);
         EXPECT_LE(MaxDifference(DocumentSamples(doc), SoxSamples(path)), 1);
+
+        // Without the memory for the whole sound (for stereo: for the grown block), the file is
+        // refused with a message.
+        TestApp starved;
+        const AllocationLimit limit(static_cast<std::size_t>(doc.byteLength));
+        EXPECT_EQ(LoadSoundFile(starved.app, streamPath), 0);
+        ASSERT_EQ(starved.host.messages.size(), 1u);
+        EXPECT_EQ(starved.host.messages[0].text, kTextOutOfMemory);
+        EXPECT_EQ(starved.app.doc.byteLength, 0);
     }
 }
 
