@@ -4,6 +4,7 @@
 #include "commands/file/FileTexts.h"
 #include "commands/file/SoundFileSupport.h"
 #include "editor/App.h"
+#include "editor/DocumentUi.h"
 #include "model/FileIo.h"
 #include "util/Format.h"
 
@@ -202,7 +203,7 @@ void StoreSample(std::uint8_t* out, int value, int bits) {
 } // namespace
 
 bool IsImportOnlyName(const std::string& path) {
-    for (const char* ending : {".flac", ".ogg", ".oga", ".opus", ".mp3"}) {
+    for (const char* ending : {".flac", ".ogg", ".oga", ".opus", ".mp3", ".aifc"}) {
         if (EndsWithNoCase(path, ending)) {
             return true;
         }
@@ -275,7 +276,13 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
         return 0;
     }
 
-    const sf_count_t frames = std::max<sf_count_t>(info.frames, 0);
+    // libsndfile gives SF_COUNT_MAX frames for a stream whose header does not say how long it
+    // is (a FLAC written to a pipe leaves its frame count 0): such a stream is read to its end,
+    // the block doubling whenever it fills, up to the largest sound the document can hold.
+    const bool lengthUnknown = info.frames == SF_COUNT_MAX;
+    const auto maxFrames = static_cast<sf_count_t>(kMaxSoundBytes / format.blockAlign);
+    sf_count_t frames = lengthUnknown ? std::min(kChunkFrames * 16, maxFrames)
+                                      : std::max<sf_count_t>(info.frames, 0);
     const std::uint64_t bytes = static_cast<std::uint64_t>(frames) * format.blockAlign;
     if (!AllocateSoundBlock(app, sound.data, bytes)) {
         return 0;
@@ -287,10 +294,30 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     std::vector<double> doubles;
     Ditherer dither;
     long long clipped = 0;
-    std::uint8_t* out = sound.data.Data();
     const int sampleBytes = kind.targetBits / 8;
     sf_count_t got = 0;
-    while (got < frames) {
+    for (;;) {
+        if (got == frames) {
+            if (!lengthUnknown) {
+                break;
+            }
+            if (frames == maxFrames) {
+                // Full at the largest size: one more frame means the stream is too long.
+                std::vector<double> probe(static_cast<std::size_t>(info.channels));
+                if (sf_readf_double(file.Get(), probe.data(), 1) > 0) {
+                    ShowLoadMessage(app, filetext::kTooLarge);
+                    return 0;
+                }
+                break;
+            }
+            const sf_count_t larger = std::min(frames * 2, maxFrames);
+            if (!sound.data.Resize(static_cast<std::size_t>(larger * format.blockAlign) + 16)) {
+                ShowOutOfMemory(app, filetext::kCaptionOpen);
+                return 0;
+            }
+            frames = larger;
+        }
+        std::uint8_t* out = sound.data.Data() + got * format.blockAlign;
         const sf_count_t want = std::min(kChunkFrames, frames - got);
         const std::size_t values = static_cast<std::size_t>(want * channels);
         sf_count_t read = 0;
@@ -329,13 +356,13 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
             break;
         }
         got += read;
-        out += read * format.blockAlign;
     }
     sound.byteLength = static_cast<std::int32_t>(got * format.blockAlign);
     // Fewer frames than the header claimed: the block shrinks to what came (the rest of it,
     // never written, is given back untouched) and the 16 spare bytes after the samples are
-    // zeroed. A failed shrink keeps the larger block, which is just as good.
-    if (got < frames) {
+    // zeroed. A failed shrink keeps the larger block, which is just as good. A stream of
+    // unknown length ends the same way: its grown block's spare bytes were never zeroed.
+    if (got < frames || lengthUnknown) {
         const auto used = static_cast<std::size_t>(sound.byteLength);
         sound.data.Resize(used + 16);
         std::memset(sound.data.Data() + used, 0, 16);
@@ -343,7 +370,9 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
 
     // libsndfile trims a WAV data chunk to the file, so its claim is read from the header.
     // An MP3's frame count is an estimate and is not held against it.
-    sf_count_t claimed = file.Major() == SF_FORMAT_MPEG ? -1 : frames;
+    // A stream of unknown length claims nothing either.
+    sf_count_t claimed =
+        file.Major() == SF_FORMAT_MPEG || lengthUnknown ? -1 : std::max<sf_count_t>(info.frames, 0);
     if (std::strcmp(kind.type, "wav") == 0) {
         claimed = std::max(claimed, RiffClaimedFrames(path));
     }

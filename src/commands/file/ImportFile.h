@@ -13,7 +13,7 @@ struct App;
 struct LoadedSound;
 
 // True for the extensions only libsndfile reads (".flac", ".ogg", ".oga", ".opus", ".mp3",
-// case-insensitive).
+// and AIFF-C's ".aifc", which the own AIFF reader does not take; case-insensitive).
 bool IsImportOnlyName(const std::string& path);
 
 // True when the WAV, AU or AIFF file at `path` (`fileType` as FileTypeOfName gives it) is one
@@ -23,7 +23,8 @@ bool OwnReaderRefusesFormat(const std::string& path, int fileType);
 
 // Reads the file through libsndfile into `sound` without touching the document, filling its
 // sourceFormat ("flac 24 48000 2") and conversion ("24Bits → 16Bits") texts. A stream that
-// ends before its header's frame count gives the frames it holds, after a message saying so.
+// ends before its header's frame count gives the frames it holds, after a message saying so;
+// one whose header gives no frame count is read to its end.
 // Returns 1, or 0 after a message saying why the file was refused.
 int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound);
 
