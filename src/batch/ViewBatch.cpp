@@ -45,6 +45,8 @@ bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::stri
     const int frameWidth = kProbe - host.WaveClientWidth();
     const int frameHeight = kProbe - host.WaveClientHeight();
     host.MoveWaveWindow(host.waveX, host.waveY, width + frameWidth, height + frameHeight);
+    // A new size is a resized window: a fitted view is fitted to it.
+    KeepFitted(c.app);
 
     RasterCanvas canvas(width, height, kColourButtonFace);
     WaveWndProc(c.app, msg::Paint, 0, 0, &canvas);

@@ -1,6 +1,8 @@
 // State of the waveform window kept between messages.
 #pragma once
 
+#include <cstdint>
+
 namespace wt {
 
 struct ViewState {
@@ -10,6 +12,12 @@ struct ViewState {
     // Past the widest zoom step: the frames one pixel column covers (fractional, above
     // ZoomTable[0]); 0 while a zoom step is in use.
     double wideFramesPerPixel = 0;
+    // Set by 全体表示 and cleared by any other zoom and by a scroll that moves the view: while
+    // set, the view is fitted again when the sound's frames or the area's columns differ from
+    // those it was fitted to (an edit, undo, open, recording, a resized window).
+    bool fitted = false;
+    std::int64_t fittedFrames = 0;
+    int fittedColumns = 0;
     // Ctrl+wheel turns not yet a whole notch (120), kept for the next turn.
     int zoomWheelRest = 0;
 };

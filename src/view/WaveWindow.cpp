@@ -387,6 +387,9 @@ void ScrollColumns(App& app, int columns) {
         view = old; // the view never starts at or past the end
     }
     doc.viewStart = static_cast<std::int32_t>(view);
+    if (view != old) {
+        app.view.fitted = false;
+    }
     ShiftPicture(app, view - old);
 }
 
@@ -399,6 +402,9 @@ void ScrollToThumb(App& app, int position) {
     view = std::clamp<std::int64_t>(view, 0, doc.byteLength);
     const std::int64_t blockAlign = std::max<std::int64_t>(1, doc.format.blockAlign);
     view -= view % blockAlign;
+    if (view != doc.viewStart) {
+        app.view.fitted = false;
+    }
     doc.viewStart = static_cast<std::int32_t>(view);
     SetScrollBoxFromView(app);
     RedrawWave(app);
@@ -666,7 +672,9 @@ void MoveCursor(App& app, std::int64_t position) {
     const std::int64_t column = OffsetToColumn(app, doc.cursor);
     const std::int64_t columns = GetWaveLayout(app).area.Width();
     if (doc.cursor < doc.viewStart || column >= columns) {
+        const std::int32_t old = doc.viewStart;
         CenterOnCursor(app);
+        app.view.fitted = app.view.fitted && doc.viewStart == old;
         SetScrollBoxFromView(app);
         RedrawWave(app);
     }
@@ -715,6 +723,7 @@ void CenterOnCursor(App& app) {
 void SetZoomIndex(App& app, int index) {
     index = std::clamp(index, 0, kZoomIndexCount - 1);
     app.view.wideFramesPerPixel = 0;
+    app.view.fitted = false;
     app.doc.zoomIndex = index;
     ApplyZoom(app, index);
     CenterOnCursor(app);
@@ -758,7 +767,7 @@ void SetWideZoom(App& app, double framesPerPixel) {
 
 // One zoom level in or out: the steps, and past the widest one four times wider a level until
 // the whole sound fits. False when there is no level further that way.
-bool StepZoom(App& app, bool in) {
+bool StepZoomLevel(App& app, bool in) {
     const double wide = app.view.wideFramesPerPixel;
     if (in) {
         if (wide > 0) {
@@ -792,6 +801,13 @@ bool StepZoom(App& app, bool in) {
     return true;
 }
 
+// StepZoomLevel; a view zoomed away from the fit is no longer fitted.
+bool StepZoom(App& app, bool in) {
+    const bool stepped = StepZoomLevel(app, in);
+    app.view.fitted = app.view.fitted && !stepped;
+    return stepped;
+}
+
 // Shows the view as zoomed: the scroll box follows and the window is painted again.
 void ShowZoomed(App& app) {
     SetScrollBoxFromView(app);
@@ -811,6 +827,7 @@ void ZoomAround(App& app, int notches, int column) {
     const std::int64_t frames = doc.byteLength / blockAlign;
     const std::int64_t first =
         std::clamp<std::int64_t>(frame - ColumnToFrame(app, column), 0, frames);
+    app.view.fitted = app.view.fitted && first * blockAlign == doc.viewStart;
     doc.viewStart = static_cast<std::int32_t>(first * blockAlign);
     ShowZoomed(app);
 }
@@ -833,7 +850,10 @@ int CmdZoomOut(App& app) {
     return 1;
 }
 
-int CmdZoomFit(App& app) {
+namespace {
+
+// The whole sound in the window from its start, remembering the frames and columns fitted.
+void Fit(App& app) {
     const double fit = FitFramesPerColumn(app);
     if (fit > ZoomTable[0]) {
         SetWideZoom(app, fit);
@@ -848,8 +868,34 @@ int CmdZoomFit(App& app) {
         ApplyZoom(app, index);
     }
     app.doc.viewStart = 0;
+    app.view.fitted = true;
+    app.view.fittedFrames =
+        app.doc.byteLength / std::max<std::int64_t>(1, app.doc.format.blockAlign);
+    app.view.fittedColumns = GetWaveLayout(app).area.Width();
+}
+
+} // namespace
+
+int CmdZoomFit(App& app) {
+    Fit(app);
     ShowZoomed(app);
     return 1;
+}
+
+void KeepFitted(App& app) {
+    // A command that holds the busy flag may be changing the sound; playback, which holds it
+    // too, changes nothing of it.
+    if (!app.view.fitted || (app.busy && app.audio.playMode == kPlayIdle)) {
+        return;
+    }
+    const std::int64_t frames =
+        app.doc.byteLength / std::max<std::int64_t>(1, app.doc.format.blockAlign);
+    if (frames == app.view.fittedFrames &&
+        GetWaveLayout(app).area.Width() == app.view.fittedColumns) {
+        return;
+    }
+    Fit(app);
+    ShowZoomed(app);
 }
 
 } // namespace wt

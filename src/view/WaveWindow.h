@@ -93,6 +93,11 @@ int CmdZoomIn(App& app);
 int CmdZoomOut(App& app);
 // The whole sound in the window: the closest zoom step that shows it all, or past the widest
 // step exactly the sound's frames over the area's columns; the view starts at the start.
+// The view stays fitted (KeepFitted) until another zoom or a scroll moves it.
 int CmdZoomFit(App& app);
+// Fits a fitted view again when the sound's length or the area's width changed since it was
+// fitted; does nothing otherwise or while a command other than playback runs. Called after every
+// command, window message and device report.
+void KeepFitted(App& app);
 
 } // namespace wt

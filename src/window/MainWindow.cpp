@@ -166,14 +166,15 @@ int DispatchCommand(App& app, int id, unsigned code) {
     if (app.audio.recording && !CommandAllowedWhileRecording(id)) {
         return -1;
     }
+    int result = -1;
     if (id >= IDM_RECENT1 && id <= IDM_RECENT6) {
-        return OpenRecentFile(app, id - IDM_RECENT1 + 1);
+        result = OpenRecentFile(app, id - IDM_RECENT1 + 1);
+    } else if (const CommandEntry* entry = FindCommand(id); entry && entry->handler) {
+        result = entry->handler(app);
     }
-    const CommandEntry* entry = FindCommand(id);
-    if (!entry || !entry->handler) {
-        return -1;
-    }
-    return entry->handler(app);
+    // Every command that changes the sound's length comes through here.
+    KeepFitted(app);
+    return result;
 }
 
 void OnDropFiles(App& app, const std::vector<std::string>& paths) {
@@ -185,6 +186,7 @@ void OnDropFiles(App& app, const std::vector<std::string>& paths) {
     app.host.BringToForeground();
     if (ConfirmDiscardChanges(app) == 1) {
         LoadSoundFile(app, paths.front());
+        KeepFitted(app);
     }
 }
 
@@ -224,6 +226,7 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         return 0;
     case msg::Size:
         OnSize(app);
+        KeepFitted(app);
         return 0;
     case msg::Close:
         // A close arriving through the progress pump must not free the sound under a command;
@@ -237,6 +240,7 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         // under the running command.
         if (!app.busy && !app.audio.recording) {
             RunHiddenKey(app, static_cast<int>(wParam));
+            KeepFitted(app);
         }
         return 0;
     case msg::KeyDown:
@@ -248,13 +252,18 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
     case msg::Timer:
         if (wParam == static_cast<WParam>(kTimerId)) {
             OnPositionTimer(app);
+            // Also catches a width that changed without msg::Size reaching this window.
+            KeepFitted(app);
         }
         return 0;
     case msg::WaveOutDone:
         OnWaveOutDone(app, wParam);
+        KeepFitted(app);
         return 0;
     case msg::WaveInData:
+        // The end of a recording replaces the sound.
         OnWaveInData(app, wParam);
+        KeepFitted(app);
         return 0;
     case msg::InitMenu:
         InitMenu(app);

@@ -309,4 +309,98 @@ TEST(ImportSave, AsksForANameAndNeverWritesOverTheSource) {
     EXPECT_EQ(ReadFile(path), source);
 }
 
+// Save As naming the imported file itself asks before the save keeps less than the file held;
+// No leaves the file and the document as they were, Yes writes the document. The batch line
+// takes the same answers and writes the same bytes.
+TEST(ImportSave, AsksBeforeWritingLessOverTheSource) {
+    struct Case {
+        const char* name;
+        int format;
+        int depthBits;
+        const char* question; // part of the question; "" when none is asked
+    };
+    const Case cases[] = {
+        {"take.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 24,
+         " は 24 ビットのファイルです。16 ビットで上書きすると元の精度は失われます。"},
+        {"take.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 0,
+         " は 32 ビット浮動小数点のファイルです。16 ビットで上書き"},
+        {"take.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 16, ""},
+        {"take.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 0,
+         " は非可逆圧縮のファイルです。もう一度エンコードして上書きすると音質がさらに落ちます。"},
+    };
+    for (const Case& c : cases) {
+        for (const bool yes : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.format) +
+                         (yes ? " yes" : " no"));
+            const bool asked = *c.question != '\0';
+            TestApp t;
+            const std::string path = t.dir.File(c.name);
+            ASSERT_TRUE(WriteWithSndfile(path, c.format, 2, 44100, c.depthBits));
+            const Bytes source = ReadFile(path);
+            ASSERT_EQ(LoadSoundFile(t.app, path), 1);
+            t.host.QueueAnswer(yes ? IdYes : IdNo);
+            t.host.QueueFile(path);
+            EXPECT_EQ(CmdSaveAs(t.app), yes || !asked ? 1 : 0);
+            ASSERT_EQ(t.host.messages.size(), asked ? 1u : 0u);
+            if (asked) {
+                EXPECT_EQ(t.host.messages[0].text.find(path + c.question), 0u)
+                    << t.host.messages[0].text;
+                EXPECT_EQ(t.host.messages[0].flags, mb::YesNo | mb::IconWarning);
+            }
+            // Whether the file at `path` reads back as the document: exactly, or through
+            // Vorbis closely.
+            const SoundDocument& doc = t.app.doc;
+            const auto holdsDocument = [&] {
+                SF_INFO info{};
+                SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+                if (!file) {
+                    return false;
+                }
+                const sf_count_t frames = doc.byteLength / doc.format.blockAlign;
+                std::vector<short> values(static_cast<std::size_t>(frames * 2));
+                const bool whole = sf_readf_short(file, values.data(), frames) == frames &&
+                                   info.frames == frames && info.channels == 2;
+                sf_close(file);
+                double errorSquares = 0, signalSquares = 0;
+                for (std::size_t i = 0; i < values.size(); ++i) {
+                    const int expected = ReadSample(doc, doc.Data() + i / 2 * doc.format.blockAlign,
+                                                    static_cast<int>(i % 2));
+                    errorSquares += std::pow(values[i] - expected, 2);
+                    signalSquares += std::pow(expected, 2);
+                }
+                const bool lossy = (c.format & SF_FORMAT_SUBMASK) == SF_FORMAT_VORBIS;
+                return whole && signalSquares > 0 &&
+                       (lossy ? errorSquares < signalSquares / 100 : errorSquares == 0);
+            };
+            if (!yes && asked) {
+                EXPECT_EQ(ReadFile(path), source);
+                EXPECT_TRUE(doc.imported);
+                EXPECT_EQ(doc.title, path);
+            } else {
+                EXPECT_FALSE(doc.imported);
+                EXPECT_TRUE(holdsDocument());
+            }
+
+            // Batch mode: the question is printed, "answer" replies to it, and without a
+            // save the line fails.
+            WriteFile(path, source);
+            BatchOptions options;
+            options.modulePath = t.dir.File("wtomuka");
+            options.iniPath = t.dir.File("batch.ini");
+            options.lines = {"open " + path, yes ? "answer yes" : "answer no", "saveas " + path};
+            std::istringstream in;
+            std::ostringstream out, err;
+            EXPECT_EQ(RunBatch(options, in, out, err), yes || !asked ? 0 : 1) << err.str();
+            EXPECT_EQ(err.str().find("message: 保存: " + path + c.question) != std::string::npos,
+                      asked)
+                << err.str();
+            if (yes || !asked) {
+                EXPECT_TRUE(holdsDocument());
+            } else {
+                EXPECT_EQ(ReadFile(path), source);
+            }
+        }
+    }
+}
+
 } // namespace

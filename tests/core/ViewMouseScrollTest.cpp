@@ -314,5 +314,89 @@ TEST_F(ViewScroll, ZoomCentringStaysInsideTheSound) {
     EXPECT_EQ(e.app.doc.viewStart, 100000);
 }
 
+// A view fitted by 全体表示 is fitted again when the window's width or the sound's length
+// changes, and a view zoomed or scrolled since is left as it is: after each event the frames
+// per column and the view's start are those a fresh 全体表示 gives, or those from before.
+TEST_F(ViewScroll, FitStaysFittedUntilZoomedOrScrolled) {
+    const auto resize = [](int outerWidth) {
+        return [outerWidth](ViewEditor& v) {
+            v.host.outerWidth = outerWidth;
+            MainWndProc(v.app, msg::Size, 0, 0);
+        };
+    };
+    const auto select = [](ViewEditor& v, int fromFrame, int toFrame) {
+        v.app.doc.selStart = fromFrame * v.app.doc.format.blockAlign;
+        v.app.doc.selEnd = toFrame * v.app.doc.format.blockAlign;
+        v.app.doc.cursor = v.app.doc.selEnd;
+    };
+    const auto command = [](int id) {
+        return [id](ViewEditor& v) { ASSERT_EQ(DispatchCommand(v.app, id), 1); };
+    };
+    const auto none = [](ViewEditor&) {};
+    const struct {
+        const char* name;
+        std::function<void(ViewEditor&)> before; // before the view is zoomed
+        int zoom;                                // the zoom command
+        bool scroll;                             // a wheel notch after the zoom
+        std::function<void(ViewEditor&)> event;
+        bool refitted;
+    } cases[] = {
+        {"resize wider", none, IDM_ZOOM_FIT, false, resize(900), true},
+        {"resize narrower", none, IDM_ZOOM_FIT, false, resize(300), true},
+        {"cut half", none, IDM_ZOOM_FIT, false,
+         [&](ViewEditor& v) {
+             select(v, 0, 500000);
+             ASSERT_EQ(DispatchCommand(v.app, IDM_CUT), 1);
+         },
+         true},
+        {"undo",
+         [&](ViewEditor& v) {
+             select(v, 0, 500000);
+             ASSERT_EQ(DispatchCommand(v.app, IDM_CUT), 1);
+         },
+         IDM_ZOOM_FIT, false, command(IDM_UNDO), true},
+        {"paste",
+         [&](ViewEditor& v) {
+             select(v, 0, 750000);
+             ASSERT_EQ(DispatchCommand(v.app, IDM_COPY), 1);
+         },
+         IDM_ZOOM_FIT, false, command(IDM_PASTE), true},
+        {"zoom step, resize", none, IDM_ZOOM_1_64, false, resize(900), false},
+        {"fit, scroll, resize", none, IDM_ZOOM_FIT, true, resize(900), false},
+        {"fit, scroll, cut", none, IDM_ZOOM_FIT, true,
+         [&](ViewEditor& v) {
+             select(v, 750000, 1000000);
+             ASSERT_EQ(DispatchCommand(v.app, IDM_CUT), 1);
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ViewEditor v;
+        v.LoadSound(1, 16, 22050, 1000000, nullptr);
+        c.before(v);
+        ASSERT_EQ(DispatchCommand(v.app, c.zoom), 1);
+        if (c.scroll) {
+            v.Send(msg::MouseWheel, MakeWParam(0, static_cast<unsigned>(-120) & 0xFFFFu), At(100));
+        }
+        const double zoomed = FramesPerColumn(v.app);
+        const std::int32_t zoomedStart = v.app.doc.viewStart;
+        c.event(v);
+        const double after = FramesPerColumn(v.app);
+        const std::int32_t afterStart = v.app.doc.viewStart;
+        ASSERT_EQ(DispatchCommand(v.app, IDM_ZOOM_FIT), 1);
+        if (c.refitted) {
+            EXPECT_NE(FramesPerColumn(v.app), zoomed) << "the event leaves the old fit wrong";
+            EXPECT_EQ(after, FramesPerColumn(v.app));
+            EXPECT_EQ(afterStart, v.app.doc.viewStart);
+        } else {
+            EXPECT_EQ(after, zoomed);
+            EXPECT_EQ(afterStart, zoomedStart);
+            EXPECT_TRUE(after != FramesPerColumn(v.app) || afterStart != v.app.doc.viewStart)
+                << "a fit would have changed the view";
+        }
+    }
+}
+
 } // namespace
 } // namespace wt::test

@@ -9,9 +9,12 @@
 #include "editor/DocumentUi.h"
 #include "model/Undo.h"
 #include "util/Format.h"
+#include "util/ParseNumber.h"
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <sstream>
 
 namespace wt {
 
@@ -96,6 +99,49 @@ std::string WithWavExtension(const std::string& name) {
     const bool hasExtension =
         dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
     return (hasExtension ? name.substr(0, dot) : name) + ".wav";
+}
+
+// Whether `a` and `b` name one existing file (also through other spellings or links).
+bool SameExistingFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error) && !error;
+}
+
+// The question to ask before the document is written in `fileType` over the file it was
+// imported from, or nothing when the save keeps everything that file holds: a save in fewer
+// bits than the file's, float samples saved as integers, a linear file saved as μ-law or Ogg
+// Vorbis, and a lossy file encoded again all lose something.
+std::string OverwriteSourceQuestion(const SoundDocument& doc, int fileType) {
+    std::istringstream words(doc.sourceFormat);
+    std::string type, depth;
+    words >> type >> depth;
+    const char* name = doc.title.c_str();
+    const bool lossyWrite = fileType == FileTypeOgg;
+    if (depth == "-") {
+        return lossyWrite ? Format(filetext::kOverwriteLossy, name) : std::string();
+    }
+    std::string sourceText;
+    bool poorer = lossyWrite || fileType == FileTypeAu;
+    if (depth.rfind("float", 0) == 0) {
+        sourceText = Format("%s ビット浮動小数点", depth.substr(5).c_str());
+        poorer = true;
+    } else {
+        long long bits = 0;
+        // A depth that cannot be read is taken as richer: asking once too often loses nothing.
+        if (!ParseInteger(depth, 1, 64, bits)) {
+            bits = 64;
+        }
+        sourceText = Format("%lld ビット", bits);
+        poorer = poorer || bits > doc.format.bitsPerSample;
+    }
+    if (!poorer) {
+        return {};
+    }
+    const std::string writtenText = lossyWrite ? std::string("Ogg Vorbis ")
+                                    : fileType == FileTypeAu
+                                        ? std::string("μ-law ")
+                                        : Format("%d ビット", doc.format.bitsPerSample);
+    return Format(filetext::kOverwriteRicher, name, sourceText.c_str(), writtenText.c_str());
 }
 
 } // namespace
@@ -248,7 +294,18 @@ int CmdSaveAs(App& app) {
     if (typeLeftAsShown && FileTypeOfName(request.path) != FileTypeNone) {
         fileType = FileTypeOfName(request.path);
     }
-    doc.title = ChooseSaveTarget(request.path, fileType).name;
+    const std::string target = ChooseSaveTarget(request.path, fileType).name;
+    // Writing over the imported file itself with less than it holds is asked first; No leaves
+    // the file and the document as they were.
+    if (doc.imported && SameExistingFile(target, doc.title)) {
+        const std::string question = OverwriteSourceQuestion(doc, fileType);
+        if (!question.empty() &&
+            app.host.MessageBox(Owner::MainWindow, question, filetext::kCaptionSave,
+                                mb::YesNo | mb::IconWarning) != IdYes) {
+            return 0;
+        }
+    }
+    doc.title = target;
     // Named now: later saves write this file, not the import's source.
     doc.imported = false;
     AddRecentFile(app.profile, doc.title);

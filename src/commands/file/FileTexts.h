@@ -42,6 +42,16 @@ inline constexpr const char* kAuRateQuestion =
     "8KHzに変換するには[ファイル]-[フォーマット変換]を使用してください\n"
     "このまま保存してよろしいですか?";
 
+// Save As naming the very file a sound was imported from, when the save keeps less than the
+// file holds (caption kCaptionSave, warning icon, Yes/No): the file's name, its samples
+// ("24 ビット", "32 ビット浮動小数点") and what the save writes ("16 ビット", "μ-law",
+// "Ogg Vorbis"); for a lossy file saved lossy again, the file's name.
+inline constexpr const char* kOverwriteRicher =
+    "%s は %sのファイルです。%sで上書きすると元の精度は失われます。上書きしますか？";
+inline constexpr const char* kOverwriteLossy =
+    "%s は非可逆圧縮のファイルです。もう一度エンコードして上書きすると音質がさらに落ちます。"
+    "上書きしますか？";
+
 // The file field of the save dialog for an untitled document.
 inline constexpr const char* kDefaultSaveName = "Noname.wav";
 
