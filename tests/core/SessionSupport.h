@@ -77,6 +77,18 @@ inline std::string DocumentProblem(const SoundDocument& doc) {
     return out.str();
 }
 
+// The lowest and highest sample of `channel` over frames [from, to), read one by one.
+inline std::pair<int, int> FrameExtremes(const SoundDocument& doc, std::int64_t from,
+                                         std::int64_t to, int channel) {
+    int lo = 32767, hi = -32768;
+    for (std::int64_t f = from; f < to; ++f) {
+        const int v = ReadSample(doc, doc.Data() + f * doc.format.blockAlign, channel);
+        lo = std::min(lo, v);
+        hi = std::max(hi, v);
+    }
+    return {lo, hi};
+}
+
 // The drawing summary against the samples: each whole block and the whole sound give the
 // extremes that reading every frame gives. Asking fills every block, so a later change of the
 // samples that leaves the summary as it was shows up at the next look.
@@ -98,12 +110,7 @@ inline std::string SummaryProblem(SoundDocument& doc) {
         int low[2], high[2];
         doc.peaks.Range(doc, from, to, low, high);
         for (int c = 0; c < channels; ++c) {
-            int lo = 32767, hi = -32768;
-            for (std::int64_t f = from; f < to; ++f) {
-                const int v = ReadSample(doc, doc.Data() + f * align, c);
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-            }
+            const auto [lo, hi] = FrameExtremes(doc, from, to, c);
             if (low[c] != lo || high[c] != hi) {
                 std::ostringstream out;
                 out << "drawing summary of frames " << from << ".." << to << " channel " << c

@@ -44,12 +44,7 @@ TEST(PeakSummary, RangeGivesExactlyTheExtremesOfItsFrames) {
             int low[2], high[2];
             doc.peaks.Range(doc, from, to, low, high);
             for (int c = 0; c < channels; ++c) {
-                int lo = 32767, hi = -32768;
-                for (std::int64_t f = from; f < to; ++f) {
-                    const int v = ReadSample(doc, doc.Data() + f * doc.format.blockAlign, c);
-                    lo = std::min(lo, v);
-                    hi = std::max(hi, v);
-                }
+                const auto [lo, hi] = FrameExtremes(doc, from, to, c);
                 EXPECT_EQ(low[c], lo) << bits << "-bit " << channels << " ch, frames " << from
                                       << ".." << to << " channel " << c;
                 EXPECT_EQ(high[c], hi) << bits << "-bit " << channels << " ch, frames " << from
