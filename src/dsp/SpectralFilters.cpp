@@ -164,7 +164,7 @@ void EqualizeImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
 
 template <class Ops>
 void HighPassImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
-                  double* buf) {
+                  double* buf, const std::function<void()>& blockDone) {
     constexpr std::int32_t n = kHighPassPoints;
     constexpr double kScale = 1.0 / (n / 2); // dividing by n/2, a power of two
     std::uint8_t* sound = doc.Data();
@@ -187,6 +187,7 @@ void HighPassImpl(const Ops& ops, SoundDocument& doc, std::int32_t selStart, std
         for (std::int64_t j = 0; j < count; ++j) {
             ops.Write(sound + base + j * step, TruncateToInt(buf[j]), 0);
         }
+        blockDone();
     }
 }
 
@@ -292,11 +293,12 @@ void EqualizeChannel(SoundDocument& doc, std::int32_t selStart, std::int32_t fra
 }
 
 void SpectralHighPassChannel0(SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
-                              double* fft) {
+                              double* fft, const std::function<void()>& blockDone) {
     if (doc.format.blockAlign == 0) {
         return;
     }
-    WithSampleOps(doc, [&](const auto ops) { HighPassImpl(ops, doc, selStart, frames, fft); });
+    WithSampleOps(
+        doc, [&](const auto ops) { HighPassImpl(ops, doc, selStart, frames, fft, blockDone); });
 }
 
 void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* carrier,

@@ -63,9 +63,10 @@ void EqualizeChannel(SoundDocument& doc, std::int32_t selStart, std::int32_t fra
                      const std::function<void(std::int64_t framesDone)>& bandDone);
 
 // Clears bins 0 .. 1023 of channel 0 of the `frames` frames from `selStart`, in 4096-point
-// blocks written back in place. `fft` is room for kHighPassPoints doubles.
+// blocks written back in place. `fft` is room for kHighPassPoints doubles. `blockDone` is
+// called after each block (the command lets the window's events through there).
 void SpectralHighPassChannel0(SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
-                              double* fft);
+                              double* fft, const std::function<void()>& blockDone);
 
 // The vocoder's bands. carrier, modulator and output are blocks as long as the whole sound in
 // the document's format, zero-filled; the result is the first selection-length bytes of

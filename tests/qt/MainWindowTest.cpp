@@ -39,6 +39,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -653,6 +655,78 @@ TEST(MainWindow, WheelScrollsCtrlWheelZoomsAndCtrlZeroFits) {
     EXPECT_TRUE(e.MainGot(msg::Command, MakeWParam(IDM_ZOOM_FIT, NotifyAccelerator)));
     EXPECT_DOUBLE_EQ(FramesPerColumn(e.app) * GetWaveLayout(e.app).area.Width(), 2000000.0);
     EXPECT_EQ(doc.viewStart, 0);
+}
+
+// While a long effect runs, what is posted to the window gets through within 50 ms: a timer's
+// ticks, a repaint and the stop command. The progress text is in the status bar by the time
+// the first of them is handled.
+TEST(MainWindow, EventsGetThroughALongEffectWithin50Ms) {
+    using Clock = std::chrono::steady_clock;
+    Editor e;
+    SoundDocument& doc = e.app.doc;
+    doc.format = {1, 2, 44100, 176400, 4, 16, 0};
+    doc.RecomputeBytesPerSample();
+    doc.byteLength = 44100 * 4 * 120; // two minutes: a fade takes a while under the sanitizers
+    ASSERT_TRUE(doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16));
+    std::memset(doc.Data(), 0x11, static_cast<std::size_t>(doc.byteLength));
+
+    std::vector<Clock::time_point> ticks;
+    std::vector<std::string> textsAtTicks;
+    Clock::time_point stopPosted{}, stopHandled{}, repaintAsked{}, repainted{};
+    auto main = e.host.mainWindowProc;
+    e.host.mainWindowProc = [&, main](unsigned m, WParam w, LParam l) {
+        if (m == msg::Command && LowWord(w) == IDM_STOP && stopHandled == Clock::time_point{}) {
+            stopHandled = Clock::now();
+        }
+        return main(m, w, l);
+    };
+    auto wave = e.host.waveWindowProc;
+    e.host.waveWindowProc = [&, wave](unsigned m, WParam w, LParam l, Canvas* c) {
+        if (m == msg::Paint && repaintAsked != Clock::time_point{} &&
+            repainted == Clock::time_point{}) {
+            repainted = Clock::now();
+        }
+        return wave(m, w, l, c);
+    };
+    QTimer timer;
+    timer.setInterval(5);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!e.app.busy) {
+            return;
+        }
+        ticks.push_back(Clock::now());
+        textsAtTicks.push_back(e.host.StatusText(0));
+        if (ticks.size() == 3) {
+            stopPosted = Clock::now();
+            e.host.PostCommand(IDM_STOP);
+            repaintAsked = Clock::now();
+            e.host.InvalidateWave(true); // as the editor asks for a repaint
+        }
+    });
+    timer.start();
+    QTest::qWait(30); // the last pump before the command lies well in the past
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(DispatchCommand(e.app, IDM_FADE_IN), 1);
+    const Clock::time_point end = Clock::now();
+    timer.stop();
+
+    ASSERT_FALSE(ticks.empty());
+    EXPECT_EQ(textsAtTicks.front().rfind("フェードイン:", 0), 0u) << textsAtTicks.front();
+    const auto ms = [](Clock::time_point from, Clock::time_point to) {
+        return std::chrono::duration<double, std::milli>(to - from).count();
+    };
+    ASSERT_GE(ms(start, end), 100.0) << "the fade ended too soon to tell";
+    ticks.insert(ticks.begin(), start);
+    ticks.push_back(end);
+    double longestMs = 0;
+    for (std::size_t i = 1; i < ticks.size(); ++i) {
+        longestMs = std::max(longestMs, ms(ticks[i - 1], ticks[i]));
+    }
+    EXPECT_LE(longestMs, 50.0) << ticks.size() - 2 << " ticks in " << ms(start, end) << " ms";
+    ASSERT_NE(stopHandled, Clock::time_point{});
+    EXPECT_LE(ms(stopPosted, stopHandled), 50.0);
+    ASSERT_NE(repainted, Clock::time_point{});
+    EXPECT_LE(ms(repaintAsked, repainted), 50.0);
 }
 
 TEST(MainWindow, PlaybackGraysTheTransportUntilTheDeviceReportsItsEnd) {

@@ -439,7 +439,9 @@ int CmdSpectralHighPass(App& app) {
     BeginBusy(app);
     ResetPeak(doc);
     const std::int32_t frames = SelectionFrames(doc);
-    SpectralHighPassChannel0(doc, doc.selStart, frames, reinterpret_cast<double*>(fft.Data()));
+    // No percentage is shown, but a repaint or a click waits no longer than one block.
+    SpectralHighPassChannel0(doc, doc.selStart, frames, reinterpret_cast<double*>(fft.Data()),
+                             [&app] { app.host.PumpOneMessage(); });
     if (frames > 0) {
         doc.modified = true;
     }

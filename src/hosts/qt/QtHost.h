@@ -18,13 +18,17 @@
 //   with MakeWParam(code, pos) and lParam 0 from its scroll bar.
 //
 // PumpOneMessage dispatches the events pending at the call, all of them, without waiting: Qt
-// has no way to take exactly one. The core's busy gate keeps commands out meanwhile.
+// has no way to take exactly one. The core's busy gate keeps commands out meanwhile. Long work
+// calls it every 200 frames, far more often than anyone sees; it dispatches when
+// kPumpInterval has passed since it last did and otherwise returns at once, so the window pays
+// for its events by time, not by frames.
 #pragma once
 
 #include "platform/Host.h"
 
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -52,6 +56,10 @@ class WaveWindowWidget;
 
 class QtHost : public Host {
 public:
+    // How often PumpOneMessage lets pending events through: well under the 50 ms in which a
+    // click or a repaint still feels immediate.
+    static constexpr std::chrono::milliseconds kPumpInterval{10};
+
     // Needs a QApplication. Creates the main window (hidden) with its waveform window.
     QtHost();
     ~QtHost() override;
@@ -167,6 +175,7 @@ private:
     WaveDevices* devices_ = nullptr;
     bool destroyed_ = false;
     bool inEventLoop_ = false;
+    std::chrono::steady_clock::time_point lastPump_{};
 };
 
 // Turns a file-dialog filter pair ("AIF File (*.aif;*.aiff)", "*.aif;*.aiff") into a Qt name
