@@ -15,10 +15,12 @@
 #include "commands/effects/LevelEffects.h"
 #include "commands/effects/SpectralEffects.h"
 #include "commands/file/FileCommands.h"
+#include "editor/CommandIds.h"
 #include "hosts/qt/Desktop.h"
 #include "hosts/qt/QtHost.h"
 #include "hosts/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
+#include "window/CommandTable.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
@@ -50,19 +52,34 @@ wt::LParam AnswerWithOk(int templateId, wt::DialogProc proc, wt::LParam param) {
     return dialog.Result();
 }
 
-// The pump's calls, timed: the longest gap between two of them while a command runs.
+// The pump's calls, timed while a command runs: how long until the first (the undo snapshot
+// and the work buffers come before it, while no other command may start yet) and the longest
+// gap between two of them or between the last and the command's end.
 struct GapWatch {
-    Clock::time_point last;
-    double longestMs = 0;
+    Clock::time_point start, last;
+    double firstMs = 0, longestMs = 0;
     void Start() {
-        last = Clock::now();
-        longestMs = 0;
+        start = Clock::now();
+        last = Clock::time_point{};
+        firstMs = longestMs = 0;
     }
     void Pumped() {
         const Clock::time_point now = Clock::now();
-        longestMs =
-            std::max(longestMs, std::chrono::duration<double, std::milli>(now - last).count());
+        if (last == Clock::time_point{}) {
+            firstMs = std::chrono::duration<double, std::milli>(now - start).count();
+        } else {
+            longestMs =
+                std::max(longestMs, std::chrono::duration<double, std::milli>(now - last).count());
+        }
         last = now;
+    }
+    // The end of a command that never pumped counts as one long gap.
+    void Ended() {
+        if (last == Clock::time_point{}) {
+            longestMs = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        } else {
+            Pumped();
+        }
     }
 };
 
@@ -139,7 +156,7 @@ void TimeCommand(benchmark::State& state, EditorType& e, GapWatch& watch, bool w
         state.SkipWithError("the 10-minute file could not be written");
         return;
     }
-    double longest = 0, commandMs = 0, eventsMs = 0;
+    double longest = 0, first = 0, commandMs = 0, eventsMs = 0;
     for (auto _ : state) {
         if (!open) {
             state.PauseTiming();
@@ -163,6 +180,7 @@ void TimeCommand(benchmark::State& state, EditorType& e, GapWatch& watch, bool w
                 break;
             }
             const Clock::time_point ran = Clock::now();
+            watch.Ended();
             if (window) {
                 QApplication::processEvents();
             }
@@ -170,7 +188,9 @@ void TimeCommand(benchmark::State& state, EditorType& e, GapWatch& watch, bool w
             eventsMs += std::chrono::duration<double, std::milli>(Clock::now() - ran).count();
         }
         longest = std::max(longest, watch.longestMs);
+        first = std::max(first, watch.firstMs);
     }
+    state.counters["firstPumpMs"] = first;
     state.counters["longestGapMs"] = longest;
     if (!open) {
         const double runs = static_cast<double>(state.iterations());
@@ -195,7 +215,7 @@ void BM_Window(benchmark::State& state) {
 void BM_Batch(benchmark::State& state) {
     static wt::bench::Editor editor;
     static GapWatch watch;
-    editor.host.onPump = [] {
+    editor.host.onPump = editor.host.onEventPass = [] {
         watch.Pumped();
         return false;
     };
@@ -214,6 +234,57 @@ BENCHMARK(BM_Window)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
+
+// Every effect and generator on the scripted host, once each: only the longest stretch
+// without a pump matters here (time-stretch and the like make the sound longer, so the time
+// is not comparable between them).
+using namespace wt; // the command ids
+
+constexpr int kEveryEffect[] = {
+    IDM_NOISE_REMOVAL, IDM_DC_REMOVE,      IDM_NORMALIZE,      IDM_PHASE_INVERT,  IDM_SILENCE,
+    IDM_FADE_IN,       IDM_FADE_OUT,       IDM_VOLUME,         IDM_TREMOLO,       IDM_ENVELOPE,
+    IDM_PAN_ENVELOPE,  IDM_NOISE_GATE,     IDM_COMPRESSOR,     IDM_ECHO,          IDM_REVERB,
+    IDM_PITCH,         IDM_PITCH_ENVELOPE, IDM_VIBRATO,        IDM_TIME_STRETCH,  IDM_TRANSPOSE,
+    IDM_REVERSE,       IDM_DISTORTION,     IDM_FLANGER,        IDM_EQUALIZER,     IDM_PARAMETRIC_EQ,
+    IDM_WHITE_NOISE,   IDM_TONE,           IDM_INSERT_SILENCE, IDM_CHANGE_FORMAT,
+};
+
+void BM_BatchLongestGap(benchmark::State& state) {
+    static wt::bench::Editor editor;
+    static GapWatch watch;
+    // Away from the values that leave the sound as it is.
+    editor.app.effects.pitchTime.pitch.percent = 110;
+    editor.app.effects.pitchTime.timeStretch.speed = 90;
+    editor.app.effects.pitchTime.transpose.cents = 300;
+    editor.host.onPump = editor.host.onEventPass = [] {
+        watch.Pumped();
+        return false;
+    };
+    const wt::CommandEntry* entry = wt::FindCommand(kEveryEffect[state.range(0)]);
+    const std::string& path = TenMinuteFile();
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.app.doc.modified = false;
+        if (path.empty() || wt::LoadSoundFile(editor.app, path) != 1) {
+            state.SkipWithError("the file did not open");
+            break;
+        }
+        state.ResumeTiming();
+        watch.Start();
+        editor.app.doc.selStart = editor.app.doc.selEnd = 0;
+        entry->handler(editor.app);
+        watch.Ended();
+    }
+    state.counters["firstPumpMs"] = watch.firstMs;
+    state.counters["longestGapMs"] = watch.longestMs;
+    state.SetLabel(entry->name);
+}
+
+BENCHMARK(BM_BatchLongestGap)
+    ->DenseRange(0, static_cast<int>(std::size(kEveryEffect)) - 1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 } // namespace
 

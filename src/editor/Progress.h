@@ -23,6 +23,14 @@ private:
 // Counts calls; every 200th call shows the text as AppProgress does.
 void ShowProgress(App& app, const char* label, std::int64_t done, std::int64_t total);
 
+// For a pass that shows no percentage: lets the window's pending events through (a repaint,
+// the stop command) at every 65536th frame, so none waits for the whole pass.
+inline void LetEventsThrough(App& app, std::int64_t frame) {
+    if ((frame & 0xFFFF) == 0) {
+        app.host.LetEventsThrough();
+    }
+}
+
 // The loops of util/Progress.h with the editor's progress.
 template <class Done, class Body>
 void ForEachWithProgress(App& app, const char* label, std::int64_t count, std::int64_t total,

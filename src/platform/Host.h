@@ -67,6 +67,10 @@ public:
     virtual bool GetSaveFileName(FileDialogRequest& request) = 0;
     // Dispatches at most one pending event without waiting; returns true if one was handled.
     virtual bool PumpOneMessage() = 0;
+    // The same for long work that shows no percentage in the status bar, so that a repaint or
+    // the stop command need not wait for its end. A host that tells the two apart (the
+    // scripted one, whose tests follow the progress texts pump by pump) overrides it.
+    virtual bool LetEventsThrough() { return PumpOneMessage(); }
 
     // --- Main window ----------------------------------------------------------------------
     virtual void SetCaption(const std::string& utf8) = 0;

@@ -218,6 +218,7 @@ int CmdEcho(App& app) {
             });
         // The dry sound plus the echoes, which start `delay` frames late.
         for (std::int64_t k = 0; k < sel.frames; ++k) {
+            LetEventsThrough(app, k);
             std::uint8_t* frame = sel.Frame(k);
             const std::uint8_t* wet = echo + k * sel.step;
             for (int c = 0; c < sel.channels; ++c) {
@@ -338,6 +339,7 @@ int CmdFlanger(App& app) {
                 offset = sine[static_cast<std::size_t>(phase.Index())] * depth;
             });
         for (std::int64_t k = 0; k < sel.frames; ++k) {
+            LetEventsThrough(app, k);
             std::uint8_t* frame = sel.Frame(k);
             const std::uint8_t* wet = w + k * sel.step;
             if (params.stereoFlange != 0) {

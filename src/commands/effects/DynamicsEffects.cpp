@@ -106,9 +106,10 @@ int CmdCompressor(App& app) {
         gainOf[static_cast<std::size_t>(e)] =
             static_cast<std::int8_t>(CompressorGain(e, params.outputLevel, params.ratio));
     }
-    // Three passes and no progress: the level of each frame, the held envelope, the gain.
+    // Three passes and no percentage: the level of each frame, the held envelope, the gain.
     WithSampleOps(doc, [&](const auto ops) {
         for (std::int64_t k = 0; k < sel.frames; ++k) {
+            LetEventsThrough(app, k);
             const std::uint8_t* frame = sel.Frame(k);
             int sum = 0; // at most 65535 channels of 32768: inside 32 bits
             for (int c = 0; c < sel.channels; ++c) {
@@ -120,12 +121,14 @@ int CmdCompressor(App& app) {
         // The envelope follows every rise at once and falls by 10 per frame.
         int held = 0;
         for (std::int64_t k = 0; k < sel.frames; ++k) {
+            LetEventsThrough(app, k);
             std::uint8_t* at = env + k * sel.step;
             held = std::max(held, ops.Read(at, 0));
             ops.Write(at, held, 0);
             held -= 10;
         }
         for (std::int64_t k = 0; k < sel.frames; ++k) {
+            LetEventsThrough(app, k);
             std::uint8_t* frame = sel.Frame(k);
             const int gain = gainOf[static_cast<std::size_t>(ops.Read(env + k * sel.step, 0))];
             for (int c = 0; c < sel.channels; ++c) {

@@ -109,6 +109,7 @@ int CmdVibrato(App& app) {
                 offset = sine[static_cast<std::size_t>(phase.Index())] * static_cast<int>(current);
             });
         for (std::int64_t k = 0; k < sel.frames; ++k) {
+            LetEventsThrough(app, k);
             std::uint8_t* frame = sel.Frame(k);
             const std::uint8_t* wet = w + k * sel.step;
             for (int c = 0; c < sel.channels; ++c) {

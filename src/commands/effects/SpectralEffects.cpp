@@ -441,7 +441,7 @@ int CmdSpectralHighPass(App& app) {
     const std::int32_t frames = SelectionFrames(doc);
     // No percentage is shown, but a repaint or a click waits no longer than one block.
     SpectralHighPassChannel0(doc, doc.selStart, frames, reinterpret_cast<double*>(fft.Data()),
-                             [&app] { app.host.PumpOneMessage(); });
+                             [&app] { app.host.LetEventsThrough(); });
     if (frames > 0) {
         doc.modified = true;
     }
