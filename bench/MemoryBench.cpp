@@ -12,6 +12,7 @@
 // bench/memory_ratios.sh runs them all.
 #include "BenchSupport.h"
 
+#include "commands/effects/SpectralEffects.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/CommandIds.h"
 #include "hosts/scripted/FakeWaveDevices.h"
@@ -19,6 +20,7 @@
 #include "window/CommandTable.h"
 #include "window/MainWindow.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -127,6 +129,16 @@ constexpr PitchTimeRun kPitchTimeRuns[] = {
     {"transpose_-1200_harmonized", IDM_TRANSPOSE, -1200, 1},
 };
 
+// The commands of the hidden keys (Ctrl+F, Ctrl+T), which the command table does not list.
+struct HiddenRun {
+    const char* name;
+    int (*run)(App&);
+};
+constexpr HiddenRun kHiddenRuns[] = {
+    {"spectral_high_pass", CmdSpectralHighPass},
+    {"vocoder", CmdVocoder},
+};
+
 const PitchTimeRun* FindPitchTimeRun(const std::string& name) {
     for (const PitchTimeRun& run : kPitchTimeRuns) {
         if (name == run.name) {
@@ -146,6 +158,9 @@ std::vector<std::string> Names() {
         }
     }
     for (const PitchTimeRun& run : kPitchTimeRuns) {
+        names.push_back(run.name);
+    }
+    for (const HiddenRun& run : kHiddenRuns) {
         names.push_back(run.name);
     }
     for (const char* type : kFileTypes) {
@@ -231,6 +246,11 @@ int main(int argc, char** argv) {
                 p.transpose.harmonize = run->harmonize;
             }
             result = editor.Run(run->command);
+        } else if (const auto hidden =
+                       std::find_if(std::begin(kHiddenRuns), std::end(kHiddenRuns),
+                                    [&](const HiddenRun& run) { return name == run.name; });
+                   hidden != std::end(kHiddenRuns)) {
+            result = hidden->run(editor.app);
         } else {
             const int id = FindCommand(name);
             if (id == 0) {
