@@ -279,7 +279,12 @@ template <bool EightBit>
                 std::memcpy(&e, envelopes + g * kVocoderLanes, sizeof e);
                 e = (magnitude + e * 255) >> 8; // both parts >= 0: the quotient by 256
                 std::memcpy(envelopes + g * kVocoderLanes, &e, sizeof e);
-                const VocoderLanes gain = (e * 100) >> 15; // 0 .. 100
+                // The gain e * 100 / 32768 (0 .. 100): e * 25 / 8192, exact in floats for e up
+                // to 32768, truncated.
+                const VocoderFloats ratio =
+                    __builtin_convertvector(e, VocoderFloats) * (25.0f / 8192.0f);
+                const VocoderFloats gain = __builtin_convertvector(
+                    __builtin_convertvector(ratio, VocoderLanes), VocoderFloats);
                 VocoderFloats carrier, half;
                 const std::int32_t at = j * kVocoderBands + g * kVocoderLanes;
                 std::memcpy(&carrier, carriers + at, sizeof carrier);
@@ -289,8 +294,7 @@ template <bool EightBit>
                 // least 0.005 from every integer, and times 0.01f it is off by less than 0.003
                 // (half a float step, at most 2^-9, plus 0.01f's own error), so it truncates
                 // as n / 100 does. A zero product takes either sign's half.
-                const VocoderFloats scaled =
-                    (carrier * __builtin_convertvector(gain, VocoderFloats) + half) * 0.01f;
+                const VocoderFloats scaled = (carrier * gain + half) * 0.01f;
                 VocoderLanes term = __builtin_convertvector(scaled, VocoderLanes);
                 if constexpr (EightBit) {
                     term &= ~255;
