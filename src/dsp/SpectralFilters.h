@@ -69,8 +69,8 @@ void SpectralHighPassChannel0(SoundDocument& doc, std::int32_t selStart, std::in
 
 // The vocoder's bands. output is a block as long as the whole sound in the document's format,
 // zero-filled; the result is the first selection-length bytes of it. Channel 0 of the sound
-// from byte offset `selStart` is the modulator. Runs on as many threads as the process has
-// processors (a few hundred kilobytes of its own besides).
+// from byte offset `selStart` is the modulator. Runs a thread per processor the process may
+// use, at most 16; besides `output` it needs about 140 kilobytes per thread and as much again.
 void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* output);
 
 // A transform value as a sample value: truncated toward zero; a value beyond the int range
