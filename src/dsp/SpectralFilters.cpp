@@ -388,6 +388,9 @@ void VocodeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
             const int endGroup = (j + 1) * kVocoderGroups / workers;
             std::int32_t* even = xs.data() + static_cast<std::size_t>(j) * 2 * kHalfStretch;
             std::int32_t* odd = even + kHalfStretch;
+            // The envelopes of this thread's bands on its own stack: stored at every frame,
+            // they would otherwise share a cache line with another thread's.
+            alignas(64) std::array<std::int32_t, kVocoderBands> own{};
             int parity = 0;
             for (std::int64_t c0 = 0; c0 < periodic; c0 += kVocoderChunk, parity ^= 1) {
                 const auto n =
@@ -402,7 +405,7 @@ void VocodeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
                         odd[i] = ReadAt(ops, sound, soundBytes, (at + 2 * i + 1) * step, 0);
                     }
                     (eightBit ? VocoderBands8 : VocoderBands16)(
-                        even, odd, kVocoderStretch, firstGroup, endGroup, envelopes.data(),
+                        even, odd, kVocoderStretch, firstGroup, endGroup, own.data(),
                         periods.data(), halves.data(), mine + o);
                 }
                 meet->arrive_and_wait();
@@ -422,6 +425,9 @@ void VocodeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
                     ops.Write(y, v, 0);
                 }
             }
+            std::copy(own.begin() + firstGroup * kVocoderLanes,
+                      own.begin() + endGroup * kVocoderLanes,
+                      envelopes.begin() + firstGroup * kVocoderLanes);
         };
         // The helpers wait until it is known how many could be started.
         std::mutex gate;
