@@ -68,11 +68,11 @@ void EqualizeChannel(SoundDocument& doc, std::int32_t selStart, std::int32_t fra
 void SpectralHighPassChannel0(SoundDocument& doc, std::int32_t selStart, std::int32_t frames,
                               double* fft, const std::function<void()>& blockDone);
 
-// The vocoder's bands. carrier, modulator and output are blocks as long as the whole sound in
-// the document's format, zero-filled; the result is the first selection-length bytes of
-// `output`. Channel 0 of the sound from byte offset `selStart` is the modulator.
-void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* carrier,
-            std::uint8_t* modulator, std::uint8_t* output);
+// The vocoder's bands. output is a block as long as the whole sound in the document's format,
+// zero-filled; the result is the first selection-length bytes of it. Channel 0 of the sound
+// from byte offset `selStart` is the modulator. Runs a thread per processor the process may
+// use, at most 16; besides `output` it needs about 140 kilobytes per thread and as much again.
+void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* output);
 
 // A transform value as a sample value: truncated toward zero; a value beyond the int range
 // (which no block of 16-bit samples reaches) is held at its end instead of being undefined.

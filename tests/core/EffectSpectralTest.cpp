@@ -532,8 +532,20 @@ TEST(SpectralVocoder, MatchesItsLoopsOnEveryFormat) {
         bool silent;
     };
     const Case cases[] = {
-        {16, 1, 400, 0, 0, false},   {16, 2, 420, 100, 300, false}, {8, 1, 300, 0, 0, false},
-        {8, 2, 300, 50, 250, false}, {16, 1, 300, 0, 0, true},      {8, 1, 300, 0, 0, true},
+        {16, 1, 400, 0, 0, false},
+        {16, 2, 420, 100, 300, false},
+        {8, 1, 300, 0, 0, false},
+        {8, 2, 300, 50, 250, false},
+        {16, 1, 300, 0, 0, true},
+        {8, 1, 300, 0, 0, true},
+        // Shorter than the longest lag.
+        {16, 1, 200, 0, 0, false},
+        {8, 2, 120, 30, 90, false},
+        // Long enough for the periodic carrier and the last frames walked band by band: three
+        // chunks for the threads to share, the last one short, from a selection that starts
+        // inside the sound; one chunk, with the selection at the end of the sound.
+        {8, 1, 50400, 1234, 49000, false},
+        {16, 2, 18400, 17000, 18400, false},
     };
     for (const Case& c : cases) {
         test::TestApp t;

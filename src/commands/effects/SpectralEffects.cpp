@@ -399,18 +399,16 @@ int CmdVocoder(App& app) {
     if (!TakeEffectSnapshot(app, kCaptionVocoder)) {
         return 0;
     }
-    // Carrier, modulator band and output, each as long as the whole sound.
-    const auto bytes = static_cast<std::size_t>(doc.byteLength);
-    SampleBlock carrier, modulator, output;
-    for (SampleBlock* block : {&carrier, &modulator, &output}) {
-        if (!AllocateWorkBuffer(app, *block, bytes, kCaptionVocoder)) {
-            return 0;
-        }
-        std::memset(block->Data(), 0, block->Size());
+    // The output, as long as the whole sound.
+    SampleBlock output;
+    if (!AllocateWorkBuffer(app, output, static_cast<std::size_t>(doc.byteLength),
+                            kCaptionVocoder)) {
+        return 0;
     }
+    std::memset(output.Data(), 0, output.Size());
     BeginBusy(app);
     ResetPeak(doc);
-    Vocode(doc, doc.selStart, carrier.Data(), modulator.Data(), output.Data());
+    Vocode(doc, doc.selStart, output.Data());
     const std::int32_t frames = SelectionFrames(doc);
     if (frames > 0) {
         std::memcpy(doc.Data() + doc.selStart, output.Data(),
