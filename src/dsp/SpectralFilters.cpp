@@ -337,7 +337,7 @@ int VocoderThreads() {
 
 template <class Ops>
 void VocodeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
-                std::uint8_t* output) {
+                std::uint8_t* output, const std::function<void()>& stretchDone) {
     if constexpr (std::is_same_v<Ops, SampleOps<0>>) {
         return; // a depth without samples: every store is dropped
     }
@@ -425,6 +425,9 @@ void VocodeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
                     }
                     ops.Write(y, v, 0);
                 }
+                if (j == 0) {
+                    stretchDone();
+                }
             }
             std::copy(own.begin() + firstGroup * kVocoderLanes,
                       own.begin() + endGroup * kVocoderLanes,
@@ -488,6 +491,7 @@ void VocodeImpl(const Ops& ops, const SoundDocument& doc, std::int32_t selStart,
             std::uint8_t* y = output + t * step;
             ops.Write(y, ops.Read(y, 0) + c * gain / 100, 0);
         }
+        stretchDone();
     }
 }
 
@@ -567,11 +571,13 @@ void SpectralHighPassChannel0(SoundDocument& doc, std::int32_t selStart, std::in
         doc, [&](const auto ops) { HighPassImpl(ops, doc, selStart, frames, fft, blockDone); });
 }
 
-void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* output) {
+void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* output,
+            const std::function<void()>& stretchDone) {
     if (doc.format.blockAlign == 0) {
         return;
     }
-    WithSampleOps(doc, [&](const auto ops) { VocodeImpl(ops, doc, selStart, output); });
+    WithSampleOps(doc,
+                  [&](const auto ops) { VocodeImpl(ops, doc, selStart, output, stretchDone); });
 }
 
 } // namespace wt

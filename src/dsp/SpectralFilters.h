@@ -72,7 +72,10 @@ void SpectralHighPassChannel0(SoundDocument& doc, std::int32_t selStart, std::in
 // zero-filled; the result is the first selection-length bytes of it. Channel 0 of the sound
 // from byte offset `selStart` is the modulator. Runs a thread per processor the process may
 // use, at most 16; besides `output` it needs about 140 kilobytes per thread and as much again.
-void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* output);
+// `stretchDone` is called on the calling thread every 16000 frames or so (the command lets the
+// window's events through there).
+void Vocode(const SoundDocument& doc, std::int32_t selStart, std::uint8_t* output,
+            const std::function<void()>& stretchDone);
 
 // A transform value as a sample value: truncated toward zero; a value beyond the int range
 // (which no block of 16-bit samples reaches) is held at its end instead of being undefined.

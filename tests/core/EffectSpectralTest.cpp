@@ -628,7 +628,7 @@ TEST(SpectralEffects, OnlyTheSelectionChangesAndUndoRestoresEveryByte) {
 // The hidden keys reach the main window as typed characters, which the progress pump of a
 // running command can deliver: neither may start on top of it.
 TEST(SpectralEffects, HiddenKeysCannotStartOnTopOfARunningCommand) {
-    for (Command command : {CmdEqualizer, CmdNoiseRemoval, CmdSpectralHighPass}) {
+    for (Command command : {CmdEqualizer, CmdNoiseRemoval, CmdSpectralHighPass, CmdVocoder}) {
         test::TestApp reference;
         reference.SetSound(16, 2, 3000, Wave);
         MoveEveryKnob(reference.app);

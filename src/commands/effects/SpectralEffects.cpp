@@ -408,7 +408,8 @@ int CmdVocoder(App& app) {
     std::memset(output.Data(), 0, output.Size());
     BeginBusy(app);
     ResetPeak(doc);
-    Vocode(doc, doc.selStart, output.Data());
+    // No percentage is shown, but a repaint or a click waits no longer than one stretch.
+    Vocode(doc, doc.selStart, output.Data(), [&app] { app.host.LetEventsThrough(); });
     const std::int32_t frames = SelectionFrames(doc);
     if (frames > 0) {
         std::memcpy(doc.Data() + doc.selStart, output.Data(),
