@@ -35,6 +35,28 @@ namespace wt {
 
 namespace {
 
+// Code run among Qt's events can leave the upper halves of the vector registers in use. The
+// editor's own loops, built for the baseline instruction set, then run at about half speed
+// (measured: the spectral high-pass took twice as long in the window as in batch mode).
+// vzeroupper marks them unused again; before the editor's code runs is the place for it.
+#if defined(__x86_64__) && defined(__GNUC__)
+[[gnu::target("avx")]] void ClearUpperVectorHalvesWithAvx() {
+    __builtin_ia32_vzeroupper();
+}
+void ClearUpperVectorHalves() {
+    static const bool haveAvx = __builtin_cpu_supports("avx");
+    if (haveAvx) {
+        ClearUpperVectorHalvesWithAvx();
+    }
+}
+#else
+void ClearUpperVectorHalves() {}
+#endif
+
+} // namespace
+
+namespace {
+
 QString FromLocal(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
@@ -158,6 +180,7 @@ LParam QtHost::SendMain(unsigned message, WParam wParam, LParam lParam) {
     if (destroyed_ || !mainWindowProc) {
         return 0;
     }
+    ClearUpperVectorHalves();
     return mainWindowProc(message, wParam, lParam);
 }
 
@@ -380,6 +403,7 @@ bool QtHost::PumpOneMessage() {
         return false;
     }
     const bool handled = dispatcher->processEvents(QEventLoop::AllEvents);
+    ClearUpperVectorHalves();
     // Timed from the end, so that a slow repaint among the events does not eat the next turn.
     lastPump_ = std::chrono::steady_clock::now();
     return handled;
