@@ -53,10 +53,6 @@ void ClearUpperVectorHalves() {
 void ClearUpperVectorHalves() {}
 #endif
 
-} // namespace
-
-namespace {
-
 QString FromLocal(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
