@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace wt {
 
@@ -54,9 +55,13 @@ void PeakSummary::MarkAllChanged() {
     std::fill(filled_.begin(), filled_.end(), std::uint8_t{0});
 }
 
+bool PeakSummary::Describes(const SoundDocument& doc) const {
+    return data_ == doc.Data() && bytes_ == doc.byteLength && channels_ == doc.format.channels &&
+           bits_ == doc.format.bitsPerSample && blockAlign_ == doc.format.blockAlign;
+}
+
 void PeakSummary::Follow(const SoundDocument& doc) {
-    if (data_ == doc.Data() && bytes_ == doc.byteLength && channels_ == doc.format.channels &&
-        bits_ == doc.format.bitsPerSample && blockAlign_ == doc.format.blockAlign) {
+    if (Describes(doc)) {
         return;
     }
     data_ = doc.Data();
@@ -147,9 +152,7 @@ void PeakSummary::Range(const SoundDocument& doc, std::int64_t from, std::int64_
 void PeakSummary::CopyFor(const SoundDocument& doc, const std::uint8_t* copy) {
     const PeakSummary& other = doc.peaks;
     MarkAllChanged();
-    if (!other.usable_ || other.data_ != doc.Data() || other.bytes_ != doc.byteLength ||
-        other.channels_ != doc.format.channels || other.bits_ != doc.format.bitsPerSample ||
-        other.blockAlign_ != doc.format.blockAlign) {
+    if (!other.usable_ || !other.Describes(doc)) {
         return;
     }
     try {
@@ -171,15 +174,7 @@ void PeakSummary::CopyFor(const SoundDocument& doc, const std::uint8_t* copy) {
 }
 
 void PeakSummary::Swap(PeakSummary& other) noexcept {
-    std::swap(data_, other.data_);
-    std::swap(bytes_, other.bytes_);
-    std::swap(channels_, other.channels_);
-    std::swap(bits_, other.bits_);
-    std::swap(blockAlign_, other.blockAlign_);
-    std::swap(usable_, other.usable_);
-    low_.swap(other.low_);
-    high_.swap(other.high_);
-    filled_.swap(other.filled_);
+    std::swap(*this, other);
 }
 
 } // namespace wt

@@ -39,8 +39,9 @@ public:
     void Swap(PeakSummary& other) noexcept;
 
 private:
-    // Forgets everything unless the summary was filled from this very block, length and
-    // format.
+    // Whether the summary was filled from this very block, length and format.
+    bool Describes(const SoundDocument& doc) const;
+    // Forgets everything unless the summary Describes `doc`.
     void Follow(const SoundDocument& doc);
     void Fill(const SoundDocument& doc, std::int64_t block);
 
