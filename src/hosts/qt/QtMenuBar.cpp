@@ -12,8 +12,33 @@ QtMenuBar::QtMenuBar(QMenuBar* bar, std::function<void(int id)> onCommand,
 QtMenuBar::~QtMenuBar() = default;
 
 void QtMenuBar::SetModel(const Menu* menu) {
+    if (menu == model_) {
+        Sync();
+        return;
+    }
+    // The shown widgets are put aside under their model rather than deleted: the editor goes
+    // back and forth between its menus around every effect and every playback, and building
+    // a whole bar of popups and items each time is most of what that switch costs.
+    for (const Entry& entry : entries_) {
+        bar_->removeAction(entry.action);
+    }
+    if (model_) {
+        parked_[model_] = std::move(entries_);
+    }
+    entries_.clear();
     model_ = menu;
-    RebuildBar();
+    const auto parked = parked_.find(menu);
+    if (!menu || parked == parked_.end()) {
+        RebuildBar();
+        return;
+    }
+    entries_ = std::move(parked->second);
+    parked_.erase(parked);
+    for (const Entry& entry : entries_) {
+        bar_->addAction(entry.action);
+    }
+    // Whatever changed in the model while it was put aside (states, the recent files).
+    Sync();
 }
 
 bool QtMenuBar::SameItem(const MenuItem& a, const MenuItem& b) {

@@ -8,6 +8,7 @@
 #include <QMenuBar>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 class QAction;
@@ -23,7 +24,8 @@ public:
               std::function<void()> onInitMenu);
     ~QtMenuBar();
 
-    // Shows `menu` (nullptr: an empty bar); the model must outlive its use here.
+    // Shows `menu` (nullptr: an empty bar); the model must outlive its use here. The widgets
+    // of a model shown before are kept and shown again, brought up to date with it.
     void SetModel(const Menu* menu);
     // Brings the widgets in line with the model after the model changed.
     void Sync();
@@ -55,6 +57,9 @@ private:
     std::function<void()> onInitMenu_;
     const Menu* model_ = nullptr;
     std::vector<Entry> entries_;
+    // The widgets of models shown before, out of the bar (their owner is still the bar). The
+    // key is only compared, never followed: Sync checks every item against the model anyway.
+    std::map<const Menu*, std::vector<Entry>> parked_;
     int rebuilds_ = 0;
 };
 
