@@ -758,7 +758,8 @@ int CmdZoom1(App& app) {
 
 namespace {
 
-// Past the widest step: `framesPerPixel` frames a column (above ZoomTable[0]).
+// Past the widest step: `framesPerPixel` frames a column (above ZoomTable[0]); 0: back on
+// the widest step.
 void SetWideZoom(App& app, double framesPerPixel) {
     app.view.wideFramesPerPixel = framesPerPixel;
     app.doc.zoomIndex = 0;
@@ -771,13 +772,7 @@ bool StepZoomLevel(App& app, bool in) {
     const double wide = app.view.wideFramesPerPixel;
     if (in) {
         if (wide > 0) {
-            if (wide / 4 > ZoomTable[0]) {
-                SetWideZoom(app, wide / 4);
-            } else {
-                app.view.wideFramesPerPixel = 0;
-                app.doc.zoomIndex = 0;
-                ApplyZoom(app, 0);
-            }
+            SetWideZoom(app, wide / 4 > ZoomTable[0] ? wide / 4 : 0);
             return true;
         }
         if (app.doc.zoomIndex >= kZoomIndexCount - 1) {
