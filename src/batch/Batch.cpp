@@ -2,6 +2,7 @@
 
 #include "batch/AppBatch.h"
 #include "batch/AudioBatch.h"
+#include "batch/BatchTexts.h"
 #include "batch/ClipboardBatch.h"
 #include "batch/EnvelopeBatch.h"
 #include "batch/SpectralBatch.h"
@@ -11,6 +12,7 @@
 #include "editor/DocumentUi.h"
 #include "hosts/scripted/ScriptedDialog.h"
 #include "hosts/scripted/ScriptedHost.h"
+#include "util/Format.h"
 #include "util/ParseNumber.h"
 #include "view/WaveWindow.h"
 #include "window/CommandTable.h"
@@ -94,8 +96,10 @@ bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std
     }
     context.host.QueueDialog(std::move(script));
     const int result = DispatchCommand(context.app, commandId, NotifyMenu);
-    // A command that showed no dialog (open, save, normalize...) leaves its script unused.
+    // A command that showed no dialog (open, save, normalize...) leaves its script unused,
+    // and one cancelled before its file dialog leaves the path: neither may reach a later line.
     context.host.DiscardQueuedDialogs();
+    context.host.DiscardQueuedFiles();
     if (context.host.scriptErrors.size() > errorsBefore) {
         error = context.host.scriptErrors.back();
         return false;
@@ -190,13 +194,14 @@ bool VerbAnswer(BatchContext& c, const std::vector<std::string>& args, std::stri
     return false;
 }
 
-// "open PATH": the path takes the place of the open dialog.
+// "open PATH": the path takes the place of the open dialog, and of no other: the Save As that
+// the unsaved-changes question may start finds no name and fails, so the open is cancelled.
 bool VerbOpen(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
     if (args.empty()) {
         error = "usage: open PATH";
         return false;
     }
-    c.host.QueueFile(args[0]);
+    c.host.QueueFile(args[0], 0, FileDialogKind::Open);
     return RunBatchCommand(c, IDM_OPEN, {args.begin() + 1, args.end()}, error);
 }
 
@@ -217,7 +222,7 @@ bool VerbSaveAs(BatchContext& c, const std::vector<std::string>& args, std::stri
             rest.push_back(args[i]);
         }
     }
-    c.host.QueueFile(args[0], filter);
+    c.host.QueueFile(args[0], filter, FileDialogKind::Save);
     return RunBatchCommand(c, IDM_SAVE_AS, rest, error);
 }
 
@@ -238,7 +243,13 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
         error = "usage: recent N (1..6)";
         return false;
     }
-    if (DispatchCommand(c.app, IDM_RECENT1 + static_cast<int>(n) - 1) != 1) {
+    const std::size_t errorsBefore = c.host.scriptErrors.size();
+    const int result = DispatchCommand(c.app, IDM_RECENT1 + static_cast<int>(n) - 1);
+    if (c.host.scriptErrors.size() > errorsBefore) {
+        error = c.host.scriptErrors.back();
+        return false;
+    }
+    if (result != 1) {
         error = "the command did not succeed";
         return false;
     }
@@ -325,6 +336,12 @@ bool RunBatchLine(BatchContext& context, const std::string& line, std::string& e
     }
     const bool ok = RunBatchCommand(context, entry->id, args, error);
     stop = context.host.destroyed;
+    // An exit whose save failed or was cancelled leaves the window open: the run ends there,
+    // as having failed, rather than going on with the lines meant for after it.
+    if (ok && entry->id == IDM_EXIT && !stop) {
+        error = batchtext::kExitNotDone;
+        return false;
+    }
     return ok;
 }
 
@@ -380,6 +397,16 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
             text.replace(p, 1, "\\n");
         }
         err << "message: " << m.caption << ": " << text << "\n";
+    };
+    // In batch mode a file is written only by a line that names it, by "save", or after an
+    // explicit "answer yes": the unsaved-changes question with no answer queued fails the
+    // line that led to it (and is cancelled, so nothing is written or discarded). The other
+    // questions take their first button as before; the window asks as always.
+    host.refuseUnanswered = [&app](const std::string& text, unsigned) {
+        const std::string& title = app.doc.title;
+        return app.doc.modified && text == Format(kTextDiscardChanges, title.c_str())
+                   ? Format(batchtext::kUnansweredChanges, title.c_str())
+                   : std::string();
     };
     if (MainWndProc(app, msg::Create, 0, 0) != 0) {
         err << "error: " << kTextOutOfMemory << "\n";

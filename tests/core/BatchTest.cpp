@@ -1,11 +1,15 @@
+#include "FileTestSupport.h"
 #include "TestApp.h"
 
 #include "batch/Batch.h"
+#include "batch/BatchTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 
@@ -98,6 +102,54 @@ TEST(Batch, MessagesGoToStandardErrorAndAnswersAreTaken) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(RunLines({"answer maybe"}).status, 1);
+}
+
+// Every batch path from a question to a save: the unsaved-changes question with no answer
+// fails its line; after "answer yes" the Save As it starts finds no name (the path of an open
+// belongs to the open dialog alone) and fails; an exit that did not close fails. No file
+// changes and none appears.
+TEST(Batch, QuestionsWriteNoFileNoLineNamed) {
+    test::TempDir dir;
+    const std::string keep = dir.File("keep.wav"), deep = dir.File("deep.wav"),
+                      open = "open " + keep;
+    for (const auto& [path, bytes] : {std::pair{keep, 2}, std::pair{deep, 3}}) {
+        test::WriteFile(
+            path, test::RiffWave(test::ByteWriter()
+                                     .Append(test::WaveFormatChunk(1, 1, 8000, bytes, 8 * bytes))
+                                     .Append(test::Chunk("data", test::Bytes(600, 0x40), true))
+                                     .bytes));
+    }
+    const auto files = [&] {
+        std::map<std::string, std::pair<test::Bytes, std::filesystem::file_time_type>> seen;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            seen[entry.path()] = {test::ReadFile(entry.path()), entry.last_write_time()};
+        }
+        return seen;
+    };
+    const auto before = files();
+    const std::string ask = "answer yes", failed = "the command did not succeed";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"new", "tone", open}, ask},
+        {{"new", "tone", "answer yes", open}, failed},
+        {{"new", "tone", "answer yes", "open " + deep}, failed},   // a 24-bit target alike
+        {{"open " + deep, "reverse", "answer yes", open}, failed}, // imported: Save As
+        {{open, "reverse", open}, ask},                            // would save over keep.wav
+        {{open, "reverse", "recent 1"}, ask},
+        {{open, "new", "tone", "answer yes", "recent 1"}, failed},
+        {{"new", "tone", "new"}, ask},
+        {{"new", "tone", "record"}, ask},
+        {{"new", "tone", "exit"}, ask},
+        {{"new", "tone", "answer yes", "exit"}, batchtext::kExitNotDone},
+        {{"new", "tone", "answer cancel", "exit", "info"}, batchtext::kExitNotDone},
+        {{"open " + deep, "reverse", "answer no", open, "exit"}, ""},
+    };
+    for (const auto& [lines, error] : cases) {
+        const BatchRun r = RunLines(lines);
+        EXPECT_EQ(r.status, error.empty() ? 0 : 1) << lines.back() << r.err;
+        EXPECT_NE(r.err.find(error), std::string::npos) << lines.back() << r.err;
+        EXPECT_EQ(r.out, "") << lines.back();
+        EXPECT_TRUE(files() == before) << lines.back();
+    }
 }
 
 TEST(Batch, ScriptsComeAfterTheCommandLineLines) {
