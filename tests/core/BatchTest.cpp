@@ -267,10 +267,12 @@ private:
     std::string text_;
 };
 
-// A script is read whole before its first line runs: a read error or a line longer than
-// kMaxBatchLineBytes (a device or a binary file given by mistake) fails the run with status 1
-// and nothing of it, nor of the -e lines, runs. A line of exactly the limit is read.
-TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
+// A script file is read whole before its first line runs, standard input a line at a time:
+// a read error, a line longer than kMaxBatchLineBytes (a device or a binary file given by
+// mistake) or one holding a NUL byte fails the run with status 1, in a file before any line
+// (nor any -e line) runs, on standard input after the lines before it. A line of exactly the
+// limit is read; a script larger than the memory can hold is refused.
+TEST(Batch, AScriptThatCannotBeReadFailsTheRun) {
     test::TempDir dir;
     const std::string zeros = dir.File("zeros.txt"); // as /dev/zero gives, but with an end
     std::ofstream(zeros).close();
@@ -278,35 +280,43 @@ TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
     const std::string tooLong(kMaxBatchLineBytes + 1, 'x');
     std::string limit(kMaxBatchLineBytes, 'x'); // a comment line of exactly the limit
     limit.replace(0, 2, "# ");
+    const std::string nul = dir.File("nul.txt"),
+                      nulLine = "saveas " + dir.File("n.wav") + '\0' + ".flac";
+    std::ofstream(nul) << "new\ntone\n" << nulLine << "\n";
     struct Case {
         std::string script; // empty: standard input
         std::string input;
         bool readFails;    // standard input fails after `input`
         std::string error; // empty: the run succeeds
+        int infos;         // how many "info" lines ran
     };
     for (const Case& c : std::vector<Case>{
-             {zeros, "", false, "error: " + zeros + ":1: line longer than 1048576 bytes\n"},
+             {zeros, "", false, "error: " + zeros + ":1: line longer than 1048576 bytes\n", 0},
              {"-", "info\n" + tooLong + "\ninfo\n", false,
-              "error: stdin:2: line longer than 1048576 bytes\n"},
-             {"-", "info\n" + tooLong, false, "error: stdin:2: line longer than 1048576 bytes\n"},
-             {"-", "info\ninfo\n", true, "error: cannot read stdin\n"},
-             {"-", limit + "\ninfo", false, ""},
+              "error: stdin:2: line longer than 1048576 bytes\n", 2},
+             {"-", "info\n" + tooLong, false, "error: stdin:2: line longer than 1048576 bytes\n",
+              2},
+             {"-", "info\ninfo\n", true, "error: cannot read stdin\n", 3},
+             {"-", limit + "\ninfo", false, "", 2},
+             {nul, "", false, "error: " + nul + ":3: 行に NUL 文字が含まれています\n", 0},
+             {"-", "info\n" + nulLine + "\ninfo\n", false,
+              "error: stdin:2: 行に NUL 文字が含まれています\n", 2},
          }) {
         std::istringstream text(c.input);
         FailingReadBuffer failing(c.input);
         std::istream failingInput(&failing);
         const BatchRun r = RunLinesFrom({"info"}, c.readFails ? failingInput : text, c.script);
-        if (c.error.empty()) {
-            EXPECT_EQ(r.status, 0) << r.err;
-            EXPECT_EQ(r.err, "");
-            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 * 14) << "two infos";
-        } else {
-            // Only the start of what was printed: a failure would otherwise show megabytes.
-            EXPECT_EQ(r.status, 1) << c.error;
-            EXPECT_TRUE(r.err == c.error) << r.err.substr(0, 200) << "\nexpected " << c.error;
-            EXPECT_TRUE(r.out.empty()) << "no line ran: " << c.error << r.out.substr(0, 200);
-        }
+        // Only the start of what was printed: a failure would otherwise show megabytes.
+        EXPECT_EQ(r.status, c.error.empty() ? 0 : 1) << c.error;
+        EXPECT_TRUE(r.err == c.error) << r.err.substr(0, 200) << "\nexpected " << c.error;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), c.infos * 14) << c.error;
     }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("n.wav")));
+    SampleBlock::SetAllocationLimitForTesting(kMaxBatchLineBytes);
+    const BatchRun r = RunLines({"info"}, "", zeros);
+    SampleBlock::SetAllocationLimitForTesting(0);
+    EXPECT_EQ(r.err,
+              "error: " + zeros + ": スクリプトが大きすぎて読み込めません(1048577 バイト)\n");
 }
 
 // The width and height stored in a PNG file's header (big-endian, bytes 16..23).
