@@ -2,6 +2,7 @@
 
 #include "batch/AppBatch.h"
 #include "batch/AudioBatch.h"
+#include "batch/BatchTexts.h"
 #include "batch/ClipboardBatch.h"
 #include "batch/EnvelopeBatch.h"
 #include "batch/SpectralBatch.h"
@@ -11,6 +12,8 @@
 #include "editor/DocumentUi.h"
 #include "hosts/scripted/ScriptedDialog.h"
 #include "hosts/scripted/ScriptedHost.h"
+#include "model/SampleBlock.h"
+#include "util/Format.h"
 #include "util/ParseNumber.h"
 #include "view/WaveWindow.h"
 #include "window/CommandTable.h"
@@ -20,6 +23,8 @@
 #include <cctype>
 #include <charconv>
 #include <climits>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -94,8 +99,10 @@ bool RunBatchCommand(BatchContext& context, int commandId, const std::vector<std
     }
     context.host.QueueDialog(std::move(script));
     const int result = DispatchCommand(context.app, commandId, NotifyMenu);
-    // A command that showed no dialog (open, save, normalize...) leaves its script unused.
+    // A command that showed no dialog (open, save, normalize...) leaves its script unused,
+    // and one cancelled before its file dialog leaves the path: neither may reach a later line.
     context.host.DiscardQueuedDialogs();
+    context.host.DiscardQueuedFiles();
     if (context.host.scriptErrors.size() > errorsBefore) {
         error = context.host.scriptErrors.back();
         return false;
@@ -190,13 +197,14 @@ bool VerbAnswer(BatchContext& c, const std::vector<std::string>& args, std::stri
     return false;
 }
 
-// "open PATH": the path takes the place of the open dialog.
+// "open PATH": the path takes the place of the open dialog, and of no other: the Save As that
+// the unsaved-changes question may start finds no name and fails, so the open is cancelled.
 bool VerbOpen(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
     if (args.empty()) {
         error = "usage: open PATH";
         return false;
     }
-    c.host.QueueFile(args[0]);
+    c.host.QueueFile(args[0], 0, FileDialogKind::Open);
     return RunBatchCommand(c, IDM_OPEN, {args.begin() + 1, args.end()}, error);
 }
 
@@ -217,7 +225,7 @@ bool VerbSaveAs(BatchContext& c, const std::vector<std::string>& args, std::stri
             rest.push_back(args[i]);
         }
     }
-    c.host.QueueFile(args[0], filter);
+    c.host.QueueFile(args[0], filter, FileDialogKind::Save);
     return RunBatchCommand(c, IDM_SAVE_AS, rest, error);
 }
 
@@ -238,44 +246,182 @@ bool VerbRecent(BatchContext& c, const std::vector<std::string>& args, std::stri
         error = "usage: recent N (1..6)";
         return false;
     }
-    if (DispatchCommand(c.app, IDM_RECENT1 + static_cast<int>(n) - 1) != 1) {
+    const std::size_t errorsBefore = c.host.scriptErrors.size();
+    const int result = DispatchCommand(c.app, IDM_RECENT1 + static_cast<int>(n) - 1);
+    if (c.host.scriptErrors.size() > errorsBefore) {
+        error = c.host.scriptErrors.back();
+        return false;
+    }
+    if (result != 1) {
         error = "the command did not succeed";
         return false;
     }
     return true;
 }
 
-// Appends the script's lines to `lines` and where each came from ("ORIGIN:N") to `origins`.
-// The whole script is read before its first line runs; false, with the reason on `err`, when
-// it cannot be read to its end or a line is longer than kMaxBatchLineBytes (no script has
-// such lines: /dev/zero or a binary file given by mistake would otherwise fill the memory).
-bool ReadScript(std::istream& source, const std::string& origin, std::vector<std::string>& lines,
-                std::vector<std::string>& origins, std::ostream& err) {
-    // Room for one byte more than a line may have, and the terminating NUL.
-    std::vector<char> buffer(kMaxBatchLineBytes + 2);
-    for (int number = 1;; ++number) {
-        source.getline(buffer.data(), static_cast<std::streamsize>(buffer.size()));
-        const auto got = static_cast<std::size_t>(source.gcount()); // with the line break
+// The lines of a run, one at a time: the -e lines, then a script file read whole before the
+// run starts, or standard input read a line at a time as the lines arrive (so another program
+// can drive the run). The file is held as its bytes in one block and walked as it runs: a
+// script of millions of short lines costs its size and no more. A line longer than
+// kMaxBatchLineBytes (no script has such lines: /dev/zero or a binary file given by mistake)
+// or holding a NUL byte (the words are C strings further on, and "saveas a.wav\0.flac" would
+// write FLAC data into a.wav) is refused, naming the line.
+class BatchLines {
+public:
+    BatchLines(std::vector<std::string> commandLines, std::ostream& out, std::ostream& err)
+        : commandLines_(std::move(commandLines)), out_(out), err_(err) {}
+
+    // Reads a script file whole; false, with the reason on the error stream, when it cannot
+    // be read to its end, is too large to hold, or has a line that is refused.
+    bool ReadFile(std::istream& source, const std::string& origin, std::uintmax_t sizeHint);
+    // The lines after the -e ones come from `input` as they arrive.
+    void ReadAsTheyArrive(std::istream& input, const std::string& origin) {
+        input_ = &input;
+        origin_ = origin;
+    }
+    // The next line and where it came from ("-e", "FILE:N"); false at the end and when the
+    // input failed (Failed() then says so and the reason has been printed). Standard output
+    // is flushed first, so what the lines before printed is seen before this one waits.
+    bool Next(std::string& line, std::string& origin);
+    bool Failed() const { return failed_; }
+
+private:
+    bool Refuse(const std::string& text) {
+        err_ << "error: " << text << "\n";
+        failed_ = true;
+        return false;
+    }
+    bool RefuseLongLine(long long number) {
+        return Refuse(origin_ + ":" + std::to_string(number) + ": line longer than " +
+                      std::to_string(kMaxBatchLineBytes) + " bytes");
+    }
+    bool RefuseNul(long long number) {
+        return Refuse(Format(batchtext::kNulInLine, origin_.c_str(), number));
+    }
+    bool NextFromInput(std::string& line);
+
+    std::vector<std::string> commandLines_;
+    std::size_t nextCommand_ = 0;
+    std::ostream& out_;
+    std::ostream& err_;
+    std::string origin_;
+    long long number_ = 0; // of the last line taken from the script
+    // A script file: its bytes, `used_` of them, and where the next line starts.
+    SampleBlock text_;
+    std::size_t used_ = 0;
+    std::size_t position_ = 0;
+    std::istream* input_ = nullptr;
+    std::vector<char> lineBuffer_;
+    bool failed_ = false;
+};
+
+bool BatchLines::ReadFile(std::istream& source, const std::string& origin,
+                          std::uintmax_t sizeHint) {
+    origin_ = origin;
+    const auto tooLarge = [&](std::uintmax_t size) {
+        return Refuse(Format(batchtext::kScriptTooLarge, origin.c_str(),
+                             static_cast<unsigned long long>(size)));
+    };
+    if (sizeHint > SIZE_MAX - 1 || !text_.Resize(static_cast<std::size_t>(sizeHint) + 1)) {
+        return tooLarge(sizeHint);
+    }
+    long long number = 1;
+    long long nulLine = 0; // the line a NUL byte was seen on, said when the line has ended
+    std::size_t lineStart = 0;
+    for (;;) {
+        if (used_ == text_.Size()) { // a file that grew, or a device: twice the room
+            const std::size_t more = std::max<std::size_t>(used_, std::size_t{1} << 16);
+            if (used_ > SIZE_MAX - more || !text_.Resize(used_ + more)) {
+                return tooLarge(used_ + more);
+            }
+        }
+        source.read(reinterpret_cast<char*>(text_.Data() + used_),
+                    static_cast<std::streamsize>(text_.Size() - used_));
+        const auto got = static_cast<std::size_t>(source.gcount());
         if (source.bad()) {
-            err << "error: cannot read " << origin << "\n";
-            return false;
+            return Refuse("cannot read " + origin);
         }
-        if (source.fail() && source.eof() && got == 0) {
-            return true; // the end of the script
+        const std::uint8_t* bytes = text_.Data();
+        for (std::size_t p = used_; p < used_ + got; ++p) {
+            if (bytes[p] == '\n') {
+                if (p - lineStart > kMaxBatchLineBytes) {
+                    return RefuseLongLine(number);
+                }
+                if (nulLine != 0) {
+                    return RefuseNul(nulLine);
+                }
+                lineStart = p + 1;
+                ++number;
+            } else if (bytes[p] == '\0' && nulLine == 0) {
+                nulLine = number;
+            }
         }
-        // Without a line break the buffer filled (fail) or the script ended (eof).
-        const std::size_t length = source.fail() || source.eof() ? got : got - 1;
-        if (source.fail() || length > kMaxBatchLineBytes) {
-            err << "error: " << origin << ":" << number << ": line longer than "
-                << kMaxBatchLineBytes << " bytes\n";
-            return false;
+        used_ += got;
+        if (used_ - lineStart > kMaxBatchLineBytes) {
+            return RefuseLongLine(number);
         }
-        lines.emplace_back(buffer.data(), length);
-        origins.push_back(origin + ":" + std::to_string(number));
-        if (source.eof()) {
-            return true;
+        if (got == 0 || source.eof()) {
+            return nulLine == 0 || RefuseNul(nulLine);
         }
     }
+}
+
+bool BatchLines::NextFromInput(std::string& line) {
+    // Room for one byte more than a line may have, and the terminating NUL.
+    if (lineBuffer_.empty()) {
+        lineBuffer_.resize(kMaxBatchLineBytes + 2);
+    }
+    if (input_->eof()) {
+        return false;
+    }
+    input_->getline(lineBuffer_.data(), static_cast<std::streamsize>(lineBuffer_.size()));
+    const auto got = static_cast<std::size_t>(input_->gcount()); // with the line break
+    if (input_->bad()) {
+        return Refuse("cannot read " + origin_);
+    }
+    if (input_->fail() && input_->eof() && got == 0) {
+        return false; // the end of the script
+    }
+    ++number_;
+    // Without a line break the buffer filled (fail) or the script ended (eof).
+    const std::size_t length = input_->fail() || input_->eof() ? got : got - 1;
+    if (input_->fail() || length > kMaxBatchLineBytes) {
+        return RefuseLongLine(number_);
+    }
+    if (std::memchr(lineBuffer_.data(), '\0', length)) {
+        return RefuseNul(number_);
+    }
+    line.assign(lineBuffer_.data(), length);
+    return true;
+}
+
+bool BatchLines::Next(std::string& line, std::string& origin) {
+    out_.flush();
+    if (failed_) {
+        return false;
+    }
+    if (nextCommand_ < commandLines_.size()) {
+        line = std::move(commandLines_[nextCommand_++]);
+        origin = "-e";
+        return true;
+    }
+    if (input_) {
+        if (!NextFromInput(line)) {
+            return false;
+        }
+    } else {
+        if (position_ >= used_) {
+            return false;
+        }
+        const char* start = reinterpret_cast<const char*>(text_.Data()) + position_;
+        const auto* end = static_cast<const char*>(std::memchr(start, '\n', used_ - position_));
+        const std::size_t length = end ? static_cast<std::size_t>(end - start) : used_ - position_;
+        line.assign(start, length);
+        position_ += length + 1;
+        ++number_;
+    }
+    origin = origin_ + ":" + std::to_string(number_);
+    return true;
 }
 
 } // namespace
@@ -325,6 +471,12 @@ bool RunBatchLine(BatchContext& context, const std::string& line, std::string& e
     }
     const bool ok = RunBatchCommand(context, entry->id, args, error);
     stop = context.host.destroyed;
+    // An exit whose save failed or was cancelled leaves the window open: the run ends there,
+    // as having failed, rather than going on with the lines meant for after it.
+    if (ok && entry->id == IDM_EXIT && !stop) {
+        error = batchtext::kExitNotDone;
+        return false;
+    }
     return ok;
 }
 
@@ -381,47 +533,50 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
         }
         err << "message: " << m.caption << ": " << text << "\n";
     };
+    // In batch mode a file is written only by a line that names it, by "save", or after an
+    // explicit "answer yes": the unsaved-changes question with no answer queued fails the
+    // line that led to it (and is cancelled, so nothing is written or discarded). The other
+    // questions take their first button as before; the window asks as always.
+    host.refuseUnanswered = [&app](const std::string& text, unsigned) {
+        const std::string& title = app.doc.title;
+        return app.doc.modified && text == Format(kTextDiscardChanges, title.c_str())
+                   ? Format(batchtext::kUnansweredChanges, title.c_str())
+                   : std::string();
+    };
     if (MainWndProc(app, msg::Create, 0, 0) != 0) {
         err << "error: " << kTextOutOfMemory << "\n";
         return 1;
     }
     FinishStartup(app, "");
 
-    std::vector<std::string> lines = options.lines;
-    std::vector<std::string> origins(lines.size(), "-e");
-    const bool readScript = !options.scriptPath.empty() || options.lines.empty();
-    if (readScript) {
-        std::ifstream file;
-        std::istream* source = &in;
-        std::string origin = "stdin";
-        if (!options.scriptPath.empty() && options.scriptPath != "-") {
-            // A folder opens as a stream on Linux but has no lines: it is no script.
-            std::error_code ec;
-            if (!std::filesystem::is_directory(options.scriptPath, ec)) {
-                file.open(options.scriptPath);
-            }
-            if (!file.is_open() || !file) {
-                err << "error: cannot read " << options.scriptPath << "\n";
-                return 1;
-            }
-            source = &file;
-            origin = options.scriptPath;
+    BatchLines lines(options.lines, out, err);
+    std::ifstream file;
+    if (!options.scriptPath.empty() && options.scriptPath != "-") {
+        // A folder opens as a stream on Linux but has no lines: it is no script.
+        std::error_code ec;
+        const auto status = std::filesystem::status(options.scriptPath, ec);
+        if (!std::filesystem::is_directory(status)) {
+            file.open(options.scriptPath, std::ios::binary);
         }
-        if (!ReadScript(*source, origin, lines, origins, err)) {
+        if (!file.is_open() || !file) {
+            err << "error: cannot read " << options.scriptPath << "\n";
             return 1;
         }
+        // A regular file is read into a block of its size at once; a device or a pipe
+        // grows one as its bytes arrive.
+        const std::uintmax_t size = std::filesystem::is_regular_file(status)
+                                        ? std::filesystem::file_size(options.scriptPath, ec)
+                                        : 0;
+        if (!lines.ReadFile(file, options.scriptPath, ec ? 0 : size)) {
+            return 1;
+        }
+    } else if (!options.scriptPath.empty() || options.lines.empty()) {
+        lines.ReadAsTheyArrive(in, "stdin");
     }
 
-    std::size_t next = 0;
     BatchContext context{app, host, out, err};
-    context.nextLine = [&](std::string& line, std::string& origin) {
-        if (next >= lines.size()) {
-            return false;
-        }
-        line = lines[next];
-        origin = origins[next];
-        ++next;
-        return true;
+    context.nextLine = [&lines](std::string& line, std::string& origin) {
+        return lines.Next(line, origin);
     };
     std::string line, origin;
     while (context.nextLine(line, origin)) {
@@ -435,6 +590,9 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
         if (stop) {
             break;
         }
+    }
+    if (lines.Failed()) {
+        return 1;
     }
     out.flush();
     return context.failedOnTheWay ? 1 : 0;

@@ -1,11 +1,15 @@
+#include "FileTestSupport.h"
 #include "TestApp.h"
 
 #include "batch/Batch.h"
+#include "batch/BatchTexts.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <unistd.h>
 
@@ -98,6 +102,54 @@ TEST(Batch, MessagesGoToStandardErrorAndAnswersAreTaken) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(RunLines({"answer maybe"}).status, 1);
+}
+
+// Every batch path from a question to a save: the unsaved-changes question with no answer
+// fails its line; after "answer yes" the Save As it starts finds no name (the path of an open
+// belongs to the open dialog alone) and fails; an exit that did not close fails. No file
+// changes and none appears.
+TEST(Batch, QuestionsWriteNoFileNoLineNamed) {
+    test::TempDir dir;
+    const std::string keep = dir.File("keep.wav"), deep = dir.File("deep.wav"),
+                      open = "open " + keep;
+    for (const auto& [path, bytes] : {std::pair{keep, 2}, std::pair{deep, 3}}) {
+        test::WriteFile(
+            path, test::RiffWave(test::ByteWriter()
+                                     .Append(test::WaveFormatChunk(1, 1, 8000, bytes, 8 * bytes))
+                                     .Append(test::Chunk("data", test::Bytes(600, 0x40), true))
+                                     .bytes));
+    }
+    const auto files = [&] {
+        std::map<std::string, std::pair<test::Bytes, std::filesystem::file_time_type>> seen;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) {
+            seen[entry.path()] = {test::ReadFile(entry.path()), entry.last_write_time()};
+        }
+        return seen;
+    };
+    const auto before = files();
+    const std::string ask = "answer yes", failed = "the command did not succeed";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"new", "tone", open}, ask},
+        {{"new", "tone", "answer yes", open}, failed},
+        {{"new", "tone", "answer yes", "open " + deep}, failed},   // a 24-bit target alike
+        {{"open " + deep, "reverse", "answer yes", open}, failed}, // imported: Save As
+        {{open, "reverse", open}, ask},                            // would save over keep.wav
+        {{open, "reverse", "recent 1"}, ask},
+        {{open, "new", "tone", "answer yes", "recent 1"}, failed},
+        {{"new", "tone", "new"}, ask},
+        {{"new", "tone", "record"}, ask},
+        {{"new", "tone", "exit"}, ask},
+        {{"new", "tone", "answer yes", "exit"}, batchtext::kExitNotDone},
+        {{"new", "tone", "answer cancel", "exit", "info"}, batchtext::kExitNotDone},
+        {{"open " + deep, "reverse", "answer no", open, "exit"}, ""},
+    };
+    for (const auto& [lines, error] : cases) {
+        const BatchRun r = RunLines(lines);
+        EXPECT_EQ(r.status, error.empty() ? 0 : 1) << lines.back() << r.err;
+        EXPECT_NE(r.err.find(error), std::string::npos) << lines.back() << r.err;
+        EXPECT_EQ(r.out, "") << lines.back();
+        EXPECT_TRUE(files() == before) << lines.back();
+    }
 }
 
 TEST(Batch, ScriptsComeAfterTheCommandLineLines) {
@@ -215,10 +267,12 @@ private:
     std::string text_;
 };
 
-// A script is read whole before its first line runs: a read error or a line longer than
-// kMaxBatchLineBytes (a device or a binary file given by mistake) fails the run with status 1
-// and nothing of it, nor of the -e lines, runs. A line of exactly the limit is read.
-TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
+// A script file is read whole before its first line runs, standard input a line at a time:
+// a read error, a line longer than kMaxBatchLineBytes (a device or a binary file given by
+// mistake) or one holding a NUL byte fails the run with status 1, in a file before any line
+// (nor any -e line) runs, on standard input after the lines before it. A line of exactly the
+// limit is read; a script larger than the memory can hold is refused.
+TEST(Batch, AScriptThatCannotBeReadFailsTheRun) {
     test::TempDir dir;
     const std::string zeros = dir.File("zeros.txt"); // as /dev/zero gives, but with an end
     std::ofstream(zeros).close();
@@ -226,35 +280,43 @@ TEST(Batch, AScriptThatCannotBeReadWholeFailsBeforeAnyLineRuns) {
     const std::string tooLong(kMaxBatchLineBytes + 1, 'x');
     std::string limit(kMaxBatchLineBytes, 'x'); // a comment line of exactly the limit
     limit.replace(0, 2, "# ");
+    const std::string nul = dir.File("nul.txt"),
+                      nulLine = "saveas " + dir.File("n.wav") + '\0' + ".flac";
+    std::ofstream(nul) << "new\ntone\n" << nulLine << "\n";
     struct Case {
         std::string script; // empty: standard input
         std::string input;
         bool readFails;    // standard input fails after `input`
         std::string error; // empty: the run succeeds
+        int infos;         // how many "info" lines ran
     };
     for (const Case& c : std::vector<Case>{
-             {zeros, "", false, "error: " + zeros + ":1: line longer than 1048576 bytes\n"},
+             {zeros, "", false, "error: " + zeros + ":1: line longer than 1048576 bytes\n", 0},
              {"-", "info\n" + tooLong + "\ninfo\n", false,
-              "error: stdin:2: line longer than 1048576 bytes\n"},
-             {"-", "info\n" + tooLong, false, "error: stdin:2: line longer than 1048576 bytes\n"},
-             {"-", "info\ninfo\n", true, "error: cannot read stdin\n"},
-             {"-", limit + "\ninfo", false, ""},
+              "error: stdin:2: line longer than 1048576 bytes\n", 2},
+             {"-", "info\n" + tooLong, false, "error: stdin:2: line longer than 1048576 bytes\n",
+              2},
+             {"-", "info\ninfo\n", true, "error: cannot read stdin\n", 3},
+             {"-", limit + "\ninfo", false, "", 2},
+             {nul, "", false, "error: " + nul + ":3: 行に NUL 文字が含まれています\n", 0},
+             {"-", "info\n" + nulLine + "\ninfo\n", false,
+              "error: stdin:2: 行に NUL 文字が含まれています\n", 2},
          }) {
         std::istringstream text(c.input);
         FailingReadBuffer failing(c.input);
         std::istream failingInput(&failing);
         const BatchRun r = RunLinesFrom({"info"}, c.readFails ? failingInput : text, c.script);
-        if (c.error.empty()) {
-            EXPECT_EQ(r.status, 0) << r.err;
-            EXPECT_EQ(r.err, "");
-            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 2 * 14) << "two infos";
-        } else {
-            // Only the start of what was printed: a failure would otherwise show megabytes.
-            EXPECT_EQ(r.status, 1) << c.error;
-            EXPECT_TRUE(r.err == c.error) << r.err.substr(0, 200) << "\nexpected " << c.error;
-            EXPECT_TRUE(r.out.empty()) << "no line ran: " << c.error << r.out.substr(0, 200);
-        }
+        // Only the start of what was printed: a failure would otherwise show megabytes.
+        EXPECT_EQ(r.status, c.error.empty() ? 0 : 1) << c.error;
+        EXPECT_TRUE(r.err == c.error) << r.err.substr(0, 200) << "\nexpected " << c.error;
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), c.infos * 14) << c.error;
     }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("n.wav")));
+    SampleBlock::SetAllocationLimitForTesting(kMaxBatchLineBytes);
+    const BatchRun r = RunLines({"info"}, "", zeros);
+    SampleBlock::SetAllocationLimitForTesting(0);
+    EXPECT_EQ(r.err,
+              "error: " + zeros + ": スクリプトが大きすぎて読み込めません(1048577 バイト)\n");
 }
 
 // The width and height stored in a PNG file's header (big-endian, bytes 16..23).

@@ -69,9 +69,19 @@ void ScriptedHost::EnableToolbarButton(int command, bool enabled) {
 int ScriptedHost::MessageBox(Owner owner, const std::string& text, const std::string& cap,
                              unsigned flags) {
     int answer;
+    std::string refusal;
+    if (answers_.empty() && refuseUnanswered) {
+        refusal = refuseUnanswered(text, flags);
+    }
     if (!answers_.empty()) {
         answer = answers_.front();
         answers_.pop_front();
+    } else if (!refusal.empty()) {
+        const unsigned buttons = flags & mb::ButtonMask;
+        answer = buttons == mb::YesNoCancel || buttons == mb::OkCancel ? IdCancel
+                 : buttons == mb::YesNo                                ? IdNo
+                                                                       : IdOk;
+        scriptErrors.push_back(refusal);
     } else if (chooseAnswer) {
         answer = chooseAnswer(flags);
     } else {
@@ -142,9 +152,10 @@ LParam ScriptedHost::DialogBox(int templateId, Owner, DialogProc proc, LParam pa
     return dialog.Result();
 }
 
-bool ScriptedHost::GetOpenFileName(FileDialogRequest& request) {
+bool ScriptedHost::TakeFile(FileDialogKind kind, FileDialogRequest& request) {
     fileRequests.push_back(request);
-    if (files_.empty()) {
+    if (files_.empty() ||
+        (files_.front().kind != kind && files_.front().kind != FileDialogKind::Any)) {
         return false;
     }
     request.path = files_.front().path;
@@ -155,8 +166,12 @@ bool ScriptedHost::GetOpenFileName(FileDialogRequest& request) {
     return true;
 }
 
+bool ScriptedHost::GetOpenFileName(FileDialogRequest& request) {
+    return TakeFile(FileDialogKind::Open, request);
+}
+
 bool ScriptedHost::GetSaveFileName(FileDialogRequest& request) {
-    return GetOpenFileName(request);
+    return TakeFile(FileDialogKind::Save, request);
 }
 
 bool ScriptedHost::PumpOneMessage() {

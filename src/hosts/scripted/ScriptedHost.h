@@ -42,6 +42,13 @@ struct DialogScript {
     std::function<bool(ScriptedDialog& dialog, std::string& error)> interact = nullptr;
 };
 
+// Which file dialog a queued path is meant for.
+enum class FileDialogKind {
+    Open,
+    Save,
+    Any, // the next file dialog of either kind (tests that drive one dialog directly)
+};
+
 struct ShownDialog {
     int templateId;
     LParam result;
@@ -59,9 +66,12 @@ public:
     void DiscardQueuedDialogs() { dialogs_.clear(); }
     // Likewise for file dialogs.
     void DiscardQueuedFiles() { files_.clear(); }
-    // Path (and filter index, 0: keep the proposed one) for the next file dialog.
-    void QueueFile(std::string path, int filterIndex = 0) {
-        files_.push_back({std::move(path), filterIndex});
+    // Path (and filter index, 0: keep the proposed one) for the next file dialog of `kind`.
+    // A dialog of the other kind never takes it: it is cancelled while the path waits at the
+    // front, so that a Save As a question starts cannot write over the file an open named.
+    void QueueFile(std::string path, int filterIndex = 0,
+                   FileDialogKind kind = FileDialogKind::Any) {
+        files_.push_back({std::move(path), filterIndex, kind});
     }
     // The main window procedure: receives msg::Destroy when the editor destroys its window.
     std::function<LParam(unsigned, WParam, LParam)> mainWindowProc;
@@ -70,6 +80,10 @@ public:
     // When set, answers each message box no queued answer is left for, from its flags;
     // otherwise the first button is taken.
     std::function<int(unsigned flags)> chooseAnswer;
+    // When set, asked first about each message box no queued answer is left for: a non-empty
+    // result refuses to answer it. The box then gets Cancel (No when it has no Cancel) and the
+    // result goes to scriptErrors, so the line that asked fails.
+    std::function<std::string(const std::string& text, unsigned flags)> refuseUnanswered;
     // Called by PumpOneMessage; returns whether it handled something.
     std::function<bool()> onPump;
     // Called by LetEventsThrough, the pump of work that shows no percentage, which tests follow
@@ -192,7 +206,11 @@ private:
     struct QueuedFile {
         std::string path;
         int filterIndex;
+        FileDialogKind kind;
     };
+    // The queued path for a dialog of `kind` into `request`; false (the dialog is cancelled)
+    // when none waits at the front for it.
+    bool TakeFile(FileDialogKind kind, FileDialogRequest& request);
     std::deque<int> answers_;
     std::deque<DialogScript> dialogs_;
     std::deque<QueuedFile> files_;
