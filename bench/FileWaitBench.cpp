@@ -118,10 +118,13 @@ int main(int argc, char** argv) {
 
     Clock::time_point last = Clock::now();
     Clock::duration longest{};
-    long passes = 0;
+    long passes = 0, longestAt = 0;
     const auto pass = [&] {
         const Clock::time_point now = Clock::now();
-        longest = std::max(longest, now - last);
+        if (now - last > longest) {
+            longest = now - last;
+            longestAt = passes;
+        }
         last = now;
         ++passes;
         return false;
@@ -145,8 +148,9 @@ int main(int argc, char** argv) {
     const double seconds = std::chrono::duration<double>(last - start).count();
     const double longestMs = std::chrono::duration<double, std::milli>(longest).count();
     std::printf("%-9s result %d  time %7.2f s  peak %7.1f MiB (sound %6.1f MiB)  longest wait "
-                "%8.1f ms  passes %ld\n",
-                name.c_str(), result, seconds, PeakMiB(), soundMiB, longestMs, passes);
+                "%8.1f ms (before pass %ld of %ld)\n",
+                name.c_str(), result, seconds, PeakMiB(), soundMiB, longestMs, longestAt + 1,
+                passes);
     for (const auto& message : host.messages) {
         std::printf("  message: %s\n", message.text.c_str());
     }

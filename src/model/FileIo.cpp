@@ -275,8 +275,11 @@ bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size
         in += put;
         count -= static_cast<std::size_t>(put);
         offset += static_cast<std::uint64_t>(put);
-        // Pieces written past everything before start their writeback now, as WriteAll's do.
+        // Pieces written past everything before start their writeback now, as WriteAll's do,
+        // once the writeback started before them is done: an encoder never runs far ahead of
+        // the disk, so Commit's fsync has at most a few megabytes left to wait for.
         if (offset > written_ + kWritebackBytes) {
+            sync_file_range(fd_, 0, static_cast<off_t>(written_), SYNC_FILE_RANGE_WAIT_BEFORE);
             sync_file_range(fd_, static_cast<off_t>(written_),
                             static_cast<off_t>(offset - written_), SYNC_FILE_RANGE_WRITE);
             written_ = offset;
