@@ -38,6 +38,10 @@ inline constexpr const char* kImportClipped = "、%lld サンプルをクリッ�
 inline constexpr const char* kImportEndedEarly =
     "ファイルが途中で終わっています（%lld フレームを読み込みました）";
 inline constexpr const char* kImportNoFrames = "データが異常です(サンプルを読み込めません)";
+// An MP3 whose audio goes on past the length its first frame's header gives (two files
+// joined): the decoder stops there (%lld frames read; opened).
+inline constexpr const char* kImportMp3Beyond =
+    "ヘッダーが示す長さより後のデータは読み込めませんでした（%lld フレームを読み込みました）";
 
 // Writer and save messages.
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません";

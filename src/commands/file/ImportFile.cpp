@@ -168,6 +168,42 @@ sf_count_t ClaimedFrames(const SndFile& file, const std::string& path, const cha
     return claimed;
 }
 
+// True when more MPEG audio follows the stream an MP3's Xing or Info header measures (two
+// files joined): the decoder stops where that header says the stream ends. The header lies
+// in the first frame, after an ID3v2 tag if there is one; its byte count starts at that frame.
+bool Mp3ContinuesPastItsHeader(const std::string& path) {
+    InputFile file;
+    std::uint8_t head[10];
+    if (!file.Open(path) || !file.ReadExactlyAt(0, head, sizeof head)) {
+        return false;
+    }
+    std::uint64_t start = 0;
+    if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
+        start = 10 + (std::uint64_t{head[6] & 0x7Fu} << 21 | (head[7] & 0x7Fu) << 14 |
+                      (head[8] & 0x7Fu) << 7 | (head[9] & 0x7Fu));
+        start += (head[5] & 0x10) ? 10 : 0; // a footer
+    }
+    std::uint8_t frame[64];
+    if (!file.ReadExactlyAt(start, frame, sizeof frame) || frame[0] != 0xFF ||
+        (frame[1] & 0xE0) != 0xE0) {
+        return false;
+    }
+    for (std::size_t at = 4; at + 16 <= sizeof frame; ++at) {
+        if (!IsFourCc(frame + at, "Xing") && !IsFourCc(frame + at, "Info")) {
+            continue;
+        }
+        const std::uint32_t flags = GetBe32(frame + at + 4);
+        if (!(flags & 2u)) {
+            return false; // no byte count
+        }
+        const std::uint32_t bytes = GetBe32(frame + at + ((flags & 1u) ? 12 : 8));
+        std::uint8_t next[2];
+        return bytes > 0 && file.ReadExactlyAt(start + bytes, next, sizeof next) &&
+               next[0] == 0xFF && (next[1] & 0xE0) == 0xE0;
+    }
+    return false;
+}
+
 // How the samples are read and converted.
 enum class Reading {
     Exact,    // 16 bits or fewer: libsndfile's shorts are the samples (8-bit ones shifted up)
@@ -467,6 +503,10 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     } else if (damaged) {
         ShowLoadMessage(app,
                         Format(filetext::kImportEndedEarly, static_cast<long long>(got)).c_str());
+    }
+    if (file.Major() == SF_FORMAT_MPEG && Mp3ContinuesPastItsHeader(path)) {
+        ShowLoadMessage(app,
+                        Format(filetext::kImportMp3Beyond, static_cast<long long>(got)).c_str());
     }
 
     sound.sourceFormat =
