@@ -256,6 +256,38 @@ bool AtomicFileWriter::Write(const void* data, std::size_t count) {
     return true;
 }
 
+bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t count) {
+    if (failed_ || fd_ < 0 || !Flush()) {
+        failed_ = true;
+        return false;
+    }
+    const auto* in = static_cast<const unsigned char*>(data);
+    while (count > 0) {
+        const std::size_t chunk = count < kWritebackBytes ? count : kWritebackBytes;
+        const ssize_t put = pwrite(fd_, in, chunk, static_cast<off_t>(offset));
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            failed_ = true;
+            return false;
+        }
+        in += put;
+        count -= static_cast<std::size_t>(put);
+        offset += static_cast<std::uint64_t>(put);
+        // Pieces written past everything before start their writeback now, as WriteAll's do,
+        // once the writeback started before them is done: an encoder never runs far ahead of
+        // the disk, so Commit's fsync has at most a few megabytes left to wait for.
+        if (offset > written_ + kWritebackBytes) {
+            sync_file_range(fd_, 0, static_cast<off_t>(written_), SYNC_FILE_RANGE_WAIT_BEFORE);
+            sync_file_range(fd_, static_cast<off_t>(written_),
+                            static_cast<off_t>(offset - written_), SYNC_FILE_RANGE_WRITE);
+            written_ = offset;
+        }
+    }
+    return true;
+}
+
 bool AtomicFileWriter::Commit() {
     if (fd_ < 0 || failed_ || !Flush()) {
         return false;

@@ -57,6 +57,11 @@ public:
     bool Open();
     // Writes all `count` bytes (buffered); false after any write error, and from then on.
     bool Write(const void* data, std::size_t count);
+    // Writes all `count` bytes at `offset` of the temporary file, straight through (what
+    // Write buffered is flushed first), for an encoder that seeks back to finish its header.
+    // False after any write error, and from then on, as Write. A writer written through
+    // WriteAt is written through WriteAt only.
+    bool WriteAt(std::uint64_t offset, const void* data, std::size_t count);
     // Flushes, syncs to disk and renames over the target. False when any step failed; the
     // target is then untouched.
     bool Commit();

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 using namespace wt;
@@ -331,3 +332,51 @@ TEST(OpenOthers, TheDialogEntryTheDropAndTheRecentFiles) {
 }
 
 } // namespace
+
+// Saving FLAC and Ogg and opening an import show "処理中…" with a percentage under the busy
+// menu, letting the window's events through all along; the menu, the busy gate and the
+// status text come back afterwards, also when the open is refused.
+TEST(FileWork, ShowsItsProgressUnderTheBusyMenu) {
+    TestApp t;
+    const std::string flac = t.dir.File("long.flac"), cut = t.dir.File("cut.flac");
+    struct Step {
+        const char* name;
+        std::function<int()> run;
+        int result;
+    };
+    const Step steps[] = {
+        {"save flac", [&] { return t.app.doc.title = flac, SaveSoundFile(t.app, FileTypeNone); },
+         1},
+        {"save ogg", [&] { return t.app.doc.title = t.dir.File("long.ogg"), SaveOggFile(t.app); },
+         1},
+        {"open flac", [&] { return LoadSoundFile(t.app, flac); }, 1},
+        {"open empty", [&] { return LoadSoundFile(t.app, cut); }, 0}};
+    t.SetSound(16, 2, 300000, TestSignal, 44100);
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        if (std::filesystem::exists(flac)) {
+            Bytes head = ReadFile(flac);
+            head.resize(200);
+            WriteFile(cut, head);
+        }
+        const std::string status = t.app.status.Text(0);
+        std::vector<std::string> seen;
+        t.host.onPump = [&] {
+            EXPECT_TRUE(t.app.busy);
+            EXPECT_EQ(t.host.menu, &t.app.menus.busy);
+            seen.push_back(t.app.status.Text(0));
+            return false;
+        };
+        EXPECT_EQ(step.run(), step.result);
+        t.host.onPump = nullptr;
+        EXPECT_FALSE(t.app.busy);
+        EXPECT_EQ(t.host.menu, &t.app.menus.normal);
+        if (step.result) {
+            ASSERT_GT(seen.size(), 10u);
+            EXPECT_EQ(seen.back(), "処理中…:100%");
+            EXPECT_NE(t.app.status.Text(0).rfind("処理中", 0), 0u);
+        } else {
+            EXPECT_EQ(t.app.status.Text(0), status);
+        }
+    }
+}

@@ -208,6 +208,10 @@ struct TroubleCase {
     int damageAt;
     const char* message; // the message, up to its first number
     bool opens;
+    // When not 0, this big-endian 32-bit value is written at patchAt (after any cut).
+    int patchAt = 0;
+    std::uint32_t patch = 0;
+    bool twice = false; // the file written twice in a row
 };
 
 class ImportTrouble : public ::testing::TestWithParam<TroubleCase> {};
@@ -228,6 +232,20 @@ TEST_P(ImportTrouble, RefusesOrOpensWhatIsThereWithAMessage) {
         std::fill(bytes.begin() + c.damageAt, bytes.begin() + c.damageAt + 30, 0xA5);
         WriteFile(path, bytes);
     }
+    if (c.patchAt) {
+        Bytes bytes = ReadFile(path);
+        for (int i = 0; i < 4; ++i) {
+            bytes[static_cast<std::size_t>(c.patchAt + i)] =
+                static_cast<std::uint8_t>(c.patch >> (24 - 8 * i));
+        }
+        WriteFile(path, bytes);
+    }
+    if (c.twice) {
+        const Bytes once = ReadFile(path);
+        Bytes bytes = once;
+        bytes.insert(bytes.end(), once.begin(), once.end());
+        WriteFile(path, bytes);
+    }
     t.SetSound(16, 1, 100, TestSignal);
     t.app.doc.title = "before.wav";
     t.app.doc.fileType = FileTypeWav;
@@ -241,7 +259,7 @@ TEST_P(ImportTrouble, RefusesOrOpensWhatIsThereWithAMessage) {
     const SoundDocument& doc = t.app.doc;
     if (c.opens) {
         EXPECT_GT(doc.byteLength, 0);
-        EXPECT_LT(doc.byteLength, kLong * doc.format.blockAlign);
+        EXPECT_LT(doc.byteLength, kLong * doc.format.blockAlign * (c.twice ? 2 : 1));
         EXPECT_EQ(doc.title, path);
         EXPECT_EQ(t.app.undo.title, "before.wav");
         return;
@@ -255,17 +273,35 @@ TEST_P(ImportTrouble, RefusesOrOpensWhatIsThereWithAMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, ImportTrouble,
-    ::testing::Values(TroubleCase{"six.wav", kWav | SF_FORMAT_PCM_16, 6, 1, 0,
-                                  "6チャンネルのファイルは開けません（モノラルとステレオのみ）",
-                                  false},
-                      TroubleCase{"four.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 4, 1, 0,
-                                  "4チャンネルのファイルは開けません", false},
-                      TroubleCase{"header.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 1, 4,
-                                  "データが異常です(ヘッダー)", false},
-                      TroubleCase{"short.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 0.5, 0,
-                                  "ファイルが途中で終わっています", true},
-                      TroubleCase{"short.wav", kWav | SF_FORMAT_PCM_24, 2, 0.5, 0,
-                                  "ファイルが途中で終わっています", true}),
+    ::testing::Values(
+        TroubleCase{"six.wav", kWav | SF_FORMAT_PCM_16, 6, 1, 0,
+                    "6チャンネルのファイルは開けません（モノラルとステレオのみ）", false},
+        TroubleCase{"four.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 4, 1, 0,
+                    "4チャンネルのファイルは開けません", false},
+        TroubleCase{"header.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 1, 4,
+                    "データが異常です(ヘッダー)", false},
+        TroubleCase{"short.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 0.5, 0,
+                    "ファイルが途中で終わっています", true},
+        TroubleCase{"short.wav", kWav | SF_FORMAT_PCM_24, 2, 0.5, 0,
+                    "ファイルが途中で終わっています", true},
+        TroubleCase{"short.aiff", kAiff | SF_FORMAT_PCM_24, 2, 0.5, 0,
+                    "ファイルが途中で終わっています", true},
+        TroubleCase{"short.aifc", kAiff | SF_FORMAT_FLOAT, 1, 0.5, 0,
+                    "ファイルが途中で終わっています", true},
+        TroubleCase{"short.au", SF_FORMAT_AU | SF_FORMAT_PCM_24, 2, 0.5, 0,
+                    "ファイルが途中で終わっています", true},
+        TroubleCase{"late.au", SF_FORMAT_AU | SF_FORMAT_PCM_24, 2, 1, 0,
+                    "データが異常です(サンプルを読み込めません)", false, 4, 0x7FFFFFF0},
+        TroubleCase{"cut.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 2, 0.9999, 0,
+                    "データが異常です(サンプルを読み込めません)", false},
+        // STREAMINFO's frame count raised to 4294967280.
+        TroubleCase{"claims.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 0.5, 0,
+                    "ファイルが途中で終わっています", true, 22, 0xFFFFFFF0},
+        // The Xing header's frame count lowered to one.
+        TroubleCase{"one.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2, 1, 0,
+                    "データが異常です(サンプルを読み込めません)", false, 44, 1},
+        TroubleCase{"joined.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 2, 1, 0,
+                    "ヘッダーが示す長さより後のデータは読み込めませんでした", true, 0, 0, true}),
     [](const auto& info) {
         std::string name;
         for (char ch : std::string(info.param.name)) {

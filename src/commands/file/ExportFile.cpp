@@ -1,7 +1,7 @@
 // FLAC and Ogg Vorbis files, written through libsndfile. libsndfile's encoders seek back to
-// finish their headers, which the atomic writer's stream cannot do, so the file is encoded
-// into memory through libsndfile's virtual I/O and then written whole through the atomic
-// writer: a refused or failed save leaves the old file as it was, like the other writers.
+// finish their headers, so they write through its virtual I/O into the atomic writer's
+// temporary file at the positions they choose: a refused or failed save leaves the old file
+// as it was, like the other writers, and the encoded file is never held in memory.
 #include "commands/file/FileTexts.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
@@ -11,7 +11,6 @@
 #include <sndfile.h>
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -21,24 +20,26 @@ namespace {
 
 constexpr sf_count_t kChunkFrames = 4096;
 
-// A growable file in memory behind libsndfile's virtual I/O.
-struct MemoryFile {
-    std::vector<unsigned char> bytes;
+// The atomic writer's temporary file behind libsndfile's virtual I/O. The encoders only
+// write, seek back to finish their headers and ask where they are; every byte goes straight
+// to the file, so a save needs no memory beyond the encoder's own.
+struct WriterFile {
+    AtomicFileWriter& out;
     sf_count_t position = 0;
-    bool outOfMemory = false;
+    sf_count_t length = 0;
 };
 
-sf_count_t MemoryLength(void* user) {
-    return static_cast<sf_count_t>(static_cast<MemoryFile*>(user)->bytes.size());
+sf_count_t WriterLength(void* user) {
+    return static_cast<WriterFile*>(user)->length;
 }
 
-sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
+sf_count_t WriterSeek(sf_count_t offset, int whence, void* user) {
+    auto* file = static_cast<WriterFile*>(user);
     sf_count_t base = 0;
     if (whence == SEEK_CUR) {
         base = file->position;
     } else if (whence == SEEK_END) {
-        base = static_cast<sf_count_t>(file->bytes.size());
+        base = file->length;
     }
     if (base + offset < 0) {
         return -1;
@@ -47,41 +48,57 @@ sf_count_t MemorySeek(sf_count_t offset, int whence, void* user) {
     return file->position;
 }
 
-sf_count_t MemoryRead(void* out, sf_count_t count, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
-    const auto size = static_cast<sf_count_t>(file->bytes.size());
-    const sf_count_t n = std::clamp<sf_count_t>(size - file->position, 0, count);
-    if (n > 0) {
-        std::memcpy(out, file->bytes.data() + file->position, static_cast<std::size_t>(n));
-        file->position += n;
-    }
-    return n;
+// Nothing is read back: the temporary file is open for writing only.
+sf_count_t WriterRead(void*, sf_count_t, void*) {
+    return 0;
 }
 
-sf_count_t MemoryWrite(const void* in, sf_count_t count, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
-    const auto end = static_cast<std::size_t>(file->position + count);
-    try {
-        if (end > file->bytes.size()) {
-            file->bytes.resize(end);
-        }
-    } catch (const std::bad_alloc&) {
-        file->outOfMemory = true;
+sf_count_t WriterWrite(const void* in, sf_count_t count, void* user) {
+    auto* file = static_cast<WriterFile*>(user);
+    if (count <= 0 || !file->out.WriteAt(static_cast<std::uint64_t>(file->position), in,
+                                         static_cast<std::size_t>(count))) {
         return 0;
     }
-    std::memcpy(file->bytes.data() + file->position, in, static_cast<std::size_t>(count));
     file->position += count;
+    file->length = std::max(file->length, file->position);
     return count;
 }
 
-sf_count_t MemoryTell(void* user) {
-    return static_cast<MemoryFile*>(user)->position;
+sf_count_t WriterTell(void* user) {
+    return static_cast<WriterFile*>(user)->position;
 }
 
-// Encodes the document in `format` (libsndfile's major | sub) into `file`. False when
-// libsndfile refused the format or a write failed.
-bool Encode(const SoundDocument& doc, int format, double vbrQuality, MemoryFile& file) {
-    SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+// An encoder writing into a WriterFile, closed on every way out (closing a half-written one
+// just ends it: the writer then removes its temporary file).
+class Encoder {
+public:
+    Encoder(WriterFile& file, SF_INFO& info) {
+        SF_VIRTUAL_IO io{WriterLength, WriterSeek, WriterRead, WriterWrite, WriterTell};
+        sound_ = sf_open_virtual(&io, SFM_WRITE, &info, &file);
+    }
+    ~Encoder() { Close(); }
+    Encoder(const Encoder&) = delete;
+    Encoder& operator=(const Encoder&) = delete;
+
+    SNDFILE* Get() const { return sound_; }
+    // Writes what the encoder still holds and finishes the header; true when that worked.
+    bool Close() {
+        if (!sound_) {
+            return false;
+        }
+        const bool closed = sf_close(sound_) == 0;
+        sound_ = nullptr;
+        return closed;
+    }
+
+private:
+    SNDFILE* sound_ = nullptr;
+};
+
+// Encodes the document in `format` (libsndfile's major | sub) into the writer's temporary
+// file, showing its progress. False when libsndfile refused the format or a write failed.
+bool Encode(App& app, int format, double vbrQuality, AtomicFileWriter& out) {
+    const SoundDocument& doc = app.doc;
     SF_INFO info{};
     info.samplerate = static_cast<int>(doc.format.sampleRate);
     info.channels = doc.format.channels;
@@ -89,17 +106,19 @@ bool Encode(const SoundDocument& doc, int format, double vbrQuality, MemoryFile&
     if (!sf_format_check(&info)) {
         return false;
     }
-    SNDFILE* sound = sf_open_virtual(&io, SFM_WRITE, &info, &file);
-    if (!sound) {
+    WriterFile file{out};
+    Encoder sound(file, info);
+    if (!sound.Get()) {
         return false;
     }
     bool ok = true;
     if (vbrQuality >= 0.0) {
-        ok = sf_command(sound, SFC_SET_VBR_ENCODING_QUALITY, &vbrQuality, sizeof vbrQuality) ==
-             SF_TRUE;
+        ok = sf_command(sound.Get(), SFC_SET_VBR_ENCODING_QUALITY, &vbrQuality,
+                        sizeof vbrQuality) == SF_TRUE;
     }
     // libsndfile's shorts are the document's samples on the 16-bit scale; an 8-bit FLAC keeps
     // their high byte, which is the 8-bit sample exactly.
+    BusyFileWork work(app);
     const int channels = doc.format.channels;
     const sf_count_t frames = doc.byteLength / doc.format.blockAlign;
     std::vector<short> values;
@@ -113,12 +132,11 @@ bool Encode(const SoundDocument& doc, int format, double vbrQuality, MemoryFile&
                     static_cast<short>(ReadSample(doc, frame, c));
             }
         }
-        ok = sf_writef_short(sound, values.data(), want) == want;
+        ok = sf_writef_short(sound.Get(), values.data(), want) == want;
         done += want;
+        work.Step(done, frames);
     }
-    // Closing writes what the encoder still holds and finishes the header.
-    const bool closed = sf_close(sound) == 0;
-    return ok && closed && !file.outOfMemory;
+    return sound.Close() && ok && file.length > 0;
 }
 
 int SaveThroughSndfile(App& app, int format, double vbrQuality) {
@@ -128,20 +146,18 @@ int SaveThroughSndfile(App& app, int format, double vbrQuality) {
     if (app.doc.byteLength < app.doc.format.blockAlign) {
         return ReportWriteFailure(app);
     }
-    MemoryFile encoded;
-    bool encodedOk = false;
-    try {
-        encodedOk = Encode(app.doc, format, vbrQuality, encoded);
-    } catch (const std::bad_alloc&) {
-        encoded.outOfMemory = true;
-    }
-    if (!encodedOk || encoded.bytes.empty()) {
-        return ReportWriteFailure(app, encoded.outOfMemory);
-    }
     AtomicFileWriter out(app.doc.title);
-    const bool written =
-        out.Open() && out.Write(encoded.bytes.data(), encoded.bytes.size()) && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app, out.OutOfMemory());
+    if (!out.Open()) {
+        return ReportWriteFailure(app, out.OutOfMemory());
+    }
+    bool encoded = false;
+    bool outOfMemory = false;
+    try {
+        encoded = Encode(app, format, vbrQuality, out);
+    } catch (const std::bad_alloc&) {
+        outOfMemory = true;
+    }
+    return encoded && out.Commit() ? FinishSave(app) : ReportWriteFailure(app, outOfMemory);
 }
 
 } // namespace

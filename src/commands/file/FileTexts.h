@@ -33,6 +33,15 @@ inline constexpr const char* kImportChannels =
 inline constexpr const char* kImportCutShort =
     "ファイルが途中で終わっています（%lld / %lld フレームを読み込みました）";
 inline constexpr const char* kImportClipped = "、%lld サンプルをクリップ";
+// A stream whose header claims no length that ended in damage (%lld frames read; opened),
+// and a file that gave no frames at all although its header claimed some or none (refused).
+inline constexpr const char* kImportEndedEarly =
+    "ファイルが途中で終わっています（%lld フレームを読み込みました）";
+inline constexpr const char* kImportNoFrames = "データが異常です(サンプルを読み込めません)";
+// An MP3 whose audio goes on past the length its first frame's header gives (two files
+// joined): the decoder stops there (%lld frames read; opened).
+inline constexpr const char* kImportMp3Beyond =
+    "ヘッダーが示す長さより後のデータは読み込めませんでした（%lld フレームを読み込みました）";
 
 // Writer and save messages.
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません";
@@ -76,6 +85,9 @@ inline constexpr const char* kConvertNotSupported =
 inline constexpr const char* kCaptionConvert = "フォーマット変換";
 inline constexpr const char* kCaptionConvertMemory = "Change Format";
 
+// Status-bar label of the work done through libsndfile (opening FLAC, Ogg, MP3 and the
+// other imports, saving FLAC and Ogg), followed by the percentage.
+inline constexpr const char* kProgressFileWork = "処理中…";
 // Status-bar label of the AIFF reader's progress.
 inline constexpr const char* kProgressLoadAiff = "LoadAIF";
 

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -91,6 +92,116 @@ sf_count_t RiffClaimedFrames(const std::string& path) {
         return -1;
     }
     return dataBytes / blockAlign;
+}
+
+// The frame count an AIFF or AIFF-C header claims (its "COMM" chunk's), or -1 when it has
+// none.
+sf_count_t AiffClaimedFrames(const std::string& path) {
+    InputFile file;
+    std::uint8_t chunk[8];
+    if (!file.Open(path) || !file.ReadExactlyAt(0, chunk, 4) || !IsFourCc(chunk, "FORM")) {
+        return -1;
+    }
+    for (std::uint64_t position = 12; file.ReadExactlyAt(position, chunk, sizeof chunk);) {
+        const std::uint32_t size = GetBe32(chunk + 4);
+        std::uint8_t body[6];
+        if (IsFourCc(chunk, "COMM") && file.ReadExactlyAt(position + 8, body, sizeof body)) {
+            return GetBe32(body + 2);
+        }
+        position += 8 + std::uint64_t{size} + (size & 1u);
+    }
+    return -1;
+}
+
+// The frame count an AU header claims (its data size over the frame's bytes), or -1 when the
+// size is the stream writer's "unknown" 0xFFFFFFFF.
+sf_count_t AuClaimedFrames(const std::string& path, int frameBytes) {
+    InputFile file;
+    std::uint8_t header[12];
+    if (frameBytes <= 0 || !file.Open(path) || !file.ReadExactlyAt(0, header, sizeof header) ||
+        !IsFourCc(header, ".snd") || GetBe32(header + 8) == 0xFFFFFFFFu) {
+        return -1;
+    }
+    return GetBe32(header + 8) / static_cast<std::uint32_t>(frameBytes);
+}
+
+// The bytes of one sample of libsndfile's PCM and companded sub-formats; 0 for the others.
+int SampleBytesOf(int sub) {
+    switch (sub) {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        return 1;
+    case SF_FORMAT_PCM_16:
+        return 2;
+    case SF_FORMAT_PCM_24:
+        return 3;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT:
+        return 4;
+    case SF_FORMAT_DOUBLE:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
+// The frame count the file's header claims, or -1 when it claims none. libsndfile trims the
+// sample data of WAV, AIFF and AU to the file, so theirs is read from the header itself; an
+// MP3's is an estimate and claims nothing; an Ogg or FLAC stream of unknown length (libsndfile
+// gives SF_COUNT_MAX) claims nothing either.
+sf_count_t ClaimedFrames(const SndFile& file, const std::string& path, const char* type) {
+    const sf_count_t frames = file.Info().frames;
+    sf_count_t claimed = file.Major() == SF_FORMAT_MPEG || frames == SF_COUNT_MAX
+                             ? -1
+                             : std::max<sf_count_t>(frames, 0);
+    const std::string kind = type;
+    if (kind == "wav") {
+        claimed = std::max(claimed, RiffClaimedFrames(path));
+    } else if (kind == "aiff" || kind == "aifc") {
+        claimed = std::max(claimed, AiffClaimedFrames(path));
+    } else if (kind == "au") {
+        claimed = std::max(claimed,
+                           AuClaimedFrames(path, SampleBytesOf(file.Sub()) * file.Info().channels));
+    }
+    return claimed;
+}
+
+// True when more MPEG audio follows the stream an MP3's Xing or Info header measures (two
+// files joined): the decoder stops where that header says the stream ends. The header lies
+// in the first frame, after an ID3v2 tag if there is one; its byte count starts at that frame.
+bool Mp3ContinuesPastItsHeader(const std::string& path) {
+    InputFile file;
+    std::uint8_t head[10];
+    if (!file.Open(path) || !file.ReadExactlyAt(0, head, sizeof head)) {
+        return false;
+    }
+    std::uint64_t start = 0;
+    if (head[0] == 'I' && head[1] == 'D' && head[2] == '3') {
+        start = 10 + (std::uint64_t{head[6] & 0x7Fu} << 21 | (head[7] & 0x7Fu) << 14 |
+                      (head[8] & 0x7Fu) << 7 | (head[9] & 0x7Fu));
+        start += (head[5] & 0x10) ? 10 : 0; // a footer
+    }
+    std::uint8_t frame[64];
+    if (!file.ReadExactlyAt(start, frame, sizeof frame) || frame[0] != 0xFF ||
+        (frame[1] & 0xE0) != 0xE0) {
+        return false;
+    }
+    for (std::size_t at = 4; at + 16 <= sizeof frame; ++at) {
+        if (!IsFourCc(frame + at, "Xing") && !IsFourCc(frame + at, "Info")) {
+            continue;
+        }
+        const std::uint32_t flags = GetBe32(frame + at + 4);
+        if (!(flags & 2u)) {
+            return false; // no byte count
+        }
+        const std::uint32_t bytes = GetBe32(frame + at + ((flags & 1u) ? 12 : 8));
+        std::uint8_t next[2];
+        return bytes > 0 && file.ReadExactlyAt(start + bytes, next, sizeof next) &&
+               next[0] == 0xFF && (next[1] & 0xE0) == 0xE0;
+    }
+    return false;
 }
 
 // How the samples are read and converted.
@@ -276,13 +387,19 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
         return 0;
     }
 
-    // libsndfile gives SF_COUNT_MAX frames for a stream whose header does not say how long it
-    // is (a FLAC written to a pipe leaves its frame count 0): such a stream is read to its end,
-    // the block doubling whenever it fills, up to the largest sound the document can hold.
-    const bool lengthUnknown = info.frames == SF_COUNT_MAX;
+    // The block starts small and doubles as the frames arrive, up to the header's claim
+    // while fewer came, then up to the largest sound the document can hold: a header that
+    // claims more than the file holds never decides the memory taken. A stream of unknown
+    // length (libsndfile gives SF_COUNT_MAX frames for a FLAC written to a pipe) and an MP3
+    // (whose frame count is an estimate) are read the same way, to their end.
+    const sf_count_t claimed = ClaimedFrames(file, path, kind.type);
+    const sf_count_t estimate =
+        info.frames == SF_COUNT_MAX ? 0 : std::max<sf_count_t>(info.frames, 0);
     const auto maxFrames = static_cast<sf_count_t>(kMaxSoundBytes / format.blockAlign);
-    sf_count_t frames = lengthUnknown ? std::min(kChunkFrames * 16, maxFrames)
-                                      : std::max<sf_count_t>(info.frames, 0);
+    sf_count_t frames = std::min(kChunkFrames * 256, maxFrames);
+    if (claimed >= 0) {
+        frames = std::min(frames, std::max(claimed, kChunkFrames));
+    }
     const std::uint64_t bytes = static_cast<std::uint64_t>(frames) * format.blockAlign;
     if (!AllocateSoundBlock(app, sound.data, bytes)) {
         return 0;
@@ -296,22 +413,24 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     long long clipped = 0;
     const int sampleBytes = kind.targetBits / 8;
     sf_count_t got = 0;
+    // Busy while the frames come; the messages after it are shown with the menu back.
+    std::optional<BusyFileWork> work(std::in_place, app);
     for (;;) {
         if (got == frames) {
-            if (!lengthUnknown) {
-                break;
-            }
             if (frames == maxFrames) {
                 // Full at the largest size: one more frame means the stream is too long.
                 std::vector<double> probe(static_cast<std::size_t>(info.channels));
                 if (sf_readf_double(file.Get(), probe.data(), 1) > 0) {
+                    work.reset();
                     ShowLoadMessage(app, filetext::kTooLarge);
                     return 0;
                 }
                 break;
             }
-            const sf_count_t larger = std::min(frames * 2, maxFrames);
+            const sf_count_t limit = got < claimed ? std::min(claimed, maxFrames) : maxFrames;
+            const sf_count_t larger = std::max(got + 1, std::min(frames * 2, limit));
             if (!sound.data.Resize(static_cast<std::size_t>(larger * format.blockAlign) + 16)) {
+                work.reset();
                 ShowOutOfMemory(app, filetext::kCaptionOpen);
                 return 0;
             }
@@ -356,30 +475,38 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
             break;
         }
         got += read;
+        work->Step(got, std::max(claimed, estimate));
     }
+    work.reset();
+    // The block shrinks to what came (the rest of it, never written, is given back
+    // untouched) and the 16 spare bytes after the samples are zeroed. A failed shrink keeps
+    // the larger block, which is just as good.
     sound.byteLength = static_cast<std::int32_t>(got * format.blockAlign);
-    // Fewer frames than the header claimed: the block shrinks to what came (the rest of it,
-    // never written, is given back untouched) and the 16 spare bytes after the samples are
-    // zeroed. A failed shrink keeps the larger block, which is just as good. A stream of
-    // unknown length ends the same way: its grown block's spare bytes were never zeroed.
-    if (got < frames || lengthUnknown) {
-        const auto used = static_cast<std::size_t>(sound.byteLength);
-        sound.data.Resize(used + 16);
-        std::memset(sound.data.Data() + used, 0, 16);
-    }
+    const auto used = static_cast<std::size_t>(sound.byteLength);
+    sound.data.Resize(used + 16);
+    std::memset(sound.data.Data() + used, 0, 16);
 
-    // libsndfile trims a WAV data chunk to the file, so its claim is read from the header.
-    // An MP3's frame count is an estimate and is not held against it.
-    // A stream of unknown length claims nothing either.
-    sf_count_t claimed =
-        file.Major() == SF_FORMAT_MPEG || lengthUnknown ? -1 : std::max<sf_count_t>(info.frames, 0);
-    if (std::strcmp(kind.type, "wav") == 0) {
-        claimed = std::max(claimed, RiffClaimedFrames(path));
+    // A decoder that stopped on damage, fewer frames than the header claimed, or an Ogg
+    // stream whose end libsndfile could not find (a complete one always has its length) is
+    // said to have ended early; one that gave nothing at all, although its header claimed
+    // frames or no length, is refused.
+    const bool damaged = sf_error(file.Get()) != SF_ERR_NO_ERROR ||
+                         (file.Major() == SF_FORMAT_OGG && info.frames == SF_COUNT_MAX);
+    if (got == 0 && (claimed != 0 || damaged)) {
+        ShowLoadMessage(app, filetext::kImportNoFrames);
+        return 0;
     }
     if (got < claimed) {
         ShowLoadMessage(app, Format(filetext::kImportCutShort, static_cast<long long>(got),
                                     static_cast<long long>(claimed))
                                  .c_str());
+    } else if (damaged) {
+        ShowLoadMessage(app,
+                        Format(filetext::kImportEndedEarly, static_cast<long long>(got)).c_str());
+    }
+    if (file.Major() == SF_FORMAT_MPEG && Mp3ContinuesPastItsHeader(path)) {
+        ShowLoadMessage(app,
+                        Format(filetext::kImportMp3Beyond, static_cast<long long>(got)).c_str());
     }
 
     sound.sourceFormat =

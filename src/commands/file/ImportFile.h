@@ -22,9 +22,11 @@ bool IsImportOnlyName(const std::string& path);
 bool OwnReaderRefusesFormat(const std::string& path, int fileType);
 
 // Reads the file through libsndfile into `sound` without touching the document, filling its
-// sourceFormat ("flac 24 48000 2") and conversion ("24Bits → 16Bits") texts. A stream that
-// ends before its header's frame count gives the frames it holds, after a message saying so;
-// one whose header gives no frame count is read to its end.
+// sourceFormat ("flac 24 48000 2") and conversion ("24Bits → 16Bits") texts, busy with its
+// progress shown (BusyFileWork) while the frames come. The block grows as they arrive, so a
+// header's frame count never decides the memory taken. A stream that ends before its
+// header's frame count, or stops on damage, gives the frames it holds after a message saying
+// so; one that gives none at all, though its header claimed frames or no length, is refused.
 // Returns 1, or 0 after a message saying why the file was refused.
 int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound);
 

@@ -3,7 +3,9 @@
 #include "commands/file/FileTexts.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
+#include "util/Format.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace wt {
@@ -26,6 +28,32 @@ std::int32_t KeepInside(std::int32_t offset, const SoundDocument& doc) {
 }
 
 } // namespace
+
+BusyFileWork::BusyFileWork(App& app)
+    : app_(app), wasBusy_(app.busy), menu_(app.menus.current), status_(app.status.Text(0)) {
+    app.busy = true;
+    app.menus.current = &app.menus.busy;
+    app.host.SetMenu(app.menus.current);
+    app.status.SetText(0, filetext::kProgressFileWork);
+}
+
+BusyFileWork::~BusyFileWork() {
+    app_.menus.current = menu_;
+    app_.host.SetMenu(menu_);
+    app_.status.SetText(0, status_);
+    app_.busy = wasBusy_;
+}
+
+void BusyFileWork::Step(std::int64_t done, std::int64_t total) {
+    if (total > 0) {
+        const long long percent = std::clamp<long long>(done * 100 / total, 0, 100);
+        if (percent != percent_) {
+            percent_ = percent;
+            app_.status.SetText(0, Format("%s:%3lld%%", filetext::kProgressFileWork, percent));
+        }
+    }
+    app_.host.PumpOneMessage();
+}
 
 bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes) {
     if (bytes > kMaxSoundBytes) {

@@ -6,10 +6,35 @@
 #include "model/SoundDocument.h"
 
 #include <cstdint>
+#include <string>
 
 namespace wt {
 
 struct App;
+struct Menu;
+
+// Holds the editor busy while a file is read or written through libsndfile, which takes
+// seconds for an hour of FLAC, Ogg or MP3: the busy menu and the busy gate, and
+// "処理中…:NN%" in the status bar with the window's pending events let through at every
+// Step. The menu, the gate and the status text come back as they were on every way out.
+class BusyFileWork {
+public:
+    explicit BusyFileWork(App& app);
+    ~BusyFileWork();
+    BusyFileWork(const BusyFileWork&) = delete;
+    BusyFileWork& operator=(const BusyFileWork&) = delete;
+
+    // After each piece: the percentage of `done` out of `total` (none shown while the total
+    // is unknown, 0) and one pass of the window's events.
+    void Step(std::int64_t done, std::int64_t total);
+
+private:
+    App& app_;
+    bool wasBusy_;
+    Menu* menu_;
+    std::string status_;
+    long long percent_ = -1;
+};
 
 // Makes `block` hold `bytes` sample bytes plus 16 zeroed spare bytes for a reader. When the
 // size is beyond kMaxSoundBytes it says "ファイルが大きすぎます", when the memory cannot be had
