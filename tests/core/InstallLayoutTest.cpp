@@ -130,7 +130,7 @@ TEST(InstallLayout, ReadmeListsEveryMenuCommandWithItsBatchName) {
                 << entry.name;
         }
     }
-    const std::string readme = ReadText(std::string(WT_SOURCE_DIR) + "/README.md");
+    const std::string readme = ReadText(WT_SOURCE_DIR "/README.md");
     const std::string begin = "<!-- menu-commands:begin -->\n", end = "<!-- menu-commands:end -->";
     const auto from = readme.find(begin), to = readme.find(end);
     ASSERT_NE(from, std::string::npos);
@@ -141,8 +141,8 @@ TEST(InstallLayout, ReadmeListsEveryMenuCommandWithItsBatchName) {
 
 // Every batch verb is described in the README and in the manual page.
 TEST(InstallLayout, ReadmeAndManualPageNameEveryBatchVerb) {
-    const std::string readme = ReadText(std::string(WT_SOURCE_DIR) + "/README.md");
-    const std::string manual = ReadText(std::string(WT_SOURCE_DIR) + "/dist/wtomuka.1");
+    const std::string readme = ReadText(WT_SOURCE_DIR "/README.md");
+    const std::string manual = ReadText(WT_SOURCE_DIR "/dist/wtomuka.1");
     ASSERT_FALSE(manual.empty());
     // A verb in the manual page starts a bold macro line: .B info, .BI "cursor " POS, ...
     auto inManual = [&manual](const std::string& name) {
