@@ -3,6 +3,7 @@
 // into memory through libsndfile's virtual I/O and then written whole through the atomic
 // writer: a refused or failed save leaves the old file as it was, like the other writers.
 #include "commands/file/FileTexts.h"
+#include "commands/file/SndfileTags.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
@@ -98,6 +99,8 @@ bool Encode(const SoundDocument& doc, int format, double vbrQuality, MemoryFile&
         ok = sf_command(sound, SFC_SET_VBR_ENCODING_QUALITY, &vbrQuality, sizeof vbrQuality) ==
              SF_TRUE;
     }
+    // The tags go out with the first samples, so they are set before any.
+    ok = ok && WriteSndfileTags(sound, doc.tags);
     // libsndfile's shorts are the document's samples on the 16-bit scale; an 8-bit FLAC keeps
     // their high byte, which is the 8-bit sample exactly.
     const int channels = doc.format.channels;

@@ -2,6 +2,7 @@
 
 #include "commands/file/FileCommands.h"
 #include "commands/file/FileTexts.h"
+#include "commands/file/SndfileTags.h"
 #include "commands/file/SoundFileSupport.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
@@ -382,6 +383,7 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
                                  .c_str());
     }
 
+    sound.tags = ReadSndfileTags(file.Get());
     sound.sourceFormat =
         Format("%s %s %d %d", kind.type, kind.depth.c_str(), info.samplerate, info.channels);
     sound.conversion = Format("%s → %dBits", kind.depthText.c_str(), kind.targetBits);
