@@ -172,11 +172,10 @@ TEST(Tags, TheInformationDialogShowsThem) {
     expected.insert(expected.end(), kAll.values.begin(), kAll.values.end());
     DialogScript look;
     look.interact = [&](ScriptedDialog& dialog, std::string&) {
-        for (int id : {kIdInfoName, kIdInfoFormat, kIdInfoLength}) {
-            shown.push_back(dialog.GetItemText(id));
-        }
-        for (int i = 0; i < kTagFieldCount; ++i) {
-            shown.push_back(dialog.GetItemText(kIdInfoTagFirst + i));
+        for (int id = kIdInfoName; id < kIdInfoTagFirst + kTagFieldCount; ++id) {
+            if (dialog.HasItem(id)) {
+                shown.push_back(dialog.GetItemText(id));
+            }
         }
         return true;
     };
