@@ -67,6 +67,7 @@ enum CommandId : int {
     IDM_PHASE_INVERT = 37835,
     IDM_TRANSPOSE = 37836,
     IDM_PARAMETRIC_EQ = 37838,
+    IDM_SOUND_INFO = 37839,
     IDM_RECENT1 = 4097,
     IDM_RECENT6 = 4102,
     IDM_BUSY_ITEM = 101, // the placeholder "Item" of the busy and disabled menus

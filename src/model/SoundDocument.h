@@ -5,6 +5,7 @@
 
 #include "model/PeakSummary.h"
 #include "model/SampleBlock.h"
+#include "model/SoundTags.h"
 
 #include <array>
 #include <cstdint>
@@ -55,6 +56,9 @@ struct SoundDocument {
     bool imported = false;
     // What libsndfile read ("flac 24 48000 2"); empty when the editor's own reader did.
     std::string sourceFormat;
+    // The text tags of the file the sound came from, written again by every save in a type
+    // that holds them; New starts without any.
+    SoundTags tags;
     // The lowest and highest samples of blocks of frames, for drawing a zoomed-out view.
     PeakSummary peaks;
 
@@ -165,6 +169,7 @@ struct LoadedSound {
     // was converted ("32Bits float → 16Bits").
     std::string sourceFormat;
     std::string conversion;
+    SoundTags tags; // the file's text tags, from every reader that finds them
 };
 
 // True when the rest of the editor can work with `format` without dividing by zero or

@@ -60,6 +60,8 @@ void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile) 
         undo.modified = doc.modified;
         undo.imported = doc.imported;
         undo.sourceFormat = doc.sourceFormat;
+        undo.tags = std::move(doc.tags);
+        doc.tags = {};
     }
 }
 
@@ -79,6 +81,7 @@ void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
         std::swap(doc.modified, undo.modified);
         std::swap(doc.imported, undo.imported);
         std::swap(doc.sourceFormat, undo.sourceFormat);
+        std::swap(doc.tags, undo.tags);
     }
 }
 

@@ -18,15 +18,16 @@ struct UndoSnapshot {
     std::int32_t anchor = 0;
     // Set when the snapshot was taken by a command that replaces the whole document with
     // another one (opening a file, New): the snapshot then also holds the document's name,
-    // file type and modified flag, and the exchange swaps them with the sound, so the name
-    // shown always belongs to the sound shown and a save never writes one sound over
-    // another's file.
+    // file type, modified flag, source format and tags, and the exchange swaps them with the
+    // sound, so the name and tags shown always belong to the sound shown and a save never
+    // writes one sound over another's file.
     bool holdsFile = false;
     std::string title;
     int fileType = 0;
     bool modified = false;
     bool imported = false;
     std::string sourceFormat;
+    SoundTags tags;
 };
 
 // Copies the document into the snapshot. Returns 0 (and leaves the snapshot's old copy in
@@ -35,8 +36,9 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo);
 // Moves the document's sound into the snapshot instead of copying it, for a command that is
 // about to give the document a new sample block (opening a file, New, format conversion):
 // the old snapshot's block is freed and the document is left with an empty block for the
-// caller to replace. `withFile` makes the snapshot hold the document's name, file type and
-// modified flag too. Never fails and allocates nothing.
+// caller to replace. `withFile` makes the snapshot hold the document's name, file type,
+// modified flag, source format and tags too (the tags move, leaving the document's empty).
+// Never fails.
 void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile);
 // Exchanges document and snapshot without copying samples; never fails.
 void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo);

@@ -70,6 +70,14 @@ WaveChunks WalkWaveChunks(const ReadAtFunction& readAt, std::uint64_t size) {
             found.dataSeen = true;
             found.dataOffset = position + 8;
             found.dataBytes = chunkSize;
+        } else if (IsFourCc(chunk, "LIST") && chunkSize >= 4) {
+            std::uint8_t listType[4] = {};
+            if (readAt(position + 8, listType, sizeof listType) == sizeof listType &&
+                IsFourCc(listType, "INFO")) {
+                found.infoSeen = true;
+                found.infoOffset = position + 12;
+                found.infoBytes = chunkSize - 4;
+            }
         }
         position += 8 + std::uint64_t{chunkSize} + (chunkSize & 1u);
     }

@@ -33,6 +33,11 @@ struct WaveChunks {
     bool dataSeen = false; // a "data" chunk, the last one at dataOffset
     std::uint64_t dataOffset = 0;
     std::uint64_t dataBytes = 0; // as the chunk header claims it
+    // A "LIST" chunk of type "INFO" (the file's text tags), the last one: where its subchunks
+    // start (after the type) and their bytes as the chunk header claims them.
+    bool infoSeen = false;
+    std::uint64_t infoOffset = 0;
+    std::uint64_t infoBytes = 0;
 };
 
 // Reads up to `count` bytes at `offset` into `out`; returns how many were there.
@@ -46,8 +51,8 @@ using ReadAtFunction =
 // format the editor cannot work with (no channel, rate or depth, or a block align too small
 // for its channels) ends the walk with `refused`. The format is read from the first 18 bytes
 // of the chunk body whatever the chunk's size (zeros where the stream ends); the extra-size
-// word only from a chunk long enough to hold it. Only chunk headers and format bodies are
-// read, never the samples.
+// word only from a chunk long enough to hold it. Only chunk headers, format bodies and list
+// types are read, never the samples.
 WaveChunks WalkWaveChunks(const ReadAtFunction& readAt, std::uint64_t size);
 
 // Where the samples of a valid image are.

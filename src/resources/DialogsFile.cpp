@@ -1,5 +1,8 @@
 #include "resources/Dialogs.h"
 
+#include "commands/file/FileTexts.h"
+#include "commands/file/SoundInfo.h"
+
 namespace wt {
 
 namespace {
@@ -28,10 +31,36 @@ DialogTemplate FormatDialog(int id, const char* caption) {
     return t;
 }
 
+// The sound's information: a label and its value a row, the name, format and length first,
+// then every tag.
+DialogTemplate SoundInfoDialog() {
+    constexpr int kRow = 12, kLabelWidth = 55, kValueX = 66, kValueWidth = 200;
+    DialogTemplate t;
+    t.id = kDialogSoundInfo;
+    t.caption = filetext::kCaptionSoundInfo;
+    t.width = kValueX + kValueWidth + 7;
+    int y = 7;
+    const auto row = [&t, &y](const char* label, int valueId) {
+        t.controls.push_back({-1, ControlKind::Static, label, 7, y, kLabelWidth, 10});
+        t.controls.push_back({valueId, ControlKind::Static, "", kValueX, y, kValueWidth, 10});
+        y += kRow;
+    };
+    row(filetext::kInfoName, kIdInfoName);
+    row(filetext::kInfoFormat, kIdInfoFormat);
+    row(filetext::kInfoLength, kIdInfoLength);
+    y += kRow / 2;
+    for (int i = 0; i < kTagFieldCount; ++i) {
+        row(filetext::kTagNames[i], kIdInfoTagFirst + i);
+    }
+    t.controls.push_back({1, ControlKind::DefPushButton, "OK", t.width - 57, y + 4, 50, 14});
+    t.height = y + 25;
+    return t;
+}
+
 } // namespace
 
 std::vector<DialogTemplate> FileDialogTemplates() {
-    return {FormatDialog(1, "新規作成"), FormatDialog(113, "フォーマット変換")};
+    return {FormatDialog(1, "新規作成"), FormatDialog(113, "フォーマット変換"), SoundInfoDialog()};
 }
 
 } // namespace wt

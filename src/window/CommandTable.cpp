@@ -13,6 +13,7 @@
 #include "commands/effects/SpectralEffects.h"
 #include "commands/file/FileCommands.h"
 #include "commands/file/FormatConversion.h"
+#include "commands/file/SoundInfo.h"
 #include "commands/generators/Generators.h"
 #include "commands/generators/MelodyPaste.h"
 #include "editor/CommandIds.h"
@@ -39,6 +40,7 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_SAVE, "IDM_SAVE", CmdSave},
         {IDM_SAVE_AS, "IDM_SAVE_AS", CmdSaveAs},
         {IDM_CHANGE_FORMAT, "IDM_CHANGE_FORMAT", CmdChangeFormat},
+        {IDM_SOUND_INFO, "IDM_SOUND_INFO", CmdSoundInfo},
         {IDM_PLAY, "IDM_PLAY", CmdPlayAll},
         {IDM_PLAY_FROM_CURSOR, "IDM_PLAY_FROM_CURSOR", CmdPlayFromCursor},
         {IDM_LOOP_PLAY, "IDM_LOOP_PLAY", CmdLoopPlay},

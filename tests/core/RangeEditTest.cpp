@@ -27,6 +27,7 @@ void Put32(Bytes& b, std::uint32_t v) {
     Put16(b, v & 0xFFFF);
     Put16(b, v >> 16);
 }
+// Byte by byte: GCC 12 warns wrongly about vector::insert of small ranges.
 void PutId(Bytes& b, const char* id) {
     for (int i = 0; i < 4; ++i) {
         b.push_back(static_cast<std::uint8_t>(id[i]));

@@ -91,8 +91,8 @@ TEST(Undo, ASnapshotThatCannotBeTakenKeepsThePreviousOne) {
 }
 
 // Opening a file and New replace the whole document: Undo brings back the sound before them
-// with its own name, type and modified mark, so a save afterwards writes that sound to its own
-// file and never over the file just opened.
+// with its own name, type, tags and modified mark, so a save afterwards writes that sound to its
+// own file and never over the file just opened.
 TEST(Undo, AcrossOpenAndNewTheNameTravelsWithTheSound) {
     for (const bool viaNew : {false, true}) {
         SCOPED_TRACE(viaNew ? "new" : "open");
@@ -105,8 +105,11 @@ TEST(Undo, AcrossOpenAndNewTheNameTravelsWithTheSound) {
         const Bytes fileB = ReadFile(b);
         t.SetSound(8, 2, 6, TestSignal);
         doc.title = a;
+        doc.tags[TagField::Title] = "A";
         ASSERT_EQ(SaveSoundFile(t.app, FileTypeAiff), 1);
+        doc.tags = {};
         ASSERT_EQ(LoadSoundFile(t.app, a), 1);
+        EXPECT_EQ(doc.tags[TagField::Title], "A");
         const Bytes fileA = ReadFile(a);
         // An unsaved change, a selection and its status text.
         WriteSample(doc, doc.Data(), 0x4000, 0);
@@ -125,12 +128,14 @@ TEST(Undo, AcrossOpenAndNewTheNameTravelsWithTheSound) {
         }
         const std::string replacedBy = viaNew ? std::string(kUntitled) : b;
         EXPECT_EQ(doc.title, replacedBy);
+        EXPECT_TRUE(doc.tags.Empty()) << "the tags went with the old sound";
         EXPECT_EQ(t.host.StatusText(2), "Cur :0.000(Sec)") << "no selection text of the old sound";
 
         ASSERT_EQ(DispatchCommand(t.app, IDM_UNDO, NotifyMenu), 1);
         EXPECT_EQ(DocumentBytes(doc), changedA);
         EXPECT_EQ(doc.title, a);
         EXPECT_EQ(doc.fileType, FileTypeAiff);
+        EXPECT_EQ(doc.tags[TagField::Title], "A");
         EXPECT_TRUE(doc.modified) << "the discarded change is back, and unsaved";
         EXPECT_EQ(t.host.caption, "WaveTomuka -[" + a + "]");
         EXPECT_EQ(t.host.StatusText(2), "Sel :0.000-0.000(Sec)");
@@ -141,6 +146,7 @@ TEST(Undo, AcrossOpenAndNewTheNameTravelsWithTheSound) {
         // Undo again: the sound opened (or made) last, with its own name and state.
         ASSERT_EQ(DispatchCommand(t.app, IDM_UNDO, NotifyMenu), 1);
         EXPECT_EQ(doc.title, replacedBy);
+        EXPECT_TRUE(doc.tags.Empty());
         EXPECT_EQ(doc.byteLength, viaNew ? 0 : 20);
         EXPECT_FALSE(doc.modified);
         EXPECT_EQ(t.host.caption, "WaveTomuka -[" + replacedBy + "]");

@@ -1,5 +1,6 @@
 // AIFF files: an IFF "FORM" of type "AIFF", big-endian, samples signed (8-bit ones too), the
-// sample rate an 80-bit extended-precision number.
+// sample rate an 80-bit extended-precision number. Title, author, copyright and comment
+// travel in the text chunks "NAME", "AUTH", "(c) " and "ANNO".
 #include "commands/file/FileTexts.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
@@ -191,6 +192,11 @@ int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound) {
             soundBytes = std::uint64_t{comm->format.channels} * comm->frames *
                          static_cast<std::uint64_t>(comm->sampleBytes);
             soundSeen = true;
+        } else if (IsAiffTextChunk(chunk)) {
+            // A name, author, copyright or annotation chunk gives a tag.
+            std::vector<std::uint8_t> text(std::min<std::size_t>(size, kMaxTagChunkBytes));
+            text.resize(file.ReadAt(position + 8, text.data(), text.size()));
+            ReadAiffTextChunk(chunk, text.data(), text.size(), sound.tags);
         }
         position += 8 + std::uint64_t{size} + (size & 1u);
     }
@@ -241,9 +247,12 @@ int SaveAiffFile(App& app) {
     const std::uint32_t blockAlign = format.blockAlign ? format.blockAlign : 1;
     const std::uint32_t bits = blockAlign * 8 / channels;
 
+    // The text chunks of the tags go between "COMM" and "SSND".
+    const std::vector<std::uint8_t> texts = MakeAiffTextChunks(doc.tags);
+    constexpr std::size_t kSoundHeaderAt = 38;
     std::uint8_t header[kAiffHeaderBytes];
     PutFourCc(header, "FORM");
-    PutBe32(header + 4, length + 46 + (length & 1u));
+    PutBe32(header + 4, static_cast<std::uint32_t>(length + 46 + (length & 1u) + texts.size()));
     PutFourCc(header + 8, "AIFF");
     PutFourCc(header + 12, "COMM");
     PutBe32(header + 16, 18);
@@ -257,7 +266,9 @@ int SaveAiffFile(App& app) {
     PutBe32(header + 50, 0);
 
     AtomicFileWriter out(doc.title);
-    bool written = out.Open() && out.Write(header, sizeof header);
+    bool written = out.Open() && out.Write(header, kSoundHeaderAt) &&
+                   out.Write(texts.data(), texts.size()) &&
+                   out.Write(header + kSoundHeaderAt, sizeof header - kSoundHeaderAt);
 
     // Every sample of each frame is written big-endian and signed; bytes of a frame beyond
     // its samples (a block align wider than the samples need) go out unchanged.

@@ -3,6 +3,7 @@
 // temporary file at the positions they choose: a refused or failed save leaves the old file
 // as it was, like the other writers, and the encoded file is never held in memory.
 #include "commands/file/FileTexts.h"
+#include "commands/file/SndfileTags.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
@@ -116,6 +117,8 @@ bool Encode(App& app, int format, double vbrQuality, AtomicFileWriter& out) {
         ok = sf_command(sound.Get(), SFC_SET_VBR_ENCODING_QUALITY, &vbrQuality,
                         sizeof vbrQuality) == SF_TRUE;
     }
+    // The tags go out with the first samples, so they are set before any.
+    ok = ok && WriteSndfileTags(sound, doc.tags);
     // libsndfile's shorts are the document's samples on the 16-bit scale; an 8-bit FLAC keeps
     // their high byte, which is the 8-bit sample exactly.
     BusyFileWork work(app);

@@ -144,6 +144,40 @@ std::string OverwriteSourceQuestion(const SoundDocument& doc, int fileType) {
     return Format(filetext::kOverwriteRicher, name, sourceText.c_str(), writtenText.c_str());
 }
 
+// Whether a file of `fileType` as the editor writes it holds tag `field`: WAV in its INFO
+// list, AIFF in its four text chunks, FLAC and Ogg Vorbis every tag, AU none.
+bool TypeHoldsTag(int fileType, TagField field) {
+    switch (fileType) {
+    case FileTypeWav:
+        return RiffInfoId(field) != nullptr;
+    case FileTypeAiff:
+        return AiffTextChunkId(field) != nullptr;
+    case FileTypeFlac:
+    case FileTypeOgg:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The question to ask before the document is saved as `target` in `fileType` when that type
+// cannot hold some of the sound's tags, or nothing when it holds them all.
+std::string TagsLostQuestion(const SoundDocument& doc, const std::string& target, int fileType) {
+    std::string lost;
+    for (int i = 0; i < kTagFieldCount; ++i) {
+        const auto field = static_cast<TagField>(i);
+        if (!doc.tags[field].empty() && !TypeHoldsTag(fileType, field)) {
+            lost += (lost.empty() ? "" : filetext::kTagNameSeparator);
+            lost += filetext::kTagNames[i];
+        }
+    }
+    if (lost.empty()) {
+        return {};
+    }
+    return Format(filetext::kTagsNotKept, target.c_str(), filetext::kTypeNames[fileType],
+                  lost.c_str());
+}
+
 } // namespace
 
 bool EndsWithNoCase(const std::string& text, const std::string& ending) {
@@ -304,6 +338,13 @@ int CmdSaveAs(App& app) {
                                 mb::YesNo | mb::IconWarning) != IdYes) {
             return 0;
         }
+    }
+    // A type that cannot hold all of the sound's tags is asked about first; No writes nothing.
+    const std::string tagQuestion = TagsLostQuestion(doc, target, FileTypeOfName(target));
+    if (!tagQuestion.empty() &&
+        app.host.MessageBox(Owner::MainWindow, tagQuestion, filetext::kCaptionSave,
+                            mb::YesNo | mb::IconWarning) != IdYes) {
+        return 0;
     }
     doc.title = target;
     // Named now: later saves write this file, not the import's source.

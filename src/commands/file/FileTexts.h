@@ -61,6 +61,26 @@ inline constexpr const char* kOverwriteLossy =
     "%s は非可逆圧縮のファイルです。もう一度エンコードして上書きすると音質がさらに落ちます。"
     "上書きしますか？";
 
+// Save As in a type that cannot hold some of the sound's tags (caption kCaptionSave, warning
+// icon, Yes/No): the file's name, the type's name (kTypeNames) and the tags lost, named as
+// kTagNames names them and joined by kTagNameSeparator.
+inline constexpr const char* kTagsNotKept =
+    "%s を %s 形式で保存すると、タグ（%s）は失われます。保存しますか？";
+inline constexpr const char* kTagNameSeparator = "、";
+// The file types by their number (FileTypeWav ... FileTypeOgg).
+inline constexpr const char* kTypeNames[] = {"", "WAV", "AU", "AIFF", "FLAC", "Ogg Vorbis"};
+
+// The names of the tags, in TagField's order, and the texts of the information dialog: its
+// caption, and its labels for the file's name, its format and its length ("%s 秒").
+inline constexpr const char* kTagNames[] = {
+    "タイトル", "アーティスト", "アルバム", "日付",         "コメント",
+    "ジャンル", "トラック番号", "著作権",   "ソフトウェア", "ライセンス"};
+inline constexpr const char* kCaptionSoundInfo = "情報";
+inline constexpr const char* kInfoName = "ファイル名";
+inline constexpr const char* kInfoFormat = "形式";
+inline constexpr const char* kInfoLength = "長さ";
+inline constexpr const char* kInfoSeconds = "%s 秒";
+
 // The file field of the save dialog for an untitled document.
 inline constexpr const char* kDefaultSaveName = "Noname.wav";
 

@@ -2,6 +2,7 @@
 
 #include "commands/file/FileCommands.h"
 #include "commands/file/FileTexts.h"
+#include "commands/file/SndfileTags.h"
 #include "commands/file/SoundFileSupport.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
@@ -509,6 +510,7 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
                         Format(filetext::kImportMp3Beyond, static_cast<long long>(got)).c_str());
     }
 
+    sound.tags = ReadSndfileTags(file.Get());
     sound.sourceFormat =
         Format("%s %s %d %d", kind.type, kind.depth.c_str(), info.samplerate, info.channels);
     sound.conversion = Format("%s → %dBits", kind.depthText.c_str(), kind.targetBits);

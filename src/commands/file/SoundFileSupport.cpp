@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace wt {
 
@@ -74,6 +75,7 @@ int InstallLoadedSound(App& app, LoadedSound& sound) {
     doc.format = sound.format;
     doc.sampleData = std::move(sound.data);
     doc.byteLength = sound.byteLength;
+    doc.tags = std::move(sound.tags);
     doc.selStart = doc.selEnd = 0;
     doc.viewStart = 0;
     app.host.SetWaveScrollPos(0, true);

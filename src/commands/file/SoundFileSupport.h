@@ -41,7 +41,7 @@ private:
 // "メモリーが足りません"; either way it returns false and the reader must return 0.
 bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes);
 
-// Makes `sound` the document: format, samples, length; selection and view at the start,
+// Makes `sound` the document: format, samples, length, tags; selection and view at the start,
 // cursor and anchor kept where they still lie inside the sound; modified cleared; caption,
 // waveform and status bar refreshed. The document's old block must have been handed on (to
 // the undo snapshot) first: it is replaced. Returns 1.

@@ -1,5 +1,6 @@
 // RIFF/WAVE files. The document's sample block has the layout of a WAVE "data" chunk, so the
-// samples move in one read and one write without conversion.
+// samples move in one read and one write without conversion. The text tags travel in a "LIST"
+// chunk of type "INFO".
 #include "commands/file/FileTexts.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
@@ -8,6 +9,7 @@
 #include "model/WaveImage.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace wt {
 
@@ -57,6 +59,14 @@ int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound) {
     std::uint64_t got = file.ReadAt(dataOffset, sound.data.Data(), static_cast<std::size_t>(bytes));
     got -= got % format.blockAlign;
     sound.byteLength = static_cast<std::int32_t>(got);
+
+    // The text tags, as far as the file holds them.
+    if (found.infoSeen) {
+        std::vector<std::uint8_t> info(
+            static_cast<std::size_t>(std::min<std::uint64_t>(found.infoBytes, kMaxTagChunkBytes)));
+        info.resize(file.ReadAt(found.infoOffset, info.data(), info.size()));
+        ParseRiffInfo(info.data(), info.size(), sound.tags);
+    }
     return 1;
 }
 
@@ -65,9 +75,16 @@ int SaveWaveFile(App& app) {
     const auto length = static_cast<std::uint32_t>(doc.byteLength);
     std::uint8_t header[kWaveHeaderBytes];
     WriteWaveHeader(header, doc.format, length);
+    // The tags go between the format and the samples, so the samples stay the last chunk as
+    // in a file without tags.
+    const std::vector<std::uint8_t> info = MakeRiffInfoChunk(doc.tags);
+    PutLe32(header + 4, static_cast<std::uint32_t>(length + 36 + info.size()));
+    constexpr std::size_t kDataHeaderAt = 36;
 
     AtomicFileWriter out(doc.title);
-    const bool written = out.Open() && out.Write(header, sizeof header) &&
+    const bool written = out.Open() && out.Write(header, kDataHeaderAt) &&
+                         out.Write(info.data(), info.size()) &&
+                         out.Write(header + kDataHeaderAt, sizeof header - kDataHeaderAt) &&
                          out.Write(doc.Data(), length) && out.Commit();
     return written ? FinishSave(app) : ReportWriteFailure(app, out.OutOfMemory());
 }
