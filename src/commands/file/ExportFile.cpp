@@ -118,7 +118,7 @@ bool Encode(App& app, int format, double vbrQuality, AtomicFileWriter& out) {
                         sizeof vbrQuality) == SF_TRUE;
     }
     // The tags go out with the first samples, so they are set before any.
-    ok = ok && WriteSndfileTags(sound, doc.tags);
+    ok = ok && WriteSndfileTags(sound.Get(), doc.tags);
     // libsndfile's shorts are the document's samples on the 16-bit scale; an 8-bit FLAC keeps
     // their high byte, which is the 8-bit sample exactly.
     BusyFileWork work(app);
