@@ -11,7 +11,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <sstream>
 
 using namespace wt;
 
@@ -316,11 +319,43 @@ TEST(MainWindow, AboutPlaysItsSoundAndShowsDialog100) {
     EXPECT_TRUE(hasIcon);
 }
 
+// The page beside the executable; when no browser shows it, a message says where it is. The
+// page names every extension the open dialog lists and the keys of the window.
 TEST(MainWindow, HelpOpensThePageBesideTheExecutable) {
+    const std::pair<bool, const char*> cases[] = {
+        {true, nullptr},
+        {false,
+         "ヘルプを表示するブラウザーを起動できません\n次のファイルをブラウザーで開いてください\n"}};
+    for (const auto& [opens, message] : cases) {
+        test::TestApp t;
+        const std::string page = t.dir.File("wtomuka.html");
+        std::ofstream(page) << "<html></html>";
+        t.host.openHelpResult = opens;
+        DispatchCommand(t.app, IDM_HELP_CONTENTS);
+        ASSERT_EQ(t.host.helpOpened, std::vector<std::string>{page});
+        ASSERT_EQ(t.host.messages.size(), message ? 1u : 0u);
+        if (message) {
+            EXPECT_EQ(t.host.messages[0].text, message + page);
+        }
+    }
+    std::ifstream in(WT_SOURCE_DIR "/src/resources/wtomuka.html");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     test::TestApp t;
-    DispatchCommand(t.app, IDM_HELP_CONTENTS);
-    ASSERT_EQ(t.host.helpOpened.size(), 1u);
-    EXPECT_EQ(t.host.helpOpened[0], t.dir.File("wtomuka.html"));
+    CmdOpen(t.app); // no file queued: the dialog is cancelled
+    std::istringstream patterns(t.host.fileRequests.at(0).filters.at(0).second);
+    std::vector<std::string> wanted = {"<kbd>Home</kbd>",
+                                       "<kbd>End</kbd>",
+                                       "<kbd>Space</kbd>",
+                                       "<kbd>Ctrl</kbd>+ホイール",
+                                       "全体表示",
+                                       "MP3",
+                                       "Opus"};
+    for (std::string pattern; std::getline(patterns, pattern, ';');) {
+        wanted.push_back(pattern.substr(1)); // ".wav" ...
+    }
+    for (const std::string& word : wanted) {
+        EXPECT_NE(text.find(word), std::string::npos) << word;
+    }
 }
 
 TEST(MainWindow, MenuOpeningListsTheRecentFiles) {

@@ -9,6 +9,7 @@
 #include "model/PcmCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -298,7 +299,7 @@ int SaveAiffFile(App& app) {
         written = out.Write(&pad, 1);
     }
     written = written && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app, noMemory);
+    return written ? FinishSave(app) : ReportSaveFailure(app, noMemory ? ENOMEM : out.Error());
 }
 
 } // namespace wt

@@ -69,7 +69,7 @@ int SaveWaveFile(App& app) {
     AtomicFileWriter out(doc.title);
     const bool written = out.Open() && out.Write(header, sizeof header) &&
                          out.Write(doc.Data(), length) && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app, out.OutOfMemory());
+    return written ? FinishSave(app) : ReportSaveFailure(app, out.Error());
 }
 
 } // namespace wt
