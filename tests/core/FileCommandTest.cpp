@@ -182,10 +182,6 @@ TEST(SaveAs, AppendsTheFiltersExtensionAndKeepsTheType) {
     EXPECT_EQ(t.host.fileRequests.back().path, voice);
     EXPECT_EQ(t.host.fileRequests.back().filterIndex, FileTypeAu);
     EXPECT_EQ(t.app.doc.title, voice);
-    t.app.settings.lastDirectory = "/elsewhere";
-    EXPECT_EQ(CmdSaveAs(t.app), 0);
-    EXPECT_EQ(t.host.fileRequests.back().initialDir, t.dir.Path().string())
-        << "the dialog starts in the file's folder";
 }
 
 // The title, the caption and the recent entry name the file as written. A name typed with a
@@ -267,7 +263,6 @@ TEST(Open, AsksAboutChangesThenLoadsTheChosenFile) {
     EXPECT_EQ(request.filters[0].second,
               "*.wav;*.au;*.aif;*.aiff;*.aifc;*.flac;*.ogg;*.oga;*.opus;*.mp3");
     EXPECT_EQ(request.filters[4].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
-    EXPECT_EQ(request.filters[5].first, "すべてのファイル (*.*)");
     EXPECT_EQ(request.filterIndex, 1) << "the dialog starts on every sound file";
     EXPECT_EQ(request.path, "");
     EXPECT_EQ(request.initialDir, t.dir.Path().string()) << "the sound's file's folder";
@@ -501,17 +496,16 @@ TEST(SaveFailure, TheNameChangesOnlyOnceTheFileIsWritten) {
         t.app.doc.title = title;
         t.app.doc.imported = typed != nullptr;
         t.app.doc.fileType = FileTypeNone;
+        UpdateTitle(t.app);
         t.host.QueueFile(typed ? t.dir.File(typed) : "", type);
         EXPECT_EQ(typed ? CmdSaveAs(t.app) : SaveSoundFile(t.app, type), 0) << told;
         ASSERT_FALSE(t.host.messages.empty());
         EXPECT_EQ(t.host.messages.back().text, SaveFailureText(t.dir.File(told), cause));
-        EXPECT_EQ(t.app.doc.title, title);
-        EXPECT_EQ(t.app.doc.imported, typed != nullptr);
-        EXPECT_EQ(t.app.doc.fileType, FileTypeNone);
-        EXPECT_NE(t.host.caption, "WaveTomuka -[" + t.dir.File(told) + "]");
-        EXPECT_EQ(ReadRecentFile(t.app.profile, 1), "");
+        EXPECT_EQ(std::tie(t.app.doc.title, t.app.doc.imported, t.app.doc.fileType),
+                  std::make_tuple(title, typed != nullptr, int{FileTypeNone}));
+        EXPECT_EQ(t.host.caption + ReadRecentFile(t.app.profile, 1), "WaveTomuka -[" + title + "]");
         EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{"dir.ogg"});
-        EXPECT_TRUE(std::filesystem::is_empty(t.dir.File("dir.ogg")));
+        EXPECT_TRUE(std::filesystem::is_empty(t.dir.File("dir.ogg"))) << "nothing inside";
     }
 }
 
