@@ -138,7 +138,9 @@ int WriteDocumentAs(App& app, std::string name, int fileType, bool saveAs) {
     if (saveAs) {
         AddRecentFile(app.profile, doc.title);
     }
-    UpdateTitle(app);
+    if (saveAs || doc.title != oldTitle) {
+        UpdateTitle(app);
+    }
     return 1;
 }
 
