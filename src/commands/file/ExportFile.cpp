@@ -124,13 +124,41 @@ bool Encode(const SoundDocument& doc, int format, double vbrQuality, MemoryFile&
     return ok && closed && !file.outOfMemory;
 }
 
+// A file that takes and forgets what libsndfile writes, for a trial encoding.
+struct DiscardedFile {
+    sf_count_t position = 0;
+    sf_count_t length = 0;
+};
+
+SF_VIRTUAL_IO DiscardingIo() {
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* user) { return static_cast<DiscardedFile*>(user)->length; };
+    io.seek = [](sf_count_t offset, int whence, void* user) {
+        auto* file = static_cast<DiscardedFile*>(user);
+        const sf_count_t base = whence == SEEK_CUR   ? file->position
+                                : whence == SEEK_END ? file->length
+                                                     : 0;
+        file->position = std::max<sf_count_t>(0, base + offset);
+        return file->position;
+    };
+    io.read = [](void*, sf_count_t, void*) -> sf_count_t { return 0; };
+    io.write = [](const void*, sf_count_t count, void* user) {
+        auto* file = static_cast<DiscardedFile*>(user);
+        file->position += count;
+        file->length = std::max(file->length, file->position);
+        return count;
+    };
+    io.tell = [](void* user) { return static_cast<DiscardedFile*>(user)->position; };
+    return io;
+}
+
 // Whether libsndfile's encoder for `format` takes the document's rate: one frame of silence
-// encoded into memory. FLAC holds at most 655,350 Hz and the Vorbis encoder refuses rates
+// encoded into nothing. FLAC holds at most 655,350 Hz and the Vorbis encoder refuses rates
 // above 200 kHz; libsndfile's own format check accepts both, and the Vorbis encoder says so
 // only at its first frame, so the trial runs before the sound is encoded.
 bool EncoderTakesRate(const SoundDocument& doc, int format, double vbrQuality) {
-    MemoryFile trial;
-    SF_VIRTUAL_IO io{MemoryLength, MemorySeek, MemoryRead, MemoryWrite, MemoryTell};
+    DiscardedFile trial;
+    SF_VIRTUAL_IO io = DiscardingIo();
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::min<std::uint32_t>(doc.format.sampleRate, INT32_MAX));
     info.channels = doc.format.channels;
