@@ -28,17 +28,61 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The path a save really replaces: a symbolic link is followed to the file it names.
-std::string ResolveTarget(const std::string& target) {
-    struct stat st {};
-    if (lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-        if (char* resolved = realpath(target.c_str(), nullptr)) {
-            std::string path = resolved;
-            std::free(resolved);
-            return path;
-        }
+// How many links a save follows before it gives up, as the kernel does (ELOOP).
+constexpr int kMaxLinks = 40;
+
+// Whether the kernel's protected-symlinks rule lets the saving user follow `link`, which lies
+// in `folder`: outside a sticky world-writable folder always; inside one only when the link
+// belongs to the folder's owner or to the user itself.
+bool MayFollowLink(const struct stat& link, const std::string& folder) {
+    struct stat dir {};
+    if (stat(folder.c_str(), &dir) != 0) {
+        return false;
     }
-    return target;
+    const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+    return !shared || link.st_uid == dir.st_uid || link.st_uid == geteuid();
+}
+
+// The path a save really replaces: a symbolic link is followed, link by link, to the file it
+// names. Each link is checked as the kernel checks the links it follows, because a path
+// resolved here is opened without the kernel seeing the link. 0, or why the save may not go
+// on: a link the rule forbids, a link to nothing, a loop of links.
+int ResolveTarget(const std::string& target, std::string& resolved) {
+    if (target.empty() || target.back() == '/') {
+        return kSaveErrorNoFileName;
+    }
+    std::string path = target;
+    for (int followed = 0; followed <= kMaxLinks; ++followed) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) {
+            // A new name is written as it is; a link to nothing is refused, so the save does
+            // not replace the link with a file nor create one where the link points.
+            if (followed > 0 && errno == ENOENT) {
+                return kSaveErrorDanglingLink;
+            }
+            resolved = path;
+            return 0;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            resolved = path;
+            return 0;
+        }
+        const std::string folder = FolderOf(path);
+        if (!MayFollowLink(st, folder)) {
+            return kSaveErrorSharedLink;
+        }
+        char text[PATH_MAX];
+        const ssize_t length = readlink(path.c_str(), text, sizeof text);
+        if (length < 0) {
+            return errno;
+        }
+        if (length == 0 || static_cast<std::size_t>(length) >= sizeof text) {
+            return ENAMETOOLONG;
+        }
+        const std::string to(text, static_cast<std::size_t>(length));
+        path = to.front() == '/' ? to : folder + "/" + to;
+    }
+    return ELOOP;
 }
 
 std::string LeafOf(const std::string& path) {
@@ -47,9 +91,9 @@ std::string LeafOf(const std::string& path) {
 }
 
 // What a save finds at its target: nothing yet (a new name), a regular file it may replace,
-// or something it must not touch.
+// or something it must not touch (`error` says what).
 struct ReplacedFile {
-    bool replaceable = false;
+    int error = 0;
     std::optional<struct stat> existing; // the regular file being replaced, if any
 };
 
@@ -63,14 +107,18 @@ ReplacedFile InspectTarget(const std::string& target) {
     ReplacedFile found;
     struct stat st {};
     if (stat(target.c_str(), &st) != 0) {
-        found.replaceable = errno == ENOENT;
+        found.error = errno == ENOENT ? 0 : errno;
         return found;
     }
-    if (!S_ISREG(st.st_mode) || access(target.c_str(), W_OK) != 0) {
-        return found;
+    if (S_ISDIR(st.st_mode)) {
+        found.error = EISDIR;
+    } else if (!S_ISREG(st.st_mode)) {
+        found.error = kSaveErrorNotRegular;
+    } else if (access(target.c_str(), W_OK) != 0) {
+        found.error = errno; // EACCES, or EROFS on a read-only file system
+    } else {
+        found.existing = st;
     }
-    found.replaceable = true;
-    found.existing = st;
     return found;
 }
 
@@ -96,6 +144,12 @@ std::string RandomSuffix() {
 }
 
 } // namespace
+
+int CheckSaveTarget(const std::string& target) {
+    std::string resolved;
+    const int error = ResolveTarget(target, resolved);
+    return error != 0 ? error : InspectTarget(resolved).error;
+}
 
 InputFile::~InputFile() {
     if (fd_ >= 0) {
@@ -142,7 +196,7 @@ std::size_t InputFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t co
     return done;
 }
 
-AtomicFileWriter::AtomicFileWriter(std::string target) : target_(ResolveTarget(target)) {}
+AtomicFileWriter::AtomicFileWriter(std::string target) : target_(std::move(target)) {}
 
 AtomicFileWriter::~AtomicFileWriter() {
     if (fd_ >= 0) {
@@ -153,16 +207,27 @@ AtomicFileWriter::~AtomicFileWriter() {
     }
 }
 
+bool AtomicFileWriter::Fail(int error) {
+    if (!failed_) {
+        error_ = error;
+    }
+    failed_ = true;
+    return false;
+}
+
 bool AtomicFileWriter::Open() {
     if (!TryAllocate(buffer_, kWriteBufferBytes)) {
         outOfMemory_ = true;
-        failed_ = true;
-        return false;
+        return Fail(ENOMEM);
     }
+    std::string resolved;
+    if (const int error = ResolveTarget(target_, resolved); error != 0) {
+        return Fail(error);
+    }
+    target_ = std::move(resolved);
     const ReplacedFile replaced = InspectTarget(target_);
-    if (!replaced.replaceable) {
-        failed_ = true;
-        return false;
+    if (replaced.error != 0) {
+        return Fail(replaced.error);
     }
     // ".NAME.wtsave-XXXXXX" beside the target: hidden, named after the file it will replace,
     // and with no sound-file extension, so one left behind by a killed editor is recognisable
@@ -184,10 +249,10 @@ bool AtomicFileWriter::Open() {
         const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                             keptMode.value_or(0666));
         if (fd < 0) {
-            if (errno == EEXIST) {
+            if (errno == EEXIST && attempt + 1 < 100) {
                 continue;
             }
-            break;
+            return Fail(errno);
         }
         fd_ = fd;
         tempPath_ = std::move(candidate);
@@ -197,13 +262,11 @@ bool AtomicFileWriter::Open() {
         // The umask narrowed the bits given to open(), and a change of owner clears the set-id
         // bits; the old file's are restored exactly.
         if (keptMode && fchmod(fd_, *keptMode) != 0) {
-            failed_ = true;
-            return false;
+            return Fail(errno);
         }
         return true;
     }
-    failed_ = true;
-    return false;
+    return Fail(EEXIST);
 }
 
 bool AtomicFileWriter::WriteAll(const void* data, std::size_t count) {
@@ -215,7 +278,7 @@ bool AtomicFileWriter::WriteAll(const void* data, std::size_t count) {
             continue;
         }
         if (put <= 0) {
-            failed_ = true;
+            Fail(put < 0 ? errno : ENOSPC);
             break;
         }
         in += put;
@@ -239,8 +302,7 @@ bool AtomicFileWriter::Flush() {
 
 bool AtomicFileWriter::Write(const void* data, std::size_t count) {
     if (failed_ || fd_ < 0) {
-        failed_ = true;
-        return false;
+        return Fail(EBADF);
     }
     if (count == 0) {
         return true;
@@ -257,8 +319,10 @@ bool AtomicFileWriter::Write(const void* data, std::size_t count) {
 }
 
 bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size_t count) {
-    if (failed_ || fd_ < 0 || !Flush()) {
-        failed_ = true;
+    if (failed_ || fd_ < 0) {
+        return Fail(EBADF);
+    }
+    if (!Flush()) {
         return false;
     }
     const auto* in = static_cast<const unsigned char*>(data);
@@ -269,8 +333,7 @@ bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size
             continue;
         }
         if (put <= 0) {
-            failed_ = true;
-            return false;
+            return Fail(put < 0 ? errno : ENOSPC);
         }
         in += put;
         count -= static_cast<std::size_t>(put);
@@ -289,19 +352,21 @@ bool AtomicFileWriter::WriteAt(std::uint64_t offset, const void* data, std::size
 }
 
 bool AtomicFileWriter::Commit() {
-    if (fd_ < 0 || failed_ || !Flush()) {
+    if (fd_ < 0 || failed_) {
+        return Fail(EBADF);
+    }
+    if (!Flush()) {
         return false;
     }
-    const bool synced = fsync(fd_) == 0;
-    const bool closed = close(fd_) == 0;
+    // A full disk or an exceeded quota may show only here, when the data reaches the disk.
+    const int synced = fsync(fd_) == 0 ? 0 : errno;
+    const int closed = close(fd_) == 0 ? 0 : errno;
     fd_ = -1;
-    if (!synced || !closed) {
-        failed_ = true;
-        return false;
+    if (synced != 0 || closed != 0) {
+        return Fail(synced != 0 ? synced : closed);
     }
     if (rename(tempPath_.c_str(), target_.c_str()) != 0) {
-        failed_ = true;
-        return false;
+        return Fail(errno);
     }
     committed_ = true;
     // Make the rename itself durable; the data is already safe, so a failure here is not one

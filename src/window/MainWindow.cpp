@@ -7,6 +7,7 @@
 #include "editor/CommandIds.h"
 #include "editor/DocumentUi.h"
 #include "editor/Menus.h"
+#include "util/Format.h"
 #include "view/WaveWindow.h"
 #include "window/CommandTable.h"
 
@@ -19,6 +20,11 @@ namespace {
 
 constexpr const char* kCaptionNewWindow = "新規ウィンドウ";
 constexpr const char* kTextCannotOpenWindow = "ウィンドウが開けません";
+// ヘルプ → 目次 when the page is missing, or when no browser showed it (the page's path).
+constexpr const char* kCaptionHelp = "ヘルプ";
+constexpr const char* kTextHelpMissing = "ヘルプのファイルが見つかりません\n%s";
+constexpr const char* kTextHelpNoBrowser =
+    "ヘルプを表示するブラウザーを起動できません\n次のファイルをブラウザーで開いてください\n%s";
 constexpr const char* kAboutSound = "about.wav";
 
 // Two control characters reach the main window as typed characters, not as commands.
@@ -294,8 +300,19 @@ int CmdExit(App& app) {
     return 1;
 }
 
+// Shows the help page in the desktop's browser; when there is none, says where the page is,
+// so the menu never does nothing visible.
 int CmdHelpContents(App& app) {
-    return app.host.OpenHelp(app.settings.helpPath) ? 1 : 0;
+    const std::string& page = app.settings.helpPath;
+    if (app.host.OpenHelp(page)) {
+        return 1;
+    }
+    std::error_code error;
+    const bool exists = std::filesystem::is_regular_file(page, error);
+    app.host.MessageBox(Owner::MainWindow,
+                        Format(exists ? kTextHelpNoBrowser : kTextHelpMissing, page.c_str()),
+                        kCaptionHelp, mb::Ok | mb::IconInformation);
+    return 0;
 }
 
 LParam AboutDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam) {

@@ -82,7 +82,8 @@ run -e "open $tmp/cut.ogg" >/dev/null 2>"$tmp/err" || status=$?
 if run -e "open $tmp/in.wav" -e "saveas $tmp/no/such/dir/x.wav" >/dev/null 2>"$tmp/err"; then
     fail "saved into a missing folder"
 fi
-grep -qF 'message: 保存: ファイルに書き込めません' "$tmp/err" || fail "$(cat "$tmp/err")"
+grep -qF "message: 保存: [$tmp/no/such/dir/x.wav]に書き込めません\\n保存先のフォルダーがありません" \
+    "$tmp/err" || fail "$(cat "$tmp/err")"
 
 # SoX, when present, reads what the editor wrote.
 if command -v sox >/dev/null 2>&1; then

@@ -6,6 +6,7 @@
 #include "commands/file/FileCommands.h"
 #include "commands/file/NewDialog.h"
 #include "commands/file/SoundFiles.h"
+#include "editor/DocumentUi.h"
 #include "editor/Settings.h"
 #include "model/FileIo.h"
 
@@ -31,7 +32,7 @@ using namespace wt::test;
 namespace {
 
 constexpr const char* kUnsupported = "この形式はサポートしていません";
-constexpr const char* kCannotWrite = "ファイルに書き込めません";
+constexpr const char* kNoFolder = "保存先のフォルダーがありません";
 
 std::string Magic(const std::string& path) {
     const Bytes b = ReadFile(path);
@@ -159,7 +160,7 @@ TEST(SaveAs, AppendsTheFiltersExtensionAndKeepsTheType) {
     EXPECT_EQ(request.filterIndex, FileTypeNone);
     EXPECT_TRUE(request.overwritePrompt);
     ASSERT_EQ(request.filters.size(), 5u);
-    EXPECT_EQ(request.filters[1].first, "AU (ulaw) Format (*.au)");
+    EXPECT_EQ(request.filters[1].first, "AU (μ-law) 形式 (*.au)");
     EXPECT_EQ(request.filters[2].second, "*.aif;*.aiff");
 
     const std::string voice = t.dir.File("voice.au");
@@ -257,19 +258,28 @@ TEST(Open, AsksAboutChangesThenLoadsTheChosenFile) {
     EXPECT_EQ(CmdOpen(t.app), 1);
     ASSERT_EQ(t.host.fileRequests.size(), 1u);
     const FileDialogRequest& request = t.host.fileRequests[0];
-    EXPECT_EQ(request.filters.size(), 5u);
-    EXPECT_EQ(request.filters[0].first, ".WAV File (*.wav)");
-    EXPECT_EQ(request.filters[3].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
-    EXPECT_EQ(request.filters[4].second, "*.*");
-    EXPECT_EQ(request.filterIndex, FileTypeAu);
+    EXPECT_EQ(request.filters.size(), 6u);
+    EXPECT_EQ(request.filters[0].first, "すべてのサウンドファイル");
+    EXPECT_EQ(request.filters[0].second,
+              "*.wav;*.au;*.aif;*.aiff;*.aifc;*.flac;*.ogg;*.oga;*.opus;*.mp3");
+    EXPECT_EQ(request.filters[4].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
+    EXPECT_EQ(request.filterIndex, 1) << "the dialog starts on every sound file";
     EXPECT_EQ(request.path, "");
-    EXPECT_EQ(request.initialDir, "/somewhere");
+    EXPECT_EQ(request.initialDir, t.dir.Path().string()) << "the sound's file's folder";
     EXPECT_TRUE(request.fileMustExist);
     EXPECT_EQ(t.app.doc.format.sampleRate, 11025u);
     EXPECT_EQ(t.app.doc.fileType, FileTypeAiff);
     EXPECT_EQ(t.app.settings.lastDirectory, t.dir.Path().string());
     EXPECT_EQ(ReadRecentFile(t.app.profile, 1), path);
     EXPECT_FALSE(t.app.doc.modified);
+
+    // A file refused is not listed.
+    const std::string junk = t.dir.File("junk.wav");
+    WriteFile(junk, {'j', 'u', 'n', 'k'});
+    t.host.QueueFile(junk);
+    EXPECT_EQ(CmdOpen(t.app), 0);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), path);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 2), "");
 }
 
 TEST(Open, RecentFilesMoveToTheTop) {
@@ -286,9 +296,10 @@ TEST(Open, RecentFilesMoveToTheTop) {
     EXPECT_EQ(t.app.doc.byteLength, 14);
     EXPECT_EQ(ReadRecentFile(t.app.profile, 1), b);
     EXPECT_EQ(ReadRecentFile(t.app.profile, 2), a);
-    // A listed file that is gone fails with a message and stays listed.
+    // A listed file that is gone fails with a message and stays listed where it was.
     EXPECT_EQ(OpenRecentFile(t.app, 2), 0);
-    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), a);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 1), b);
+    EXPECT_EQ(ReadRecentFile(t.app.profile, 2), a);
     ASSERT_EQ(t.host.messages.size(), 1u);
     EXPECT_EQ(t.host.messages[0].text, "ファイルを開けません");
     EXPECT_EQ(t.app.doc.title, b);
@@ -367,9 +378,14 @@ TEST(NewDialog, ShowsTheCurrentFormat) {
 
 // --- Saves that fail -------------------------------------------------------------------------
 
-void ExpectWriteFailureReported(TestApp& t) {
+// The message names the file and says why: "[NAME]に書き込めません\nCAUSE".
+std::string SaveFailureText(const std::string& name, const std::string& cause) {
+    return "[" + name + "]に書き込めません\n" + cause;
+}
+
+void ExpectWriteFailureReported(TestApp& t, const std::string& cause, const char* extension = "") {
     ASSERT_FALSE(t.host.messages.empty());
-    EXPECT_EQ(t.host.messages.back().text, kCannotWrite);
+    EXPECT_EQ(t.host.messages.back().text, SaveFailureText(t.app.doc.title + extension, cause));
     EXPECT_EQ(t.host.messages.back().caption, "保存");
     EXPECT_EQ(t.host.messages.back().flags, mb::Ok | mb::IconWarning);
     EXPECT_TRUE(t.app.doc.modified);
@@ -383,11 +399,11 @@ TEST(SaveFailure, AMissingFolderIsReported) {
          {"no/such/folder/x.wav", "no/x.aiff", "no/x.au", "no/x.flac", "no/x.ogg"}) {
         t.app.doc.title = t.dir.File(name);
         EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0) << name;
-        ExpectWriteFailureReported(t);
+        ExpectWriteFailureReported(t, kNoFolder);
     }
     t.app.doc.title = "/proc/x.wav";
     EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0);
-    ExpectWriteFailureReported(t);
+    ExpectWriteFailureReported(t, geteuid() == 0 ? kNoFolder : "書き込む権限がありません");
 }
 
 TEST(SaveFailure, AWriteFailingPartWayKeepsTheOldFile) {
@@ -397,7 +413,9 @@ TEST(SaveFailure, AWriteFailingPartWayKeepsTheOldFile) {
     WriteFile(path, old);
     t.SetSound(16, 2, 100000, TestSignal, 8000); // 400 kB
     t.app.doc.modified = true;
-    for (int type : {FileTypeWav, FileTypeAiff, FileTypeAu, FileTypeFlac}) {
+    const std::pair<int, const char*> types[] = {
+        {FileTypeWav, ""}, {FileTypeAiff, ".aiff"}, {FileTypeAu, ".au"}, {FileTypeFlac, ".flac"}};
+    for (const auto& [type, extension] : types) {
         t.app.doc.title = path;
         // Files may grow to 64 kB only: the writer's second write fails with EFBIG.
         rlimit saved{};
@@ -411,7 +429,8 @@ TEST(SaveFailure, AWriteFailingPartWayKeepsTheOldFile) {
         std::signal(SIGXFSZ, previousHandler);
 
         EXPECT_EQ(result, 0) << type;
-        ExpectWriteFailureReported(t);
+        ExpectWriteFailureReported(t, "ファイルが大きすぎます", extension);
+        EXPECT_EQ(t.app.doc.title, path) << "the name gains the extension only once written";
         EXPECT_EQ(ReadFile(path), old) << type;
         EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{"keep.wav"})
             << "no temporary file is left behind";
@@ -419,13 +438,13 @@ TEST(SaveFailure, AWriteFailingPartWayKeepsTheOldFile) {
 }
 
 TEST(SaveFailure, AReadOnlyFolderKeepsTheOldFile) {
-    // A read-only tmpfs in a mount namespace of a child process (root does not need the
-    // folder's write permission, so chmod alone would not stop the save).
+    // A full, then read-only tmpfs in a mount namespace of a child process (root does not need
+    // the folder's write permission, so chmod alone would not stop the save).
     TestApp t;
     const std::string folder = t.dir.File("ro");
     std::filesystem::create_directory(folder);
     const std::string path = folder + "/old.wav";
-    t.SetSound(16, 1, 100, TestSignal, 8000);
+    t.SetSound(16, 1, 100000, TestSignal, 8000); // more than the 64 kB file system holds
     t.app.doc.title = path;
     t.app.doc.modified = true;
     const pid_t child = fork();
@@ -435,18 +454,21 @@ TEST(SaveFailure, AReadOnlyFolderKeepsTheOldFile) {
             _exit(77);
         }
         if (mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=1m") != 0) {
+            mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=64k") != 0) {
             _exit(77);
         }
         WriteFile(path, {'o', 'l', 'd'});
+        const bool full =
+            SaveSoundFile(t.app, FileTypeWav) == 0 &&
+            t.host.messages.back().text == SaveFailureText(path, "ディスクの空き容量が足りません");
         if (mount("tmpfs", folder.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) != 0) {
             _exit(77);
         }
         const int result = SaveSoundFile(t.app, FileTypeWav);
-        const bool reported =
-            !t.host.messages.empty() && t.host.messages.back().text == kCannotWrite;
+        const bool reported = t.host.messages.back().text ==
+                              SaveFailureText(path, "読み取り専用のファイルシステムです");
         const bool intact = ReadFile(path) == Bytes{'o', 'l', 'd'};
-        _exit(result == 0 && reported && intact && t.app.doc.modified ? 0 : 1);
+        _exit(result == 0 && full && reported && intact && t.app.doc.modified ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
@@ -455,6 +477,36 @@ TEST(SaveFailure, AReadOnlyFolderKeepsTheOldFile) {
         GTEST_SKIP() << "no mount namespace for a read-only folder here";
     }
     EXPECT_EQ(WEXITSTATUS(status), 0) << "save into the read-only folder";
+}
+
+// A save that fails or is refused leaves the name, the type, the imported mark, the caption
+// and the recent files as they were: Save As, and Save of a name that gains an extension.
+TEST(SaveFailure, TheNameChangesOnlyOnceTheFileIsWritten) {
+    const std::tuple<const char*, int, const char*, const char*> cases[] = {
+        // typed in Save As (nullptr: Save of "gone/take"), type, name told, cause
+        {"gone/x", FileTypeFlac, "gone/x.flac", kNoFolder},
+        {"dir", FileTypeOgg, "dir.ogg", "同じ名前のフォルダーがあります"},
+        {"dir.ogg/", FileTypeAu, "dir.ogg/", "ファイル名がありません"},
+        {nullptr, FileTypeAu, "gone/take.au", kNoFolder}};
+    for (const auto& [typed, type, told, cause] : cases) {
+        TestApp t;
+        t.SetSound(16, 1, 100, TestSignal, 8000);
+        std::filesystem::create_directory(t.dir.File("dir.ogg"));
+        const std::string title = t.dir.File(typed ? "in.flac" : "gone/take");
+        t.app.doc.title = title;
+        t.app.doc.imported = typed != nullptr;
+        t.app.doc.fileType = FileTypeNone;
+        UpdateTitle(t.app);
+        t.host.QueueFile(typed ? t.dir.File(typed) : "", type);
+        EXPECT_EQ(typed ? CmdSaveAs(t.app) : SaveSoundFile(t.app, type), 0) << told;
+        ASSERT_FALSE(t.host.messages.empty());
+        EXPECT_EQ(t.host.messages.back().text, SaveFailureText(t.dir.File(told), cause));
+        EXPECT_EQ(std::tie(t.app.doc.title, t.app.doc.imported, t.app.doc.fileType),
+                  std::make_tuple(title, typed != nullptr, int{FileTypeNone}));
+        EXPECT_EQ(t.host.caption + ReadRecentFile(t.app.profile, 1), "WaveTomuka -[" + title + "]");
+        EXPECT_EQ(FolderContents(t.dir.Path()), std::vector<std::string>{"dir.ogg"});
+        EXPECT_TRUE(std::filesystem::is_empty(t.dir.File("dir.ogg"))) << "nothing inside";
+    }
 }
 
 TEST(SaveTarget, KeepsPermissionsAndFollowsLinks) {

@@ -15,11 +15,15 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <sstream>
+#include <sys/stat.h>
+#include <tuple>
 
 using namespace wt;
 using namespace wt::test;
@@ -244,7 +248,8 @@ TEST(SaveFailure, FlacAndOggKeepTheOldFile) {
         t.app.doc.modified = true;
         EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0);
         ASSERT_FALSE(t.host.messages.empty());
-        EXPECT_EQ(t.host.messages.back().text, "ファイルに書き込めません");
+        EXPECT_EQ(t.host.messages.back().text,
+                  "[" + path + "]に書き込めません\n同じ名前のフォルダーがあります");
         EXPECT_TRUE(t.app.doc.modified);
         EXPECT_TRUE(std::filesystem::is_directory(path));
         EXPECT_EQ(ReadFile(path + "/inside"), (Bytes{'o', 'l', 'd'}));
@@ -259,10 +264,31 @@ TEST(SaveFailure, FlacAndOggKeepTheOldFile) {
         t.host.QueueAnswer(IdYes); // save the empty sound
         EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0);
         ASSERT_FALSE(t.host.messages.empty());
-        EXPECT_EQ(t.host.messages.back().text, "ファイルに書き込めません");
+        EXPECT_EQ(t.host.messages.back().text, "[" + path + "]に書き込めません");
         EXPECT_TRUE(t.app.doc.modified);
         EXPECT_EQ(ReadFile(path), (Bytes{'o', 'l', 'd'}));
     }
+    // A rate the format cannot hold is named as the cause; a FIFO is refused before three
+    // minutes of stereo are encoded (seconds of work).
+    const std::string fifo = t.dir.File("pipe.ogg");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::tuple<const char*, std::uint32_t, int, const char*> cases[] = {
+        {"fast.flac", 700000, 3000,
+         "FLAC で保存できるサンプリングレートは 655,350Hz までです(この音は 700,000Hz)"},
+        {"fast.ogg", 250000, 3000,
+         "Ogg Vorbis ではサンプリングレート 250,000Hz の音を保存できません"},
+        {"pipe.ogg", 44100, 180 * 44100,
+         "通常のファイルではありません(パイプやデバイスには保存できません)"}};
+    for (const auto& [name, rate, frames, cause] : cases) {
+        t.SetSound(16, 2, frames, TestSignal, rate);
+        t.app.doc.title = t.dir.File(name);
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(SaveSoundFile(t.app, FileTypeNone), 0) << name;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+        EXPECT_EQ(t.host.messages.back().text,
+                  "[" + t.app.doc.title + "]に書き込めません\n" + cause);
+    }
+    std::remove(fifo.c_str());
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(t.dir.Path())) {
         if (entry.path().extension() != ".ini") {
@@ -274,7 +300,7 @@ TEST(SaveFailure, FlacAndOggKeepTheOldFile) {
               (std::vector<std::string>{"empty.flac", "empty.ogg", "held.flac", "held.ogg"}));
 }
 
-// The open dialog presets the entry of the FLAC and Ogg files for a sound saved as one, and a
+// The open dialog starts on every sound file also for a FLAC or Ogg sound, and a
 // dropped file and a recent entry of every extension libsndfile reads open as imports.
 TEST(OpenOthers, TheDialogEntryTheDropAndTheRecentFiles) {
     TestApp t;
@@ -283,8 +309,8 @@ TEST(OpenOthers, TheDialogEntryTheDropAndTheRecentFiles) {
         t.host.QueueFile(t.dir.File(saved));
         ASSERT_EQ(CmdSaveAs(t.app), 1);
         EXPECT_EQ(CmdOpen(t.app), 0); // no file queued: the dialog is cancelled
-        EXPECT_EQ(t.host.fileRequests.back().filterIndex, 4) << saved;
-        EXPECT_EQ(t.host.fileRequests.back().filters[3].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
+        EXPECT_EQ(t.host.fileRequests.back().filterIndex, 1) << saved;
+        EXPECT_EQ(t.host.fileRequests.back().filters[4].second, "*.flac;*.ogg;*.oga;*.opus;*.mp3");
     }
 
     struct Kind {

@@ -11,7 +11,10 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <sstream>
 
 using namespace wt;
 
@@ -317,11 +320,31 @@ TEST(MainWindow, AboutPlaysItsSoundAndShowsDialog100) {
     EXPECT_TRUE(hasIcon);
 }
 
+// The page beside the executable; when no browser shows it, a message says where it is. The
+// page names every extension the open dialog lists and the keys of the window.
 TEST(MainWindow, HelpOpensThePageBesideTheExecutable) {
     test::TestApp t;
     DispatchCommand(t.app, IDM_HELP_CONTENTS);
     ASSERT_EQ(t.host.helpOpened.size(), 1u);
     EXPECT_EQ(t.host.helpOpened[0], t.dir.File("wtomuka.html"));
+    EXPECT_TRUE(t.host.messages.empty());
+    std::ofstream(t.dir.File("wtomuka.html")) << "<html></html>";
+    t.host.openHelpResult = false; // no browser
+    DispatchCommand(t.app, IDM_HELP_CONTENTS);
+    ASSERT_EQ(t.host.messages.size(), 1u);
+    EXPECT_EQ(
+        t.host.messages[0].text,
+        "ヘルプを表示するブラウザーを起動できません\n次のファイルをブラウザーで開いてください\n" +
+            t.dir.File("wtomuka.html"));
+
+    std::ifstream in(WT_SOURCE_DIR "/src/resources/wtomuka.html");
+    const std::string page((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    CmdOpen(t.app); // no file queued: the dialog is cancelled
+    std::istringstream words(t.host.fileRequests.at(0).filters.at(0).second +
+                             ";*<kbd>Home</kbd>;*<kbd>End</kbd>;*<kbd>Space</kbd>;*全体表示;*MP3");
+    for (std::string word; std::getline(words, word, ';');) {
+        EXPECT_NE(page.find(word.substr(1)), std::string::npos) << word; // ".wav" ...
+    }
 }
 
 TEST(MainWindow, MenuOpeningListsTheRecentFiles) {

@@ -15,6 +15,7 @@
 #include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <tuple>
 #include <vector>
 
 using namespace wt;
@@ -33,9 +34,11 @@ std::vector<std::string> Entries(const std::filesystem::path& folder) {
 }
 
 // Runs `line` on a changed sound named `title`; true when the line failed, the user was told
-// (a message box for save and save as, the error for clipboard_save), the document is still
-// changed and the folder holds what it held before. `why` says what went wrong.
-bool LineIsRefused(const std::string& line, const std::string& title, std::string& why) {
+// (a message box naming the file and `cause` for save and save as, the error for
+// clipboard_save), the document is still changed and the folder holds what it held before.
+// `why` says what went wrong.
+bool LineIsRefused(const std::string& line, const std::string& title, const std::string& cause,
+                   std::string& why) {
     TestApp t;
     t.SetSound(16, 1, 20, TestSignal, 8000);
     t.app.doc.title = title;
@@ -49,11 +52,12 @@ bool LineIsRefused(const std::string& line, const std::string& title, std::strin
     std::string error;
     bool stop = false;
     const bool ran = RunBatchLine(context, line, error, stop);
-    const bool told = line.rfind("clipboard_save", 0) == 0
-                          ? error == "cannot write " + title
-                          : !t.host.messages.empty() &&
-                                t.host.messages.back().text == "ファイルに書き込めません" &&
-                                t.host.messages.back().caption == "保存";
+    const bool told =
+        line.rfind("clipboard_save", 0) == 0
+            ? error == "cannot write " + title
+            : !t.host.messages.empty() &&
+                  t.host.messages.back().text == "[" + title + "]に書き込めません\n" + cause &&
+                  t.host.messages.back().caption == "保存";
     why = line + ": ran " + std::to_string(ran) + ", told " + std::to_string(told) + ", modified " +
           std::to_string(t.app.doc.modified) + ", folder " +
           (Entries(folder) == before ? "unchanged" : "changed");
@@ -90,7 +94,9 @@ TEST(SaveTarget, AFifoOrADeviceNodeIsRefusedAndKept) {
         for (const std::string& target : targets) {
             for (const std::string& line : WritesOver(target)) {
                 alarm(10); // a save that opened the FIFO would wait here for ever
-                const bool refused = LineIsRefused(line, target, why);
+                const bool refused = LineIsRefused(
+                    line, target,
+                    "通常のファイルではありません(パイプやデバイスには保存できません)", why);
                 alarm(0);
                 if (!refused) {
                     return false;
@@ -127,8 +133,9 @@ TEST(SaveTarget, AFileTheUserMayNotWriteIsRefused) {
     }
     const int status = RunUnprivileged([&] {
         std::string why;
-        const bool othersRefused = !root || LineIsRefused("save", others, why);
-        return LineIsRefused("save", readOnly, why) && othersRefused;
+        const char* cause = "書き込む権限がありません";
+        const bool othersRefused = !root || LineIsRefused("save", others, cause, why);
+        return LineIsRefused("save", readOnly, cause, why) && othersRefused;
     });
     ASSERT_NE(status, kCannotDropRoot);
     EXPECT_EQ(status, 0);
@@ -171,6 +178,36 @@ TEST(SaveTarget, TheReplacedFilesOwnerAndGroupStay) {
     EXPECT_TRUE(IsWave(theirs));
     EXPECT_EQ(RunUnprivileged([&] { return access(theirs.c_str(), W_OK) == 0; }), 0)
         << "the owner may still write the file";
+}
+
+// Links, as the kernel's protected-symlinks rule has them: in a sticky world-writable folder a
+// link is followed only when it belongs to the folder's owner or to the saving user, so a
+// link another user planted there cannot make root's save replace the file it points to. A
+// link to nothing is refused rather than replaced by a file.
+TEST(SaveTarget, LinksInSharedFoldersAndLinksToNothing) {
+    const std::tuple<mode_t, bool, const char*, const char*> cases[] = {
+        // folder mode, link given to another user (needs root: last), file, cause of refusal
+        {01777, false, "private.wav", nullptr},
+        {0755, false, "gone.wav", "シンボリックリンクの指す先がありません"},
+        {0777, true, "private.wav", nullptr},
+        {01777, true, "private.wav",
+         "共有フォルダーにある他のユーザーのシンボリックリンクです。リンク先には保存しません"}};
+    for (const auto& [mode, theirs, name, cause] : cases) {
+        TempDir dir;
+        const std::string shared = dir.File("shared"), link = shared + "/victim.wav";
+        const std::string file = dir.File(name);
+        std::filesystem::create_directory(shared);
+        ASSERT_EQ(chmod(shared.c_str(), mode), 0);
+        WriteFile(dir.File("private.wav"), {'o', 'l', 'd'});
+        std::filesystem::create_symlink(file, link);
+        if (theirs && lchown(link.c_str(), kNobodyId, kNobodyId) != 0) {
+            GTEST_SKIP() << "only root may give a link to another user";
+        }
+        std::string why;
+        EXPECT_EQ(LineIsRefused("save", link, cause ? cause : "", why), cause != nullptr) << why;
+        EXPECT_EQ(IsWave(file), cause == nullptr) << why;
+        EXPECT_TRUE(std::filesystem::is_symlink(link));
+    }
 }
 
 } // namespace

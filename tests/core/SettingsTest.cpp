@@ -188,17 +188,18 @@ TEST(RecentFiles, SeventhFileDropsTheOldest) {
                                                              "/f4.wav", "/f3.wav", "/f2.wav"}));
 }
 
-TEST(RecentFiles, ChoosingEntryThreeMovesItToTheTop) {
+TEST(RecentFiles, ChoosingAMissingEntryThreeLeavesItInPlace) {
     test::TestApp t;
     for (int i = 6; i >= 1; --i) {
         AddRecentFile(t.app.profile, "/gone/f" + std::to_string(i) + ".wav");
     }
     DispatchCommand(t.app, IDM_RECENT1 + 2);
     EXPECT_EQ(RecentList(t.app.profile),
-              (std::vector<std::string>{"/gone/f3.wav", "/gone/f1.wav", "/gone/f2.wav",
+              (std::vector<std::string>{"/gone/f1.wav", "/gone/f2.wav", "/gone/f3.wav",
                                         "/gone/f4.wav", "/gone/f5.wav", "/gone/f6.wav"}));
-    // The file does not exist: it stays listed, the open went to that folder, and the
-    // document keeps its name, so a save cannot write over the missing file's place.
+    // The file does not exist: it stays listed where it was (only a file that opened moves to
+    // the top), the open went to that folder, and the document keeps its name, so a save
+    // cannot write over the missing file's place.
     EXPECT_EQ(t.app.doc.title, "無題");
     EXPECT_EQ(t.app.settings.lastDirectory, "/gone");
     ASSERT_EQ(t.host.messages.size(), 1u);

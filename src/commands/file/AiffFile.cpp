@@ -10,6 +10,7 @@
 #include "model/PcmCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -309,7 +310,7 @@ int SaveAiffFile(App& app) {
         written = out.Write(&pad, 1);
     }
     written = written && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app, noMemory);
+    return written ? FinishSave(app) : ReportSaveFailure(app, noMemory ? ENOMEM : out.Error());
 }
 
 } // namespace wt

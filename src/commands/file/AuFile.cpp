@@ -10,6 +10,7 @@
 #include "model/PcmCodec.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <vector>
 
 namespace wt {
@@ -132,7 +133,7 @@ int SaveAuFile(App& app) {
     }
     written = written && out.Write(slice.data(), filled);
     written = written && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app, noMemory);
+    return written ? FinishSave(app) : ReportSaveFailure(app, noMemory ? ENOMEM : out.Error());
 }
 
 } // namespace wt

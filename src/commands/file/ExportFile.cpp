@@ -8,11 +8,15 @@
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
 #include "model/FileIo.h"
+#include "util/Format.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace wt {
@@ -142,7 +146,78 @@ bool Encode(App& app, int format, double vbrQuality, AtomicFileWriter& out) {
     return sound.Close() && ok && file.length > 0;
 }
 
+// A file that takes and forgets what libsndfile writes, for a trial encoding.
+struct DiscardedFile {
+    sf_count_t position = 0;
+    sf_count_t length = 0;
+};
+
+SF_VIRTUAL_IO DiscardingIo() {
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* user) { return static_cast<DiscardedFile*>(user)->length; };
+    io.seek = [](sf_count_t offset, int whence, void* user) {
+        auto* file = static_cast<DiscardedFile*>(user);
+        const sf_count_t base = whence == SEEK_CUR   ? file->position
+                                : whence == SEEK_END ? file->length
+                                                     : 0;
+        file->position = std::max<sf_count_t>(0, base + offset);
+        return file->position;
+    };
+    io.read = [](void*, sf_count_t, void*) -> sf_count_t { return 0; };
+    io.write = [](const void*, sf_count_t count, void* user) {
+        auto* file = static_cast<DiscardedFile*>(user);
+        file->position += count;
+        file->length = std::max(file->length, file->position);
+        return count;
+    };
+    io.tell = [](void* user) { return static_cast<DiscardedFile*>(user)->position; };
+    return io;
+}
+
+// Whether libsndfile's encoder for `format` takes the document's rate: one frame of silence
+// encoded into nothing. FLAC holds at most 655,350 Hz and the Vorbis encoder refuses rates
+// above 200 kHz; libsndfile's own format check accepts both, and the Vorbis encoder says so
+// only at its first frame, so the trial runs before the sound is encoded.
+bool EncoderTakesRate(const SoundDocument& doc, int format, double vbrQuality) {
+    DiscardedFile trial;
+    SF_VIRTUAL_IO io = DiscardingIo();
+    SF_INFO info{};
+    info.samplerate = static_cast<int>(std::min<std::uint32_t>(doc.format.sampleRate, INT32_MAX));
+    info.channels = doc.format.channels;
+    info.format = format;
+    SNDFILE* sound = sf_open_virtual(&io, SFM_WRITE, &info, &trial);
+    if (!sound) {
+        return false;
+    }
+    if (vbrQuality >= 0.0) {
+        sf_command(sound, SFC_SET_VBR_ENCODING_QUALITY, &vbrQuality, sizeof vbrQuality);
+    }
+    const short silence[2] = {};
+    const bool took = sf_writef_short(sound, silence, 1) == 1;
+    return sf_close(sound) == 0 && took;
+}
+
+// The rate in Hz with thousands separators ("700,000").
+std::string RateText(std::uint32_t rate) {
+    const std::string digits = std::to_string(rate);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            text += ',';
+        }
+        text += digits[i];
+    }
+    return text;
+}
+
 int SaveThroughSndfile(App& app, int format, double vbrQuality) {
+    // A rate the format cannot hold is said as such, before the sound is encoded.
+    if (!EncoderTakesRate(app.doc, format, vbrQuality)) {
+        const bool flac = (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
+        return ReportSaveRefusal(app,
+                                 Format(flac ? filetext::kCauseFlacRate : filetext::kCauseOggRate,
+                                        RateText(app.doc.format.sampleRate).c_str()));
+    }
     // libsndfile writes no bytes at all for a sound without frames (and an empty FLAC would
     // read back as one of unknown length): such a save is refused like a failed write, so it
     // never replaces a file with an empty or unreadable one.
@@ -151,7 +226,7 @@ int SaveThroughSndfile(App& app, int format, double vbrQuality) {
     }
     AtomicFileWriter out(app.doc.title);
     if (!out.Open()) {
-        return ReportWriteFailure(app, out.OutOfMemory());
+        return ReportSaveFailure(app, out.Error());
     }
     bool encoded = false;
     bool outOfMemory = false;
@@ -160,7 +235,10 @@ int SaveThroughSndfile(App& app, int format, double vbrQuality) {
     } catch (const std::bad_alloc&) {
         outOfMemory = true;
     }
-    return encoded && out.Commit() ? FinishSave(app) : ReportWriteFailure(app, outOfMemory);
+    if (outOfMemory) {
+        return ReportWriteFailure(app, true);
+    }
+    return encoded && out.Commit() ? FinishSave(app) : ReportSaveFailure(app, out.Error());
 }
 
 } // namespace

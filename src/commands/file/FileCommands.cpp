@@ -7,6 +7,7 @@
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
+#include "model/FileIo.h"
 #include "model/Undo.h"
 #include "util/Format.h"
 #include "util/ParseNumber.h"
@@ -20,17 +21,21 @@ namespace wt {
 
 namespace {
 
-// The open dialog's entry for the files only libsndfile reads.
-constexpr int kOpenFilterOther = 4;
+// The open dialog's first entry, which it starts on, lists every file the editor reads. Its
+// index only chooses the entry shown first; the save dialog's index is the file type.
+constexpr int kOpenFilterSounds = 1;
 
 std::vector<std::pair<std::string, std::string>> OpenFilters() {
-    return {{filetext::kOpenFilterWav, "*.wav"},
+    return {{filetext::kOpenFilterSounds,
+             "*.wav;*.au;*.aif;*.aiff;*.aifc;*.flac;*.ogg;*.oga;*.opus;*.mp3"},
+            {filetext::kOpenFilterWav, "*.wav"},
             {filetext::kOpenFilterAu, "*.au"},
-            {filetext::kOpenFilterAiff, "*.aif;*.aiff"},
+            {filetext::kOpenFilterAiff, "*.aif;*.aiff;*.aifc"},
             {filetext::kOpenFilterOther, "*.flac;*.ogg;*.oga;*.opus;*.mp3"},
             {filetext::kOpenFilterAll, "*.*"}};
 }
 
+// The save dialog's entries in the order of SoundFileType: an entry's index is its type.
 std::vector<std::pair<std::string, std::string>> SaveFilters() {
     return {{filetext::kSaveFilterWav, "*.wav"},
             {filetext::kSaveFilterAu, "*.au"},
@@ -89,6 +94,61 @@ SaveTarget ChooseSaveTarget(const std::string& name, int fileType) {
     default:
         return {name + ".wav", SaveWaveFile};
     }
+}
+
+// The folder the file dialogs start in: the current file's, or the last folder a file was
+// opened from when the sound has none.
+std::string DialogFolder(const App& app) {
+    const std::string& title = app.doc.title;
+    const auto slash = title.find_last_of('/');
+    if (title == kUntitled || slash == std::string::npos) {
+        return app.settings.lastDirectory;
+    }
+    return slash == 0 ? "/" : title.substr(0, slash);
+}
+
+// Writes the document as `name` in `fileType` (ChooseSaveTarget). The writers write the file
+// the title names, so the title is the target's for the write only: a save that fails or is
+// declined puts the name, the type and the imported mark back, and the caption and the recent
+// files change only once the file is on disk. `saveAs` makes the type the document's and
+// lists the file among the recent files. A name with no file part ("folder/") and a target
+// that may not be replaced (a folder, a FIFO, a device, a link another user planted in a
+// shared folder) are refused before anything is encoded. `name` is a copy: it may be the
+// title, which changes here.
+int WriteDocumentAs(App& app, std::string name, int fileType, bool saveAs) {
+    SoundDocument& doc = app.doc;
+    const std::string oldTitle = doc.title;
+    const int oldType = doc.fileType;
+    const bool oldImported = doc.imported;
+    const SaveTarget target = ChooseSaveTarget(name, fileType);
+    const bool noFileName = name.empty() || name.back() == '/';
+    doc.title = noFileName ? name : target.name;
+    if (saveAs) {
+        doc.fileType = fileType;
+        doc.imported = false;
+    }
+    const int refused = noFileName ? kSaveErrorNoFileName : CheckSaveTarget(target.name);
+    const int written = refused != 0 ? ReportSaveFailure(app, refused) : target.writer(app);
+    if (written != 1) {
+        doc.title = oldTitle;
+        doc.fileType = oldType;
+        doc.imported = oldImported;
+        return 0;
+    }
+    if (saveAs) {
+        AddRecentFile(app.profile, doc.title);
+    }
+    if (saveAs || doc.title != oldTitle) {
+        UpdateTitle(app);
+    }
+    return 1;
+}
+
+// Asks before an empty sound is saved; false when the user declined.
+bool AgreeToSaveEmpty(App& app) {
+    return app.doc.byteLength != 0 ||
+           app.host.MessageBox(Owner::MainWindow, filetext::kSaveEmpty, filetext::kCaptionSave,
+                               mb::YesNo | mb::IconWarning) != IdNo;
 }
 
 // `name` with its extension (after the last dot of the last path part) replaced by ".wav",
@@ -255,30 +315,27 @@ int LoadSoundFile(App& app, const std::string& path) {
 
 int SaveSoundFile(App& app, int fileType) {
     SoundDocument& doc = app.doc;
-    if (doc.byteLength == 0 &&
-        app.host.MessageBox(Owner::MainWindow, filetext::kSaveEmpty, filetext::kCaptionSave,
-                            mb::YesNo | mb::IconWarning) == IdNo) {
+    if (!AgreeToSaveEmpty(app)) {
         return 0;
     }
     if (doc.title == kUntitled || doc.imported) {
         return CmdSaveAs(app);
     }
-    const SaveTarget target = ChooseSaveTarget(doc.title, fileType);
-    // A name that gained an extension is shown as it is written.
-    if (target.name != doc.title) {
-        doc.title = target.name;
-        UpdateTitle(app);
-    }
-    return target.writer(app);
+    // A name that gains an extension is shown as it is written, once it is written.
+    return WriteDocumentAs(app, doc.title, fileType, false);
 }
 
+// A file that was refused does not go to the top of the recent files.
 int OpenRecentFile(App& app, int n) {
     if (ConfirmDiscardChanges(app) != 1) {
         return 0;
     }
     const std::string path = ReadRecentFile(app.profile, n);
+    if (LoadSoundFile(app, path) != 1) {
+        return 0;
+    }
     AddRecentFile(app.profile, path);
-    return LoadSoundFile(app, path);
+    return 1;
 }
 
 int CmdOpen(App& app) {
@@ -287,15 +344,18 @@ int CmdOpen(App& app) {
     }
     FileDialogRequest request;
     request.filters = OpenFilters();
-    // A FLAC or Ogg document presets the entry that lists its extension.
-    request.filterIndex = app.doc.fileType <= FileTypeAiff ? app.doc.fileType : kOpenFilterOther;
-    request.initialDir = app.settings.lastDirectory;
+    request.filterIndex = kOpenFilterSounds;
+    request.initialDir = DialogFolder(app);
     request.fileMustExist = true;
     if (!app.host.GetOpenFileName(request)) {
         return 0;
     }
+    // Only a file that opened is listed among the recent files.
+    if (LoadSoundFile(app, request.path) != 1) {
+        return 0;
+    }
     AddRecentFile(app.profile, request.path);
-    return LoadSoundFile(app, request.path);
+    return 1;
 }
 
 int CmdSave(App& app) {
@@ -310,7 +370,7 @@ int CmdSaveAs(App& app) {
     request.path = doc.title == kUntitled ? filetext::kDefaultSaveName
                    : doc.imported         ? WithWavExtension(doc.title)
                                           : doc.title;
-    request.initialDir = app.settings.lastDirectory;
+    request.initialDir = DialogFolder(app);
     request.overwritePrompt = true;
     if (!app.host.GetSaveFileName(request)) {
         return 0;
@@ -346,13 +406,12 @@ int CmdSaveAs(App& app) {
                             mb::YesNo | mb::IconWarning) != IdYes) {
         return 0;
     }
-    doc.title = target;
-    // Named now: later saves write this file, not the import's source.
-    doc.imported = false;
-    AddRecentFile(app.profile, doc.title);
-    UpdateTitle(app);
-    doc.fileType = fileType;
-    return SaveSoundFile(app, doc.fileType);
+    if (!AgreeToSaveEmpty(app)) {
+        return 0;
+    }
+    // Once written, the document is named after the file: later saves write it, not the
+    // import's source.
+    return WriteDocumentAs(app, request.path, fileType, true);
 }
 
 int CmdNew(App& app) {

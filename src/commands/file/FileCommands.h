@@ -8,7 +8,8 @@ namespace wt {
 
 struct App;
 
-// Document file types; the value doubles as the file dialogs' filter index.
+// Document file types; the value doubles as the save dialog's filter index (the open dialog
+// starts on its own first entry, every sound file).
 enum SoundFileType {
     FileTypeNone = 0,
     FileTypeWav = 1,

@@ -45,6 +45,34 @@ inline constexpr const char* kImportMp3Beyond =
 
 // Writer and save messages.
 inline constexpr const char* kCannotWrite = "ファイルに書き込めません";
+// A save that failed or was refused (caption kCaptionSave, warning icon): the file's name,
+// then what went wrong, one of the causes below; kCannotWriteFile when nothing more is known.
+inline constexpr const char* kCannotWriteFile = "[%s]に書き込めません";
+inline constexpr const char* kCannotWriteBecause = "[%s]に書き込めません\n%s";
+inline constexpr const char* kCauseDiskFull = "ディスクの空き容量が足りません";
+inline constexpr const char* kCauseQuota = "ディスクの使用量の上限を超えます";
+inline constexpr const char* kCauseNoPermission = "書き込む権限がありません";
+inline constexpr const char* kCauseReadOnlyFs = "読み取り専用のファイルシステムです";
+inline constexpr const char* kCauseNoFolder = "保存先のフォルダーがありません";
+inline constexpr const char* kCauseNotFolder = "保存先のフォルダー名がフォルダーではありません";
+inline constexpr const char* kCauseIsFolder = "同じ名前のフォルダーがあります";
+inline constexpr const char* kCauseNotRegular =
+    "通常のファイルではありません(パイプやデバイスには保存できません)";
+inline constexpr const char* kCauseDanglingLink = "シンボリックリンクの指す先がありません";
+inline constexpr const char* kCauseSharedLink =
+    "共有フォルダーにある他のユーザーのシンボリックリンクです。リンク先には保存しません";
+inline constexpr const char* kCauseLinkLoop = "シンボリックリンクが循環しています";
+inline constexpr const char* kCauseNoFileName = "ファイル名がありません";
+inline constexpr const char* kCauseNameTooLong = "ファイル名が長すぎます";
+inline constexpr const char* kCauseTooLarge = "ファイルが大きすぎます";
+inline constexpr const char* kCauseIo = "ディスクの読み書きでエラーが起きました";
+// Any other error: the system's own description of it.
+inline constexpr const char* kCauseOther = "エラー: %s";
+// A rate the format cannot hold (the sound's rate in Hz, with thousands separators).
+inline constexpr const char* kCauseFlacRate =
+    "FLAC で保存できるサンプリングレートは 655,350Hz までです(この音は %sHz)";
+inline constexpr const char* kCauseOggRate =
+    "Ogg Vorbis ではサンプリングレート %sHz の音を保存できません";
 inline constexpr const char* kSaveEmpty = "データがありませんが、保存してよろしいですか";
 inline constexpr const char* kAuRateQuestion =
     ".au(ulaw) ファイルで一般的に使用される 8KHzサンプリングではありません\n"
@@ -84,19 +112,20 @@ inline constexpr const char* kInfoSeconds = "%s 秒";
 // The file field of the save dialog for an untitled document.
 inline constexpr const char* kDefaultSaveName = "Noname.wav";
 
-// Open dialog filters, index 1 to 5.
-inline constexpr const char* kOpenFilterWav = ".WAV File (*.wav)";
-inline constexpr const char* kOpenFilterAu = ".AU File (*.au)";
-inline constexpr const char* kOpenFilterAiff = "AIF File (*.aif;*.aiff)";
+// Open dialog filters, index 1 to 6; the dialog starts on the first.
+inline constexpr const char* kOpenFilterSounds = "すべてのサウンドファイル";
+inline constexpr const char* kOpenFilterWav = "WAV ファイル (*.wav)";
+inline constexpr const char* kOpenFilterAu = "AU ファイル (*.au)";
+inline constexpr const char* kOpenFilterAiff = "AIFF ファイル (*.aif;*.aiff;*.aifc)";
 inline constexpr const char* kOpenFilterOther =
-    "FLAC/Ogg/Opus/MP3 File (*.flac;*.ogg;*.oga;*.opus;*.mp3)";
-inline constexpr const char* kOpenFilterAll = "ALL (*.*)";
-// Save dialog filters, index 1 to 5.
-inline constexpr const char* kSaveFilterWav = "WAVE Format (*.wav)";
-inline constexpr const char* kSaveFilterAu = "AU (ulaw) Format (*.au)";
-inline constexpr const char* kSaveFilterAiff = "AIFF Format (*.aiff)";
-inline constexpr const char* kSaveFilterFlac = "FLAC Format (*.flac)";
-inline constexpr const char* kSaveFilterOgg = "Ogg Vorbis Format (*.ogg)";
+    "FLAC/Ogg/Opus/MP3 ファイル (*.flac;*.ogg;*.oga;*.opus;*.mp3)";
+inline constexpr const char* kOpenFilterAll = "すべてのファイル (*.*)";
+// Save dialog filters, index 1 to 5 (the index is the file type).
+inline constexpr const char* kSaveFilterWav = "WAV 形式 (*.wav)";
+inline constexpr const char* kSaveFilterAu = "AU (μ-law) 形式 (*.au)";
+inline constexpr const char* kSaveFilterAiff = "AIFF 形式 (*.aiff)";
+inline constexpr const char* kSaveFilterFlac = "FLAC 形式 (*.flac)";
+inline constexpr const char* kSaveFilterOgg = "Ogg Vorbis 形式 (*.ogg)";
 
 // Format conversion: the refusal of a source format and its caption, which is also the
 // progress label and the caption of dialog 113, and the caption of its out-of-memory message.

@@ -3,9 +3,11 @@
 #include "commands/file/FileTexts.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
+#include "model/FileIo.h"
 #include "util/Format.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -26,6 +28,47 @@ std::int32_t KeepInside(std::int32_t offset, const SoundDocument& doc) {
     }
     const std::int32_t blockAlign = doc.format.blockAlign ? doc.format.blockAlign : 1;
     return offset - offset % blockAlign;
+}
+
+// What went wrong in a failed save, in words; empty when nothing is known.
+std::string SaveFailureCause(int error) {
+    switch (error) {
+    case 0:
+        return {};
+    case ENOSPC:
+        return filetext::kCauseDiskFull;
+    case EDQUOT:
+        return filetext::kCauseQuota;
+    case EACCES:
+    case EPERM:
+        return filetext::kCauseNoPermission;
+    case EROFS:
+        return filetext::kCauseReadOnlyFs;
+    case ENOENT:
+        return filetext::kCauseNoFolder;
+    case ENOTDIR:
+        return filetext::kCauseNotFolder;
+    case EISDIR:
+        return filetext::kCauseIsFolder;
+    case kSaveErrorNotRegular:
+        return filetext::kCauseNotRegular;
+    case kSaveErrorDanglingLink:
+        return filetext::kCauseDanglingLink;
+    case kSaveErrorSharedLink:
+        return filetext::kCauseSharedLink;
+    case kSaveErrorNoFileName:
+        return filetext::kCauseNoFileName;
+    case ELOOP:
+        return filetext::kCauseLinkLoop;
+    case ENAMETOOLONG:
+        return filetext::kCauseNameTooLong;
+    case EFBIG:
+        return filetext::kCauseTooLarge;
+    case EIO:
+        return filetext::kCauseIo;
+    default:
+        return Format(filetext::kCauseOther, std::strerror(error));
+    }
 }
 
 } // namespace
@@ -95,12 +138,23 @@ void ShowLoadMessage(App& app, const char* text) {
 }
 
 int ReportWriteFailure(App& app, bool outOfMemory) {
-    if (outOfMemory) {
+    return ReportSaveFailure(app, outOfMemory ? ENOMEM : 0);
+}
+
+int ReportSaveFailure(App& app, int error) {
+    if (error == ENOMEM) {
         ShowOutOfMemory(app, filetext::kCaptionSave);
         return 0;
     }
-    app.host.MessageBox(Owner::MainWindow, filetext::kCannotWrite, filetext::kCaptionSave,
-                        mb::Ok | mb::IconWarning);
+    return ReportSaveRefusal(app, SaveFailureCause(error));
+}
+
+int ReportSaveRefusal(App& app, const std::string& cause) {
+    const char* name = app.doc.title.c_str();
+    const std::string text = cause.empty()
+                                 ? Format(filetext::kCannotWriteFile, name)
+                                 : Format(filetext::kCannotWriteBecause, name, cause.c_str());
+    app.host.MessageBox(Owner::MainWindow, text, filetext::kCaptionSave, mb::Ok | mb::IconWarning);
     return 0;
 }
 

@@ -49,9 +49,16 @@ int InstallLoadedSound(App& app, LoadedSound& sound);
 
 // A reader's message: caption "ファイルを開く", warning icon, owned by the main window.
 void ShowLoadMessage(App& app, const char* text);
-// A writer's failure: "ファイルに書き込めません" (or "メモリーが足りません" when the writer could
-// not get its buffers), caption "保存", warning icon. Returns 0.
+// A writer's failure: "[NAME]に書き込めません" with the document's title as NAME (or
+// "メモリーが足りません" when the writer could not get its buffers), caption "保存", warning
+// icon. Returns 0.
 int ReportWriteFailure(App& app, bool outOfMemory = false);
+// A save that failed for `error` (an errno value or a kSaveError cause of model/FileIo.h, 0
+// when unknown): the message above with the cause in words on a second line. Returns 0.
+int ReportSaveFailure(App& app, int error);
+// A save refused for `cause` (a text of commands/file/FileTexts.h): the message above with
+// the cause on a second line. Returns 0.
+int ReportSaveRefusal(App& app, const std::string& cause);
 // A writer's success: `modified` cleared and the waveform repainted. Returns 1.
 int FinishSave(App& app);
 

@@ -86,7 +86,7 @@ int SaveWaveFile(App& app) {
                          out.Write(info.data(), info.size()) &&
                          out.Write(header + kDataHeaderAt, sizeof header - kDataHeaderAt) &&
                          out.Write(doc.Data(), length) && out.Commit();
-    return written ? FinishSave(app) : ReportWriteFailure(app, out.OutOfMemory());
+    return written ? FinishSave(app) : ReportSaveFailure(app, out.Error());
 }
 
 } // namespace wt

@@ -283,7 +283,7 @@ int ScriptedHost::StartProcess(const std::string& path, const std::vector<std::s
 
 bool ScriptedHost::OpenHelp(const std::string& path) {
     helpOpened.push_back(path);
-    return true;
+    return openHelpResult;
 }
 
 } // namespace wt

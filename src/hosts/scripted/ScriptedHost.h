@@ -107,6 +107,8 @@ public:
     int DeliverPosted();
     // Result of StartProcess.
     int startProcessResult = 33;
+    // Result of OpenHelp (false: no browser showed the page).
+    bool openHelpResult = true;
     std::string modulePath = "/usr/local/bin/wtomuka";
 
     // --- What was shown -------------------------------------------------------------------
