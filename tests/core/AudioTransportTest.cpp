@@ -22,6 +22,7 @@
 
 #include <numeric>
 #include <sstream>
+#include <tuple>
 
 using namespace wt;
 
@@ -316,10 +317,12 @@ TEST(AudioRecord, StopKeepsExactlyTheRecordedBytesAndUndoBringsTheOldSoundBack) 
     SoundDocument& doc = r.app().doc;
     const SoundFormat oldFormat = doc.format;
     const std::vector<std::uint8_t> oldBytes(doc.Data(), doc.Data() + doc.byteLength);
-    doc.title = "/tmp/meeting.flac"; // a saved, imported file: a save must never reach it
-    doc.fileType = 4;
-    doc.imported = true;
-    doc.sourceFormat = "flac 24 44100 2";
+    // An imported file: a save of the recording must never reach it.
+    std::tie(doc.title, doc.fileType, doc.imported, doc.sourceFormat) =
+        std::tuple("/tmp/meeting.flac", 4, true, "flac 24 44100 2");
+    const auto file = [&doc] {
+        return std::tie(doc.title, doc.fileType, doc.imported, doc.sourceFormat);
+    };
     r.Select(10, 20);
     r.t.host.QueueDialog(RecordScript("104", "201", "301", "2")); // 44.1 kHz 8-bit mono, 2 s
     ASSERT_EQ(DispatchCommand(r.app(), IDM_RECORD), 1);
@@ -352,9 +355,7 @@ TEST(AudioRecord, StopKeepsExactlyTheRecordedBytesAndUndoBringsTheOldSoundBack) 
     EXPECT_TRUE(doc.modified);
     EXPECT_EQ(doc.title, "無題");
     EXPECT_EQ(r.t.host.caption, "WaveTomuka -[無題]");
-    EXPECT_EQ(doc.fileType, 0);
-    EXPECT_FALSE(doc.imported);
-    EXPECT_EQ(doc.sourceFormat, "");
+    EXPECT_EQ(file(), std::tuple("無題", 0, false, ""));
     EXPECT_EQ(doc.selStart, 0);
     EXPECT_EQ(doc.selEnd, 0);
     EXPECT_EQ(r.t.host.StatusText(0), "44100Hz 8Bits Mono");
@@ -362,10 +363,7 @@ TEST(AudioRecord, StopKeepsExactlyTheRecordedBytesAndUndoBringsTheOldSoundBack) 
     EXPECT_EQ(r.t.host.StatusText(2), "Cur :0.000(Sec)");
 
     ASSERT_EQ(CmdUndo(r.app()), 1);
-    EXPECT_EQ(doc.title, "/tmp/meeting.flac");
-    EXPECT_EQ(doc.fileType, 4);
-    EXPECT_TRUE(doc.imported);
-    EXPECT_EQ(doc.sourceFormat, "flac 24 44100 2");
+    EXPECT_EQ(file(), std::tuple("/tmp/meeting.flac", 4, true, "flac 24 44100 2"));
     EXPECT_FALSE(doc.modified);
     EXPECT_EQ(doc.format, oldFormat);
     ASSERT_EQ(doc.byteLength, static_cast<std::int32_t>(oldBytes.size()));
