@@ -14,8 +14,6 @@ namespace wt {
 namespace {
 // Every resize of the sample block keeps this many bytes after the data.
 constexpr std::int64_t kSpareBytes = 16;
-} // namespace
-
 void BeginBusy(App& app) {
     app.menus.current = &app.menus.busy;
     app.host.SetMenu(app.menus.current);
@@ -25,13 +23,36 @@ void BeginBusy(App& app) {
 void EndBusy(App& app) {
     // Whatever the command wrote, and whatever a repaint on the way summarised of its half-done
     // work, the view draws from the samples as they are now.
-    app.doc.peaks.MarkAllChanged();
+    app.doc.sampleData.MarkWritten();
     app.menus.current = &app.menus.normal;
     app.host.SetMenu(app.menus.current);
     ApplyZoom(app, app.doc.zoomIndex);
     ShowFormatStatus(app);
     RedrawWave(app);
     app.busy = false;
+}
+
+} // namespace
+
+BusyScope::BusyScope(App& app, bool showBusyMenu)
+    : app_(app), showBusyMenu_(showBusyMenu), wasBusy_(app.busy) {
+    if (showBusyMenu_) {
+        BeginBusy(app_);
+    }
+    app_.busy = true;
+}
+
+void BusyScope::End() {
+    if (ended_) {
+        return;
+    }
+    ended_ = true;
+    if (showBusyMenu_) {
+        EndBusy(app_);
+    } else {
+        app_.doc.sampleData.MarkWritten();
+    }
+    app_.busy = wasBusy_;
 }
 
 bool TakeEffectSnapshot(App& app, const char* caption) {
@@ -46,7 +67,6 @@ bool BeginInPlaceEffect(App& app, const char* caption) {
     if (!TakeEffectSnapshot(app, caption)) {
         return false;
     }
-    BeginBusy(app);
     ResetPeak(app.doc);
     return true;
 }

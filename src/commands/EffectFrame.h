@@ -13,27 +13,43 @@ namespace wt {
 struct App;
 struct SoundDocument;
 
-// Puts MENU_BUSY on the main window and sets the busy flag: from now on the dispatch drops
-// every command but stop.
-void BeginBusy(App& app);
-// Puts the normal menu back with the zoom check mark, writes the format and byte count into
-// status parts 0 and 1 (replacing the progress text), forgets the drawing summary of the
-// samples, repaints the waveform and clears busy.
-void EndBusy(App& app);
+// Holds the busy state while it lives, for work that lets events through (every effect and
+// generator, format conversion, loading, the melody paste): the busy gate is closed (the
+// dispatch drops every command but stop) and, with `showBusyMenu`, MENU_BUSY is on the main
+// window. Ending it (End, or the destructor, whichever comes first) gives the samples a new
+// revision, as the work may have written through a pointer it kept while a repaint summarised
+// its half-done samples, and puts the gate back as it was found. With the menu, the end also
+// puts the normal menu back with the zoom check mark, writes the format and byte count into
+// status parts 0 and 1 (replacing the progress text) and repaints the waveform.
+class BusyScope {
+public:
+    BusyScope(App& app, bool showBusyMenu);
+    ~BusyScope() { End(); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    void End();
+
+private:
+    App& app_;
+    bool showBusyMenu_;
+    bool wasBusy_;
+    bool ended_ = false;
+};
 
 // Takes the undo snapshot before a command changes the sound. When the snapshot block cannot
 // be had, says "not enough memory" under `caption` and returns false: the command must end
 // without changing anything.
 bool TakeEffectSnapshot(App& app, const char* caption);
 
-// The start of a command that works in place without a work buffer: takes the undo snapshot,
-// shows the busy menu and resets the peak tracker. Returns false, with nothing changed and
-// "not enough memory" said under `caption`, when the snapshot cannot be had.
+// The start of a command that works in place without a work buffer: takes the undo snapshot
+// and resets the peak tracker; the command then holds a BusyScope with the busy menu. Returns
+// false, with nothing changed and "not enough memory" said under `caption`, when the snapshot
+// cannot be had.
 bool BeginInPlaceEffect(App& app, const char* caption);
 
 // Allocates a work buffer of `bytes`. On failure puts the sound back from the undo snapshot,
 // says "not enough memory" under `caption` and returns false; the command then ends before
-// BeginBusy.
+// its BusyScope.
 bool AllocateWorkBuffer(App& app, SampleBlock& buffer, std::size_t bytes, const char* caption);
 
 // Makes the selection `length` bytes long, for a command that then writes the new bytes in

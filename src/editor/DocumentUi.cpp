@@ -11,14 +11,30 @@ constexpr int kStatusPartSelection = 2;
 constexpr const char* kTextCursorTime = "Cur :%s(Sec)";
 constexpr const char* kTextSelectionTimes = "Sel :%s-%s(Sec)";
 
+std::string FormatText(const SoundFormat& f) {
+    return Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
+                  static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str());
+}
+
+std::string BytesText(const SoundDocument& doc) {
+    return Format("%ld Bytes", static_cast<long>(doc.byteLength));
+}
+
 } // namespace
 
 void ShowFormatStatus(App& app) {
-    const SoundFormat& f = app.doc.format;
-    app.status.SetText(0,
-                       Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
-                              static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str()));
-    app.status.SetText(1, Format("%ld Bytes", static_cast<long>(app.doc.byteLength)));
+    app.status.SetText(0, FormatText(app.doc.format));
+    app.status.SetText(1, BytesText(app.doc));
+}
+
+void RefreshStatus(App& app) {
+    const std::string format = FormatText(app.doc.format);
+    const std::string shown = app.status.Text(0);
+    if (!app.audio.recording && shown.compare(0, format.size(), format) != 0) {
+        app.status.SetText(0, format);
+    }
+    app.status.SetText(1, BytesText(app.doc));
+    ShowSelectionStatus(app);
 }
 
 void ShowSelectionStatus(App& app) {

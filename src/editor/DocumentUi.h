@@ -30,6 +30,10 @@ void ShowFormatStatus(App& app);
 // Status-bar part 2: "Cur :%s(Sec)" with the time of selStart when nothing is selected,
 // else "Sel :%s-%s(Sec)" with the times of both ends.
 void ShowSelectionStatus(App& app);
+// Every status text from the document as it is now, after a command: parts 1 and 2 always;
+// part 0 unless it already names the format (it may go on with the note of how the file was
+// read) or a recording is under way (it says so).
+void RefreshStatus(App& app);
 // "%d.%03d": the time of byte offset `offset` in whole seconds and milliseconds, truncated.
 // Computed in 64 bits, so offsets of long sounds do not overflow.
 std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset);

@@ -50,21 +50,22 @@ bool Holds(const SoundDocument& doc) {
 } // namespace
 
 void PeakSummary::MarkAllChanged() {
-    data_ = nullptr;
+    revision_ = 0;
     bytes_ = -1;
     std::fill(filled_.begin(), filled_.end(), std::uint8_t{0});
 }
 
 bool PeakSummary::Describes(const SoundDocument& doc) const {
-    return data_ == doc.Data() && bytes_ == doc.byteLength && channels_ == doc.format.channels &&
-           bits_ == doc.format.bitsPerSample && blockAlign_ == doc.format.blockAlign;
+    return revision_ == doc.sampleData.Revision() && bytes_ == doc.byteLength &&
+           channels_ == doc.format.channels && bits_ == doc.format.bitsPerSample &&
+           blockAlign_ == doc.format.blockAlign;
 }
 
 void PeakSummary::Follow(const SoundDocument& doc) {
     if (Describes(doc)) {
         return;
     }
-    data_ = doc.Data();
+    revision_ = doc.sampleData.Revision();
     bytes_ = doc.byteLength;
     channels_ = doc.format.channels;
     bits_ = doc.format.bitsPerSample;
@@ -149,7 +150,7 @@ void PeakSummary::Range(const SoundDocument& doc, std::int64_t from, std::int64_
     readFrames(endBlock * kBlockFrames, to);
 }
 
-void PeakSummary::CopyFor(const SoundDocument& doc, const std::uint8_t* copy) {
+void PeakSummary::CopyFor(const SoundDocument& doc, const SampleBlock& copy) {
     const PeakSummary& other = doc.peaks;
     MarkAllChanged();
     if (!other.usable_ || !other.Describes(doc)) {
@@ -165,7 +166,7 @@ void PeakSummary::CopyFor(const SoundDocument& doc, const std::uint8_t* copy) {
         filled_ = {};
         return;
     }
-    data_ = copy;
+    revision_ = copy.Revision();
     bytes_ = other.bytes_;
     channels_ = other.channels_;
     bits_ = other.bits_;

@@ -2,11 +2,15 @@
 // tens of thousands of frames into one pixel column reads a few hundred numbers instead of
 // every sample.
 //
-// Blocks are filled when first asked for and forgotten whenever the samples may have changed:
-// the undo snapshot functions carry a summary with the samples it describes, the end of every
-// effect forgets all blocks, and a summary that finds a different block, length or format in
-// the document than the one it was filled from forgets them on its own.
+// Blocks are filled when first asked for and forgotten whenever the samples may have changed.
+// The summary keeps the revision of the sample block it was filled from (SampleBlock::
+// Revision, renewed by every access that may write, resize included), its length and its
+// format; a query that finds anything else in the document forgets every block on its own.
+// The undo snapshot carries a summary with the samples it describes, and the end of a command
+// that wrote through a kept pointer while it let events through renews the revision.
 #pragma once
+
+#include "model/SampleBlock.h"
 
 #include <cstdint>
 #include <vector>
@@ -32,20 +36,20 @@ public:
     // 0 <= from < to <= the frames wholly inside the data, and 1 or 2 channels of 8 or 16 bits.
     void Range(const SoundDocument& doc, std::int64_t from, std::int64_t to, int* low, int* high);
 
-    // Takes over the blocks `doc`'s summary holds as describing a copy of `doc`'s samples at
-    // `copy` (the undo snapshot's block). Starts empty instead when that summary was filled
-    // from other samples or there is no memory for the blocks.
-    void CopyFor(const SoundDocument& doc, const std::uint8_t* copy);
+    // Takes over the blocks `doc`'s summary holds as describing `copy`, a copy of `doc`'s
+    // samples (the undo snapshot's block) at its present revision. Starts empty instead when
+    // that summary was filled from other samples or there is no memory for the blocks.
+    void CopyFor(const SoundDocument& doc, const SampleBlock& copy);
     void Swap(PeakSummary& other) noexcept;
 
 private:
-    // Whether the summary was filled from this very block, length and format.
+    // Whether the summary was filled from this very revision of the samples, length and format.
     bool Describes(const SoundDocument& doc) const;
     // Forgets everything unless the summary Describes `doc`.
     void Follow(const SoundDocument& doc);
     void Fill(const SoundDocument& doc, std::int64_t block);
 
-    const std::uint8_t* data_ = nullptr;
+    std::uint64_t revision_ = 0; // of the sample block the blocks were filled from; 0: none
     std::int64_t bytes_ = -1;
     int channels_ = 0, bits_ = 0, blockAlign_ = 0;
     bool usable_ = false; // false when the block table could not be had: read the samples

@@ -16,6 +16,7 @@ std::size_t g_allocationLimit = 0;
 // Atomic, so that the count stays exact whichever thread asks for memory.
 std::atomic<std::uint64_t> g_allocationCount{0};
 std::atomic<std::uint64_t> g_failingAllocation{0}; // the count that fails; 0: none
+std::atomic<std::uint64_t> g_lastRevision{0};      // 0 is never a block's revision
 
 // Counts one allocation of `bytes` and says whether the test settings let it go ahead.
 bool AllocationAllowed(std::size_t bytes) {
@@ -46,18 +47,24 @@ void AdviseHugePages(std::uint8_t* data, std::size_t size) {
 }
 } // namespace
 
+std::uint64_t SampleBlock::NextRevision() {
+    return g_lastRevision.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 SampleBlock::~SampleBlock() {
     std::free(data_);
 }
 
 SampleBlock::SampleBlock(SampleBlock&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+      revision_(std::exchange(other.revision_, NextRevision())) {}
 
 SampleBlock& SampleBlock::operator=(SampleBlock&& other) noexcept {
     if (this != &other) {
         std::free(data_);
         data_ = std::exchange(other.data_, nullptr);
         size_ = std::exchange(other.size_, 0);
+        revision_ = std::exchange(other.revision_, NextRevision());
     }
     return *this;
 }
@@ -73,6 +80,7 @@ bool SampleBlock::Resize(std::size_t bytes) {
         return false;
     }
     data_ = static_cast<std::uint8_t*>(moved);
+    revision_ = NextRevision();
     if (bytes > size_) {
         AdviseHugePages(data_, bytes);
     }
@@ -84,11 +92,13 @@ void SampleBlock::Reset() {
     std::free(data_);
     data_ = nullptr;
     size_ = 0;
+    revision_ = NextRevision();
 }
 
 void SampleBlock::Swap(SampleBlock& other) noexcept {
     std::swap(data_, other.data_);
     std::swap(size_, other.size_);
+    std::swap(revision_, other.revision_);
 }
 
 void SampleBlock::SetAllocationLimitForTesting(std::size_t bytes) {

@@ -26,9 +26,21 @@ public:
     void Reset();
     void Swap(SampleBlock& other) noexcept;
 
-    std::uint8_t* Data() { return data_; }
+    // The bytes for writing: the block takes a new revision, as it does on every resize.
+    std::uint8_t* Data() {
+        revision_ = NextRevision();
+        return data_;
+    }
     const std::uint8_t* Data() const { return data_; }
     std::size_t Size() const { return size_; }
+    // Which bytes the block holds: a number no other block and no earlier state of this one
+    // had, taken anew by every access that may write (the mutable Data(), Resize, Reset) and
+    // carried along with the bytes by moves and Swap. Something computed from the bytes (the
+    // drawing summary) is current while the revision is the one it was computed at. A writer
+    // that keeps the pointer across a wait writes without a new revision: it ends with
+    // MarkWritten.
+    std::uint64_t Revision() const { return revision_; }
+    void MarkWritten() { revision_ = NextRevision(); }
 
     // Makes every allocation above `bytes` fail (0 lifts the limit). Lets tests reach the
     // out-of-memory paths without exhausting the machine.
@@ -41,8 +53,11 @@ public:
     static std::uint64_t AllocationCountForTesting();
 
 private:
+    static std::uint64_t NextRevision();
+
     std::uint8_t* data_ = nullptr;
     std::size_t size_ = 0;
+    std::uint64_t revision_ = NextRevision();
 };
 
 // Allocates like SampleBlock::Resize (same limit), for work buffers that are not samples of

@@ -38,11 +38,12 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
     CopyFormatAndPositions(doc, undo);
     undo.holdsFile = false;
     if (length != 0) {
-        std::memcpy(undo.data.Data(), doc.Data(), length);
+        // Read through the constant accessor: reading gives the samples no new revision.
+        std::memcpy(undo.data.Data(), std::as_const(doc).Data(), length);
         std::memset(undo.data.Data() + length, 0, kSpareBytes);
     }
     // The copy has the document's blocks; the document's own are about to change.
-    undo.peaks.CopyFor(doc, undo.data.Data());
+    undo.peaks.CopyFor(doc, undo.data);
     doc.peaks.MarkAllChanged();
     return 1;
 }

@@ -19,11 +19,13 @@ DialogTemplate RecordDialog() {
     t.caption = kCaptionRecordDialog;
     t.width = 212;
     t.height = 122;
-    Add(t, 100, ControlKind::GroupBox, kTextRateGroup, 7, 5, 60, 75);
+    Add(t, 100, ControlKind::GroupBox, kTextRateGroup, 7, 5, 60, 103);
     Add(t, kIdRecordRate8000, ControlKind::AutoRadio, "8.0K", 14, 18, 48, 10, true);
     Add(t, kIdRecordRate11025, ControlKind::AutoRadio, "11.025K", 14, 32, 48, 10);
     Add(t, kIdRecordRate22050, ControlKind::AutoRadio, "22.05K", 14, 46, 48, 10);
     Add(t, kIdRecordRate44100, ControlKind::AutoRadio, "44.1K", 14, 60, 48, 10);
+    Add(t, kIdRecordRate48000, ControlKind::AutoRadio, "48K", 14, 74, 48, 10);
+    Add(t, kIdRecordRate96000, ControlKind::AutoRadio, "96K", 14, 88, 48, 10);
     Add(t, 200, ControlKind::GroupBox, kTextBitsGroup, 72, 5, 60, 45);
     Add(t, kIdRecordBits8, ControlKind::AutoRadio, "8 Bits", 79, 18, 48, 10, true);
     Add(t, kIdRecordBits16, ControlKind::AutoRadio, "16Bits", 79, 32, 48, 10);

@@ -12,13 +12,15 @@ DialogTemplate FormatDialog(int id, const char* caption) {
     t.id = id;
     t.caption = caption;
     t.width = 200;
-    t.height = 110;
+    t.height = 116;
     t.controls = {
-        {100, ControlKind::GroupBox, "サンプリングレート", 7, 5, 60, 75},
+        {100, ControlKind::GroupBox, "サンプリングレート", 7, 5, 60, 103},
         {101, ControlKind::AutoRadio, "8.0K", 14, 18, 48, 10, true},
         {102, ControlKind::AutoRadio, "11.025K", 14, 32, 48, 10},
         {103, ControlKind::AutoRadio, "22.05K", 14, 46, 48, 10},
         {104, ControlKind::AutoRadio, "44.1K", 14, 60, 48, 10},
+        {105, ControlKind::AutoRadio, "48K", 14, 74, 48, 10},
+        {106, ControlKind::AutoRadio, "96K", 14, 88, 48, 10},
         {200, ControlKind::GroupBox, "ビット数", 72, 5, 55, 45},
         {201, ControlKind::AutoRadio, "8 Bits", 79, 18, 44, 10, true},
         {202, ControlKind::AutoRadio, "16Bits", 79, 32, 44, 10},

@@ -22,4 +22,13 @@ std::string Format(const char* format, ...) {
     return text;
 }
 
+std::string UpperCase(std::string text) {
+    for (char& ch : text) {
+        if (ch >= 'a' && ch <= 'z') {
+            ch = static_cast<char>(ch - 'a' + 'A');
+        }
+    }
+    return text;
+}
+
 } // namespace wt

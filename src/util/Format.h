@@ -12,4 +12,7 @@ __attribute__((format(printf, 1, 2)))
 std::string
 Format(const char* format, ...);
 
+// `text` with the ASCII letters a-z made capitals ("flac" -> "FLAC"); other bytes unchanged.
+std::string UpperCase(std::string text);
+
 } // namespace wt

@@ -493,7 +493,8 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
     Line(c, a.right, a.top - 1, a.right, a.bottom + 1);
     Line(c, a.left - 1, a.bottom, a.right + 1, a.bottom);
 
-    SoundDocument& doc = app.doc;
+    // Constant: painting reads the samples, and must not renew their revision.
+    const SoundDocument& doc = app.doc;
     if (doc.format.blockAlign == 0 || doc.framesPerPixel <= 0) {
         return; // no frame size: nothing can be placed on the time axis
     }
@@ -565,7 +566,7 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
                 break;
             }
             const int x = static_cast<int>(column + kWaveAreaLeft);
-            doc.peaks.Range(doc, viewFrame + from, viewFrame + to, lows.data(), highs.data());
+            app.doc.peaks.Range(doc, viewFrame + from, viewFrame + to, lows.data(), highs.data());
             for (int i = 0; i < channels; ++i) {
                 const int low = lows[static_cast<std::size_t>(i)];
                 const int high = highs[static_cast<std::size_t>(i)];
@@ -678,6 +679,20 @@ void MoveCursor(App& app, std::int64_t position) {
         SetScrollBoxFromView(app);
         RedrawWave(app);
     }
+}
+
+void FollowPlayPosition(App& app, std::int64_t position) {
+    SoundDocument& doc = app.doc;
+    if (position < 0 || position >= doc.byteLength ||
+        (position >= doc.viewStart &&
+         OffsetToColumn(app, position) < GetWaveLayout(app).area.Width())) {
+        return;
+    }
+    const std::int64_t blockAlign = std::max<std::int64_t>(1, doc.format.blockAlign);
+    doc.viewStart = static_cast<std::int32_t>(position - position % blockAlign);
+    app.view.fitted = false;
+    SetScrollBoxFromView(app);
+    RedrawWave(app);
 }
 
 double FramesPerColumn(const App& app) {

@@ -64,6 +64,10 @@ void SelectAll(App& app);
 // there, as a click does, and scrolls the view to show it when it lies outside.
 void MoveCursor(App& app, std::int64_t position);
 
+// Turns the page for playback: when byte offset `position` (inside the sound) lies outside the
+// area's columns, the view starts at its frame, so the position shows at the left edge.
+void FollowPlayPosition(App& app, std::int64_t position);
+
 // framesPerPixel := ZoomTable[index]; the View popup's check mark follows the index.
 void ApplyZoom(App& app, int index);
 // The zoom commands' common step: zoomIndex := index, ApplyZoom, CenterOnCursor, scroll box

@@ -161,6 +161,20 @@ void FinishStartup(App& app, const std::string& commandTail) {
     }
 }
 
+namespace {
+
+// What follows every command, menu or key: every command that changes the sound's length or
+// selection ends here, so the fitted view and the status texts follow it. A stop taken
+// through an effect's progress pump leaves the progress text alone.
+void AfterCommand(App& app) {
+    KeepFitted(app);
+    if (!app.busy || app.audio.playMode != kPlayIdle) {
+        RefreshStatus(app);
+    }
+}
+
+} // namespace
+
 int DispatchCommand(App& app, int id, unsigned code) {
     if (code != NotifyMenu && code != NotifyAccelerator) {
         return -1;
@@ -178,8 +192,7 @@ int DispatchCommand(App& app, int id, unsigned code) {
     } else if (const CommandEntry* entry = FindCommand(id); entry && entry->handler) {
         result = entry->handler(app);
     }
-    // Every command that changes the sound's length comes through here.
-    KeepFitted(app);
+    AfterCommand(app);
     return result;
 }
 
@@ -192,7 +205,7 @@ void OnDropFiles(App& app, const std::vector<std::string>& paths) {
     app.host.BringToForeground();
     if (ConfirmDiscardChanges(app) == 1) {
         LoadSoundFile(app, paths.front());
-        KeepFitted(app);
+        AfterCommand(app);
     }
 }
 
@@ -200,10 +213,10 @@ namespace {
 
 // Home, End and Space, from the host's key presses.
 void OnKeyDown(App& app, WParam key) {
-    // Space stops what plays (stop is the one command taken while busy), and otherwise plays
-    // from the cursor as the toolbar's button does; it leaves a recording alone.
+    // Space stops what plays or records (stop is the one command taken while busy or
+    // recording), and otherwise plays from the cursor as the toolbar's button does.
     if (key == vk::Space) {
-        if (app.audio.playMode != kPlayIdle) {
+        if (app.audio.playMode != kPlayIdle || app.audio.recording) {
             DispatchCommand(app, IDM_STOP, NotifyAccelerator);
         } else if (!app.busy && !app.audio.recording) {
             DispatchCommand(app, IDM_PLAY_FROM_CURSOR, NotifyAccelerator);
@@ -246,7 +259,7 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         // under the running command.
         if (!app.busy && !app.audio.recording) {
             RunHiddenKey(app, static_cast<int>(wParam));
-            KeepFitted(app);
+            AfterCommand(app);
         }
         return 0;
     case msg::KeyDown:

@@ -22,6 +22,7 @@
 
 #include <numeric>
 #include <sstream>
+#include <tuple>
 
 using namespace wt;
 
@@ -139,6 +140,46 @@ TEST(AudioPlay, HomeEndAndSpaceKeys) {
     }
     EXPECT_TRUE(r.Idle());
     EXPECT_EQ(r.devices.outputOpenCalls, 1);
+    // Space stops a recording as it stops playback; the recording is kept.
+    r.t.host.QueueDialog({{{104, "1"}, {202, "1"}, {302, "1"}, {kIdRecordTimeEdit, "1"}}});
+    ASSERT_EQ(DispatchCommand(app, IDM_RECORD), 1);
+    r.devices.Record(app.doc.Data(), 400);
+    MainWndProc(app, msg::KeyDown, vk::Space, 0);
+    r.t.host.DeliverPosted();
+    EXPECT_FALSE(app.audio.recording);
+    EXPECT_EQ(app.doc.byteLength, 400);
+    EXPECT_TRUE(r.Idle());
+}
+
+// The view follows playback: when the position leaves the window, the page turns so that the
+// position shows at the left edge; inside the window, and at the end of the sound, it stays.
+TEST(AudioPlay, ViewTurnsThePageWhenThePositionLeavesIt) {
+    Rig r;
+    CmdZoom1(r.app()); // one frame a column: 1000 frames are wider than the window
+    const int w = GetWaveLayout(r.app()).area.Width();
+    ASSERT_LT(w + 100, 900);
+    const struct {
+        int mode, selFrom, selTo, viewBefore;
+        std::int64_t position;
+        int viewAfter; // frames
+    } cases[] = {
+        {kPlayAll, 0, 0, 0, w - 1, 0},
+        {kPlayAll, 0, 0, 0, w + 5, w + 5},
+        {kPlayAll, 0, 0, 0, 1000, 0}, // the end
+        {kPlayFromCursor, 100, 100, 0, w - 101, 0},
+        {kPlayFromCursor, 100, 100, 0, w, 100 + w},
+        {kPlayLoop, 50, 900, 300, 870, 70}, // wrapped round to before the view
+    };
+    for (const auto& c : cases) {
+        r.app().doc.viewStart = c.viewBefore * 4;
+        r.Select(c.selFrom, c.selTo);
+        ASSERT_EQ(CmdPlay(r.app(), c.mode), 1);
+        r.devices.outputPosition = c.position;
+        MainWndProc(r.app(), msg::Timer, 5, 0);
+        EXPECT_EQ(r.app().doc.viewStart, c.viewAfter * 4) << c.mode << " " << c.position;
+        CmdStop(r.app());
+        r.t.host.DeliverPosted();
+    }
 }
 
 TEST(AudioPlay, OpenFailuresShowTheirMessageAndChangeNothing) {
@@ -246,11 +287,14 @@ TEST(AudioRecord, DialogShowsTheMemoryTheRecordingNeeds) {
         std::vector<std::pair<int, std::string>> acts;
         std::string kilobytes;
     } cases[] = {
-        {{44100, 16, 2, 300}, {}, "51679"},       // 52,920,000 bytes
-        {{8000, 8, 1, 1}, {}, "7"},               // 8000 / 1024
-        {{48000, 16, 1, 10}, {}, "861"},          // no rate marked: 44100 counts
-        {{22050, 8, 2, 60}, {{402, "5"}}, "215"}, // typing the time
-        {{22050, 8, 2, 60}, {{401, "2"}}, "86"},  // moving the bar
+        {{44100, 16, 2, 300}, {}, "51679"}, // 52,920,000 bytes
+        {{8000, 8, 1, 1}, {}, "7"},         // 8000 / 1024
+        {{48000, 16, 1, 10}, {}, "937"},    // the sound's rate is marked
+        {{96000, 16, 2, 1}, {}, "375"},
+        {{32000, 16, 1, 10}, {}, "625"},           // no button: the rate to be recorded counts
+        {{32000, 16, 1, 10}, {{109, "1"}}, "937"}, // 48 kHz chosen
+        {{22050, 8, 2, 60}, {{402, "5"}}, "215"},  // typing the time
+        {{22050, 8, 2, 60}, {{401, "2"}}, "86"},   // moving the bar
         {{22050, 8, 2, 10}, {{202, "1"}, {301, "1"}, {101, "1"}}, "156"}, // 10*8000*2*1/1024
     };
     for (const Case& c : cases) {
@@ -273,6 +317,12 @@ TEST(AudioRecord, StopKeepsExactlyTheRecordedBytesAndUndoBringsTheOldSoundBack) 
     SoundDocument& doc = r.app().doc;
     const SoundFormat oldFormat = doc.format;
     const std::vector<std::uint8_t> oldBytes(doc.Data(), doc.Data() + doc.byteLength);
+    // An imported file: a save of the recording must never reach it.
+    std::tie(doc.title, doc.fileType, doc.imported, doc.sourceFormat) =
+        std::tuple("/tmp/meeting.flac", 4, true, "flac 24 44100 2");
+    const auto file = [&doc] {
+        return std::tie(doc.title, doc.fileType, doc.imported, doc.sourceFormat);
+    };
     r.Select(10, 20);
     r.t.host.QueueDialog(RecordScript("104", "201", "301", "2")); // 44.1 kHz 8-bit mono, 2 s
     ASSERT_EQ(DispatchCommand(r.app(), IDM_RECORD), 1);
@@ -304,12 +354,17 @@ TEST(AudioRecord, StopKeepsExactlyTheRecordedBytesAndUndoBringsTheOldSoundBack) 
     EXPECT_EQ(doc.format.bytesPerSecond, 44100u);
     EXPECT_TRUE(doc.modified);
     EXPECT_EQ(doc.title, "無題");
+    EXPECT_EQ(r.t.host.caption, "WaveTomuka -[無題]");
+    EXPECT_EQ(file(), std::tuple("無題", 0, false, ""));
     EXPECT_EQ(doc.selStart, 0);
     EXPECT_EQ(doc.selEnd, 0);
     EXPECT_EQ(r.t.host.StatusText(0), "44100Hz 8Bits Mono");
     EXPECT_EQ(r.t.host.StatusText(1), "1001 Bytes");
+    EXPECT_EQ(r.t.host.StatusText(2), "Cur :0.000(Sec)");
 
     ASSERT_EQ(CmdUndo(r.app()), 1);
+    EXPECT_EQ(file(), std::tuple("/tmp/meeting.flac", 4, true, "flac 24 44100 2"));
+    EXPECT_FALSE(doc.modified);
     EXPECT_EQ(doc.format, oldFormat);
     ASSERT_EQ(doc.byteLength, static_cast<std::int32_t>(oldBytes.size()));
     EXPECT_TRUE(std::equal(oldBytes.begin(), oldBytes.end(), doc.Data()));

@@ -358,7 +358,9 @@ TEST(NewDialog, ShowsTheCurrentFormat) {
     const Case cases[] = {{8000, 8, 1, kIdRate8000, kIdBits8, kIdMono},
                           {11025, 16, 2, kIdRate11025, kIdBits16, kIdStereo},
                           {44100, 16, 1, kIdRate44100, kIdBits16, kIdMono},
-                          {48000, 24, 6, kIdRate22050, kIdBits16, kIdStereo}};
+                          {48000, 16, 2, kIdRate48000, kIdBits16, kIdStereo},
+                          {96000, 8, 1, kIdRate96000, kIdBits8, kIdMono},
+                          {32000, 24, 6, kIdRate22050, kIdBits16, kIdStereo}};
     for (const Case& c : cases) {
         TestApp t;
         t.SetSound(16, 1, 0, TestSignal, c.rate);

@@ -4,7 +4,11 @@
 
 #include "commands/devices/Transport.h"
 #include "commands/effects/LevelEffects.h"
+#include "commands/effects/PitchEffects.h"
+#include "commands/generators/MelodyPaste.h"
 #include "editor/CommandIds.h"
+#include "editor/DocumentUi.h"
+#include "model/WaveImage.h"
 
 #include <gtest/gtest.h>
 
@@ -54,9 +58,11 @@ TEST(PeakSummary, RangeGivesExactlyTheExtremesOfItsFrames) {
     }
 }
 
-// Each command that changes the samples, with the summary filled from the sound before it.
+// Each command that changes the samples, with the summary filled from the sound before it and
+// status texts left from before: the dispatch shows the sound's own afterwards.
 TEST(PeakSummary, FollowsEveryEditEffectUndoAndRecording) {
     const DialogScript kHalfVolume{{{kIdVolumeBar, "50"}}};
+    const DialogScript kPitchUp{{{kIdPitchEdit, "150"}}};
     // 44.1 kHz 16-bit stereo, 1 s.
     const DialogScript kRecord{{{104, "1"}, {202, "1"}, {302, "1"}, {kIdRecordTimeEdit, "1"}}};
     const struct {
@@ -69,6 +75,7 @@ TEST(PeakSummary, FollowsEveryEditEffectUndoAndRecording) {
         {"fade in", IDM_FADE_IN, true, nullptr},
         {"volume", IDM_VOLUME, false, &kHalfVolume},
         {"cut", IDM_CUT, true, nullptr},
+        {"pitch", IDM_PITCH, true, &kPitchUp},
         {"paste", IDM_PASTE, false, nullptr},
         {"delete", IDM_DELETE, true, nullptr},
         {"silence", IDM_SILENCE, true, nullptr},
@@ -93,11 +100,53 @@ TEST(PeakSummary, FollowsEveryEditEffectUndoAndRecording) {
         if (step.dialog) {
             r.t.host.QueueDialog(*step.dialog);
         }
+        for (int part : {0, 1, 2}) {
+            r.app().status.SetText(part, "Sel :0.000-117.493(Sec)");
+        }
         RunCommand(r, step.command, 40000);
         EXPECT_FALSE(SoundState::Of(doc).SameSound(before)) << step.name << " changed nothing";
         EXPECT_EQ(SummaryProblem(doc), "") << "after " << step.name;
+        const std::string at = FormatSeconds(doc, doc.selStart),
+                          to = FormatSeconds(doc, doc.selEnd);
+        EXPECT_EQ(r.t.host.StatusText(2), doc.selStart == doc.selEnd
+                                              ? "Cur :" + at + "(Sec)"
+                                              : "Sel :" + at + "-" + to + "(Sec)")
+            << step.name;
+        EXPECT_EQ(r.t.host.StatusText(1), std::to_string(doc.byteLength) + " Bytes") << step.name;
+        const std::string rate = std::to_string(doc.format.sampleRate) + "Hz";
+        EXPECT_EQ(r.t.host.StatusText(0).rfind(rate, 0), 0u) << step.name;
     }
     EXPECT_TRUE(r.t.host.scriptErrors.empty());
+}
+
+// Commands that let events through while they work: a repaint then may fill the summary from
+// the samples before the command changed them, and the summary must not keep that picture.
+TEST(PeakSummary, RepaintsWhileACommandWorksLeaveNoStalePicture) {
+    const DialogScript kMelody{{{kIdMelodyText, "cdefgab"}, {kIdTempoEdit, "240"}}};
+    for (const int command : {IDM_MIX_PASTE, IDM_MELODY_PASTE}) {
+        Rig r;
+        r.t.SetSound(16, 1, 400 * PeakSummary::kBlockFrames,
+                     [](int f, int) { return (f * 37) % 2000 - 1000; });
+        // On the clipboard: 8 kHz 16-bit mono, loud, so that a mix changes every block it reaches.
+        const std::uint32_t bytes = 2 * 30000;
+        r.t.host.clipboard.assign(kWaveHeaderBytes + bytes, 0x50);
+        WriteWaveHeader(r.t.host.clipboard.data(), {1, 1, 8000, 16000, 2, 16, 0}, bytes);
+        r.t.host.clipboardHasWave = true;
+        int looks = 0;
+        // A repaint at every chance: the whole summary is filled from the samples as they are
+        // then (a note half written, a mix not yet made).
+        r.t.host.onPump = r.t.host.onEventPass = [&] {
+            SummaryProblem(r.doc());
+            ++looks;
+            return false;
+        };
+        r.t.host.QueueDialog(kMelody); // taken by the melody paste only
+        const SoundState before = SoundState::Of(r.doc());
+        ASSERT_EQ(RunCommand(r, command), 1) << command;
+        EXPECT_FALSE(SoundState::Of(r.doc()).SameSound(before)) << command << " changed nothing";
+        EXPECT_GT(looks, 0) << command << " let no events through";
+        EXPECT_EQ(SummaryProblem(r.doc()), "") << "after " << command;
+    }
 }
 
 } // namespace

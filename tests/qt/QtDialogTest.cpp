@@ -469,7 +469,7 @@ TEST(EditorDialogs, NewDialogReactsToRadioClicksAndOk) {
         EXPECT_EQ(dialog->windowTitle().toStdString(), "新規作成");
         SaveArtifact(dialog, "new-dialog.png");
         EXPECT_EQ(dialog->IsButtonChecked(kIdRate22050), Checked);
-        for (int id : {kIdRate44100, kIdBits16, kIdStereo}) {
+        for (int id : {kIdRate48000, kIdBits16, kIdStereo}) {
             QTest::mouseClick(dialog->ItemWidget(id), Qt::LeftButton);
         }
         EXPECT_EQ(dialog->IsButtonChecked(kIdRate22050), Unchecked);
@@ -477,7 +477,7 @@ TEST(EditorDialogs, NewDialogReactsToRadioClicksAndOk) {
         QTest::mouseClick(dialog->ItemWidget(IdOk), Qt::LeftButton);
     });
     ASSERT_EQ(RunNewDialog(e.app, kDialogNew, format), 1);
-    EXPECT_EQ(format.sampleRate, 44100u);
+    EXPECT_EQ(format.sampleRate, 48000u);
     EXPECT_EQ(format.bitsPerSample, 16u);
     EXPECT_EQ(format.channels, 2u);
     EXPECT_EQ(format.blockAlign, 4u);

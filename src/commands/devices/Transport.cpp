@@ -236,6 +236,8 @@ std::vector<DialogBinding> RecordBindings(RecordSettings& s) {
     table.push_back(RadioRow(kIdRecordRate11025, &s.rate, 11025));
     table.push_back(RadioRow(kIdRecordRate22050, &s.rate, 22050));
     table.push_back(RadioRow(kIdRecordRate44100, &s.rate, 44100));
+    table.push_back(RadioRow(kIdRecordRate48000, &s.rate, 48000));
+    table.push_back(RadioRow(kIdRecordRate96000, &s.rate, 96000));
     table.push_back(RadioRow(kIdRecordBits8, &s.bits, 8));
     table.push_back(RadioRow(kIdRecordBits16, &s.bits, 16));
     table.push_back(RadioRow(kIdRecordMono, &s.channels, 1));
@@ -246,21 +248,26 @@ std::vector<DialogBinding> RecordBindings(RecordSettings& s) {
     return table;
 }
 
-LParam RecordMemoryHook(DialogHost& dlg, unsigned message, WParam, LParam, DialogBinding*) {
+LParam RecordMemoryHook(DialogHost& dlg, unsigned message, WParam, LParam, DialogBinding* table) {
     if (message != msg::Command) {
         return 0;
     }
     bool ok = false;
     const std::int64_t seconds = dlg.GetItemInt(kIdRecordTimeEdit, &ok, true);
-    std::int64_t rate = 44100;
-    constexpr std::pair<int, int> rates[] = {{kIdRecordRate44100, 44100},
-                                             {kIdRecordRate22050, 22050},
-                                             {kIdRecordRate11025, 11025},
-                                             {kIdRecordRate8000, 8000}};
-    for (const auto& [id, value] : rates) {
-        if (dlg.IsButtonChecked(id) == Checked) {
-            rate = value;
-            break;
+    // The rate rows are the radio rows on the parameter of the 8 kHz button. The checked one
+    // counts; with none checked (a sound of a rate without a button) the rate the dialog was
+    // opened with, which is what will be recorded.
+    const int* rateValue = nullptr;
+    for (const DialogBinding* row = table; IsBindingRow(*row); ++row) {
+        if (row->kind == bind::Radio && row->control == kIdRecordRate8000) {
+            rateValue = row->value;
+        }
+    }
+    std::int64_t rate = rateValue ? *rateValue : 0;
+    for (const DialogBinding* row = table; IsBindingRow(*row); ++row) {
+        if (row->kind == bind::Radio && row->value == rateValue &&
+            dlg.IsButtonChecked(row->control) == Checked) {
+            rate = row->low;
         }
     }
     const std::int64_t bytes = dlg.IsButtonChecked(kIdRecordBits16) == Checked ? 2 : 1;
@@ -311,11 +318,6 @@ int CmdRecord(App& app) {
     app.status.SetText(0, kStatusPreparing);
     app.host.UpdateStatusBar();
 
-    // Undo brings back the sound as it is now.
-    if (!TakeSnapshot(doc, app.undo)) {
-        AbandonRecording(app, kTextOutOfMemory);
-        return 0;
-    }
     const std::uint64_t size =
         std::uint64_t{format.blockAlign} * format.sampleRate * std::uint64_t(audio.recordSeconds);
     if (size + kSpareBytes > std::uint64_t{std::numeric_limits<std::int32_t>::max()} ||
@@ -365,9 +367,16 @@ void OnWaveInData(App& app, WParam handle) {
     audio.inputHandle = 0;
     audio.stopping = false;
 
-    // The recording becomes the document; the old block goes.
+    // The recording becomes a new untitled sound, as New makes one: a save must never write
+    // it over the file of the sound it replaced. That sound goes to the undo snapshot whole,
+    // with its name, file type and modified mark.
+    MoveSoundToSnapshot(doc, app.undo, true);
     doc.sampleData.Swap(audio.recordBlock);
-    doc.peaks.MarkAllChanged();
+    doc.title = kUntitled;
+    doc.fileType = 0;
+    doc.imported = false;
+    doc.sourceFormat.clear();
+    UpdateTitle(app);
     audio.recordBlock.Reset();
     audio.recordBlockSize = 0;
     doc.format = audio.recordFormat;
@@ -383,6 +392,7 @@ void OnWaveInData(App& app, WParam handle) {
     doc.anchor = KeepInside(doc.anchor, doc);
     doc.modified = true;
     ShowFormatStatus(app);
+    ShowSelectionStatus(app);
     RedrawWave(app);
     SetTransportButtons(app, 1);
     RestoreMenu(app);
@@ -416,6 +426,9 @@ void OnPositionTimer(App& app) {
     std::int64_t bytes = frames * std::max(1, blockAlign);
     if (!audio.recording && audio.playMode == kPlayLoop && audio.playLength > 0) {
         bytes %= audio.playLength;
+    }
+    if (!audio.recording) {
+        FollowPlayPosition(app, base + bytes);
     }
     const int left = ClampToInt(BarX(app, base, blockAlign));
     const int right = std::max(left, ClampToInt(BarX(app, base + bytes, blockAlign)));

@@ -25,6 +25,8 @@ inline constexpr int kIdRecordRate8000 = 101;
 inline constexpr int kIdRecordRate11025 = 102;
 inline constexpr int kIdRecordRate22050 = 103;
 inline constexpr int kIdRecordRate44100 = 104;
+inline constexpr int kIdRecordRate48000 = 109;
+inline constexpr int kIdRecordRate96000 = 110;
 inline constexpr int kIdRecordBits8 = 201;
 inline constexpr int kIdRecordBits16 = 202;
 inline constexpr int kIdRecordMono = 301;
@@ -54,7 +56,7 @@ std::vector<DialogBinding> RecordBindings(RecordSettings& settings);
 
 // Dialog 4's hook: on every command message sets static 500 to the memory the chosen
 // recording needs, seconds (edit 402) x rate x bytes per sample x channels / 1024, from the
-// radios marked now (44100 Hz when no rate is marked).
+// radios marked now (the rate the dialog was opened with when no rate is marked).
 LParam RecordMemoryHook(DialogHost& dlg, unsigned message, WParam wParam, LParam lParam,
                         DialogBinding* table);
 
@@ -73,7 +75,8 @@ int CmdRecord(App& app);
 // for a device that is no longer open is ignored.
 void OnWaveOutDone(App& app, WParam handle);
 void OnWaveInData(App& app, WParam handle);
-// The main window's 50 ms timer: draws the position bar while a device runs.
+// The main window's 50 ms timer: draws the position bar while a device runs; during playback
+// the view turns the page when the position leaves it (FollowPlayPosition).
 void OnPositionTimer(App& app);
 
 // Enables (flag 1) or disables (0) the toolbar buttons play, play from the cursor, loop and

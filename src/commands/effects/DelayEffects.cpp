@@ -192,7 +192,7 @@ int CmdEcho(App& app) {
     }
     ResetPeak(doc);
     std::uint8_t* echo = echoes.Data();
-    BeginBusy(app);
+    BusyScope busy(app, true);
     const int level = params.level;
     const int feedback = params.feedback;
     WithSampleOps(doc, [&](const auto ops) {
@@ -228,7 +228,7 @@ int CmdEcho(App& app) {
     });
     echoes.Reset();
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -257,7 +257,7 @@ int CmdReverb(App& app) {
     if (!CmdDcRemove(app)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     const FrameRange sel(doc);
     const ReverbPlan plan(doc.format.sampleRate, params.timeMs, params.level);
     const int dryLevel = params.dryLevel;
@@ -294,7 +294,7 @@ int CmdReverb(App& app) {
     if (stored) {
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return stored;
 }
 
@@ -320,7 +320,7 @@ int CmdFlanger(App& app) {
                             kLabelFlanger)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     std::uint8_t* w = swept.Data();
     const int level = params.level;
@@ -357,7 +357,7 @@ int CmdFlanger(App& app) {
     });
     swept.Reset();
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 

@@ -97,7 +97,7 @@ int CmdCompressor(App& app) {
                             kLabelCompressor)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     std::uint8_t* env = envelope.Data();
     // The gain depends on the envelope (0..32767) alone: one division per envelope value
     // instead of one per frame.
@@ -138,7 +138,7 @@ int CmdCompressor(App& app) {
     });
     envelope.Reset();
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -153,7 +153,7 @@ int CmdNoiseGate(App& app) {
     if (!TakeEffectSnapshot(app, kLabelNoiseGate)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     const FrameRange sel(doc);
     // Attack and release in frames, at least one so that the ramps exist at any sample rate.
     const std::uint64_t rate = doc.format.sampleRate;
@@ -189,7 +189,7 @@ int CmdNoiseGate(App& app) {
             });
     });
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -204,6 +204,7 @@ int CmdDistortion(App& app) {
     if (!BeginInPlaceEffect(app, kLabelDistortion)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const FrameRange sel(doc);
     // The output depends on the input value alone: one entry per 16-bit value, in the
     // arithmetic of a sample at a time.
@@ -226,7 +227,7 @@ int CmdDistortion(App& app) {
             });
     });
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 

@@ -91,6 +91,7 @@ int InPlaceEnvelope(App& app, const char* label, const EnvelopePoints& points, A
     if (!BeginInPlaceEffect(app, label)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const Frames frames(doc);
     if (frames.bytes > 0) {
         const std::array<int, kEnvelopeFull> values = EnvelopeValues(points);
@@ -116,7 +117,7 @@ int InPlaceEnvelope(App& app, const char* label, const EnvelopePoints& points, A
         });
     }
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -178,7 +179,7 @@ int CmdPitchEnvelope(App& app) {
                             kLabelPitchEnvelope)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
 
     const std::array<int, kEnvelopeFull> values = EnvelopeValues(points);
@@ -243,7 +244,7 @@ int CmdPitchEnvelope(App& app) {
     if (stored) {
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return stored;
 }
 

@@ -123,6 +123,7 @@ int Fade(App& app, const char* label, bool fadeIn) {
     if (!BeginInPlaceEffect(app, label)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const std::int32_t n = SelectionFrames(doc);
     const Selection sel(doc);
     WithSampleOps(doc, [&](const auto ops) {
@@ -139,7 +140,7 @@ int Fade(App& app, const char* label, bool fadeIn) {
             });
     });
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -171,6 +172,7 @@ int CmdVolume(App& app) {
     if (!BeginInPlaceEffect(app, kLabelVolume)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const VolumeGain gain(params.volume, params.pan);
     const Selection sel(doc);
     const bool limiter = params.limiter != 0;
@@ -181,7 +183,7 @@ int CmdVolume(App& app) {
             VolumeProcess<false>(app, sel, ops, gain, limiter);
         }
     });
-    EndBusy(app);
+    busy.End();
     doc.modified = true;
     return 1;
 }
@@ -192,6 +194,7 @@ int CmdNormalize(App& app) {
     if (!BeginInPlaceEffect(app, kLabelNormalize)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const Selection sel(doc);
     const std::int64_t total = 2 * sel.bytes;
     WithSampleOps(doc, [&](const auto ops) {
@@ -223,7 +226,7 @@ int CmdNormalize(App& app) {
             });
     });
     ResetPeak(doc);
-    EndBusy(app);
+    busy.End();
     doc.modified = true;
     return 1;
 }
@@ -262,6 +265,7 @@ int CmdReverse(App& app) {
     if (!BeginInPlaceEffect(app, kLabelReverse)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const Selection sel(doc);
     if (sel.bytes > 0) {
         const std::int32_t n = SelectionFrames(doc);
@@ -286,7 +290,7 @@ int CmdReverse(App& app) {
         });
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -296,6 +300,7 @@ int CmdPhaseInvert(App& app) {
     if (!BeginInPlaceEffect(app, kLabelPhaseInvert)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const Selection sel(doc);
     if (sel.bytes > 0) {
         const std::int32_t n = SelectionFrames(doc);
@@ -312,7 +317,7 @@ int CmdPhaseInvert(App& app) {
         });
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -329,7 +334,7 @@ int CmdDcRemove(App& app) {
     if (!AllocateWorkBuffer(app, buffer, static_cast<std::size_t>(length) + 32, kLabelDcRemove)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     // One running mean per channel, whatever the channel count, starting at 0 every run.
     std::vector<double> mean(static_cast<std::size_t>(sel.channels), 0.0);
     const std::uint8_t* data = doc.Data();
@@ -357,7 +362,7 @@ int CmdDcRemove(App& app) {
     if (stored) {
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return stored;
 }
 

@@ -43,6 +43,7 @@ int CmdTremolo(App& app) {
     if (!BeginInPlaceEffect(app, kLabelTremolo)) {
         return 0;
     }
+    BusyScope busy(app, true);
     const FrameRange sel(doc);
     const int level = params.level;
     const bool autoPan = params.autoPan != 0;
@@ -64,7 +65,7 @@ int CmdTremolo(App& app) {
             });
     });
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -87,7 +88,7 @@ int CmdVibrato(App& app) {
     }
     std::uint8_t* w = swept.Data();
     SinePhase phase(doc.format.sampleRate, params.rate);
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     const std::uint64_t depth = static_cast<std::uint64_t>(params.depth);
     // The onset in frames: the depth grows from 0 over them.
@@ -119,7 +120,7 @@ int CmdVibrato(App& app) {
     });
     swept.Reset();
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 

@@ -46,11 +46,11 @@ int ReplaceWithProcessed(App& app, std::int64_t frames, const char* caption, Pro
         SwapWithSnapshot(app);
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     process(source, Selection(doc));
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -217,7 +217,7 @@ int CmdTranspose(App& app) {
                             kLabelTranspose)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     AppProgress progress(app);
     TransposeTime(doc, progress, kLabelTranspose, TransposeStep(params.cents), dry, shiftedBytes,
@@ -241,7 +241,7 @@ int CmdTranspose(App& app) {
         });
     }
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 

@@ -70,7 +70,7 @@ int RunEqualizer(App& app, const char* label, const char* caption, std::span<con
         return 0;
     }
     std::memset(work.Data(), 0, work.Size());
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     const std::int32_t frames = SelectionFrames(doc);
     const int channels = doc.format.channels;
@@ -83,7 +83,7 @@ int RunEqualizer(App& app, const char* label, const char* caption, std::span<con
     if (frames > 0) {
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -375,7 +375,7 @@ int CmdNoiseRemoval(App& app) {
     if (!TakeEffectSnapshot(app, kLabelNoiseRemoval)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     if (doc.format.blockAlign > 0) {
         WithSampleOps(doc, [&](const auto ops) {
@@ -386,7 +386,7 @@ int CmdNoiseRemoval(App& app) {
     if (SelectionFrames(doc) > 0) {
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -406,7 +406,7 @@ int CmdVocoder(App& app) {
         return 0;
     }
     std::memset(output.Data(), 0, output.Size());
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     // No percentage is shown, but a repaint or a click waits no longer than one stretch.
     Vocode(doc, doc.selStart, output.Data(), [&app] { app.host.LetEventsThrough(); });
@@ -416,7 +416,7 @@ int CmdVocoder(App& app) {
                     static_cast<std::size_t>(frames) * doc.format.blockAlign);
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 
@@ -435,7 +435,7 @@ int CmdSpectralHighPass(App& app) {
                             kCaptionSpectralHighPass)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     ResetPeak(doc);
     const std::int32_t frames = SelectionFrames(doc);
     // No percentage is shown, but a repaint or a click waits no longer than one block.
@@ -444,7 +444,7 @@ int CmdSpectralHighPass(App& app) {
     if (frames > 0) {
         doc.modified = true;
     }
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 

@@ -1,6 +1,7 @@
 // AIFF files: an IFF "FORM" of type "AIFF", big-endian, samples signed (8-bit ones too), the
 // sample rate an 80-bit extended-precision number. Title, author, copyright and comment
 // travel in the text chunks "NAME", "AUTH", "(c) " and "ANNO".
+#include "commands/EffectFrame.h"
 #include "commands/file/FileTexts.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
@@ -75,22 +76,6 @@ void ConvertWithProgress(App& app, std::uint8_t* data, std::size_t bytes, std::u
                      static_cast<std::int64_t>(fileSize));
     }
 }
-
-// Holds the busy gate closed while the reader's progress pump runs. The pump lets pending
-// messages through; without the gate a dropped file, a menu command or a close request could
-// load, rename or free the document under the load, which then installed its sound under
-// another name. The previous state comes back afterwards.
-class BusyWhileLoading {
-public:
-    explicit BusyWhileLoading(App& app) : app_(app), wasBusy_(app.busy) { app.busy = true; }
-    ~BusyWhileLoading() { app_.busy = wasBusy_; }
-    BusyWhileLoading(const BusyWhileLoading&) = delete;
-    BusyWhileLoading& operator=(const BusyWhileLoading&) = delete;
-
-private:
-    App& app_;
-    bool wasBusy_;
-};
 
 } // namespace
 
@@ -228,7 +213,11 @@ int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound) {
     got -= got % static_cast<std::uint64_t>(soundFrameBytes);
 
     // Convert in place, reporting progress for each sample.
-    const BusyWhileLoading gate(app);
+    // The busy gate is closed while the reader's progress pump runs. The pump lets pending
+    // messages through; without the gate a dropped file, a menu command or a close request
+    // could load, rename or free the document under the load, which then installed its sound
+    // under another name.
+    const BusyScope busy(app, false);
     if (soundSampleBytes == 1) {
         ConvertWithProgress<1>(app, data, static_cast<std::size_t>(got), fileSize);
     } else {

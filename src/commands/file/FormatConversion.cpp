@@ -1,5 +1,6 @@
 #include "commands/file/FormatConversion.h"
 
+#include "commands/EffectFrame.h"
 #include "commands/file/FileTexts.h"
 #include "commands/file/NewDialog.h"
 #include "commands/file/SoundFileSupport.h"
@@ -25,19 +26,6 @@ bool IsConvertibleSource(const SoundFormat& from) {
     return (from.channels == 1 || from.channels == 2) &&
            (from.bitsPerSample == 8 || from.bitsPerSample == 16) && IsUsableFormat(from);
 }
-
-// Closes the busy gate for the duration of a conversion and puts back the state it found.
-class BusyDuringConversion {
-public:
-    explicit BusyDuringConversion(App& app) : app_(app), wasBusy_(app.busy) { app.busy = true; }
-    ~BusyDuringConversion() { app_.busy = wasBusy_; }
-    BusyDuringConversion(const BusyDuringConversion&) = delete;
-    BusyDuringConversion& operator=(const BusyDuringConversion&) = delete;
-
-private:
-    App& app_;
-    bool wasBusy_;
-};
 
 struct Conversion {
     const std::uint8_t* source;
@@ -173,7 +161,8 @@ int ConvertFormat(App& app, const SoundFormat& from, const std::uint8_t* source,
         std::memset(block.Data(), 0, static_cast<std::size_t>(outBytes));
     }
 
-    const BusyDuringConversion gate(app);
+    // The busy gate is closed for the duration of the conversion.
+    const BusyScope busy(app, false);
     const Conversion c{source,
                        frames,
                        from.blockAlign,

@@ -513,7 +513,11 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     sound.tags = ReadSndfileTags(file.Get());
     sound.sourceFormat =
         Format("%s %s %d %d", kind.type, kind.depth.c_str(), info.samplerate, info.channels);
-    sound.conversion = Format("%s → %dBits", kind.depthText.c_str(), kind.targetBits);
+    // Samples taken as they are show the source's type ("FLAC"), converted ones both depths.
+    const std::string target = Format("%dBits", kind.targetBits);
+    sound.conversion = kind.depthText == target
+                           ? UpperCase(kind.type)
+                           : Format("%s → %s", kind.depthText.c_str(), target.c_str());
     if (clipped > 0) {
         sound.conversion += Format(filetext::kImportClipped, clipped);
     }

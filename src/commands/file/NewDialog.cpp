@@ -2,34 +2,35 @@
 
 #include "editor/App.h"
 
+#include <utility>
+
 namespace wt {
 
 namespace {
 
+// The rate each button stands for, in the order of the control ids. A rate without a button
+// is shown as 22.05 kHz.
+constexpr std::pair<int, std::uint32_t> kRateButtons[] = {
+    {kIdRate8000, 8000},   {kIdRate11025, 11025}, {kIdRate22050, 22050},
+    {kIdRate44100, 44100}, {kIdRate48000, 48000}, {kIdRate96000, 96000}};
+constexpr int kFirstRateButton = kIdRate8000, kLastRateButton = kIdRate96000;
+
 int RateButton(std::uint32_t rate) {
-    switch (rate) {
-    case 8000:
-        return kIdRate8000;
-    case 11025:
-        return kIdRate11025;
-    case 44100:
-        return kIdRate44100;
-    default:
-        return kIdRate22050;
+    for (const auto& [button, value] : kRateButtons) {
+        if (value == rate) {
+            return button;
+        }
     }
+    return kIdRate22050;
 }
 
 std::uint32_t RateOf(int button) {
-    switch (button) {
-    case kIdRate8000:
-        return 8000;
-    case kIdRate11025:
-        return 11025;
-    case kIdRate44100:
-        return 44100;
-    default:
-        return 22050;
+    for (const auto& [id, value] : kRateButtons) {
+        if (id == button) {
+            return value;
+        }
     }
+    return 22050;
 }
 
 int CheckedIn(const DialogHost& dlg, int first, int last, int fallback) {
@@ -47,7 +48,7 @@ LParam NewDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam lPara
                   SoundFormat*& format) {
     if (message == msg::InitDialog) {
         format = reinterpret_cast<SoundFormat*>(lParam);
-        dlg.CheckRadioButton(kIdRate8000, kIdRate44100, RateButton(format->sampleRate));
+        dlg.CheckRadioButton(kFirstRateButton, kLastRateButton, RateButton(format->sampleRate));
         dlg.CheckRadioButton(kIdBits8, kIdBits16,
                              format->bitsPerSample == 8 ? kIdBits8 : kIdBits16);
         dlg.CheckRadioButton(kIdMono, kIdStereo, format->channels == 1 ? kIdMono : kIdStereo);
@@ -58,7 +59,7 @@ LParam NewDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam lPara
     }
     const int id = static_cast<int>(LowWord(wParam));
     if (id == IdOk) {
-        const int rateButton = CheckedIn(dlg, kIdRate8000, kIdRate44100, kIdRate22050);
+        const int rateButton = CheckedIn(dlg, kFirstRateButton, kLastRateButton, kIdRate22050);
         const int bits = CheckedIn(dlg, kIdBits8, kIdBits16, kIdBits8) == kIdBits8 ? 8 : 16;
         const int channels = CheckedIn(dlg, kIdMono, kIdStereo, kIdMono) - 300;
         format->formatTag = 1;

@@ -13,7 +13,8 @@ inline constexpr int kDialogNew = 1;
 inline constexpr int kDialogChangeFormat = 113;
 
 // Control ids of the dialog.
-inline constexpr int kIdRate8000 = 101, kIdRate11025 = 102, kIdRate22050 = 103, kIdRate44100 = 104;
+inline constexpr int kIdRate8000 = 101, kIdRate11025 = 102, kIdRate22050 = 103, kIdRate44100 = 104,
+                     kIdRate48000 = 105, kIdRate96000 = 106;
 inline constexpr int kIdBits8 = 201, kIdBits16 = 202;
 inline constexpr int kIdMono = 301, kIdStereo = 302;
 

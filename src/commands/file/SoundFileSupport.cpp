@@ -73,19 +73,13 @@ std::string SaveFailureCause(int error) {
 
 } // namespace
 
-BusyFileWork::BusyFileWork(App& app)
-    : app_(app), wasBusy_(app.busy), menu_(app.menus.current), status_(app.status.Text(0)) {
-    app.busy = true;
-    app.menus.current = &app.menus.busy;
-    app.host.SetMenu(app.menus.current);
+BusyFileWork::BusyFileWork(App& app) : app_(app), scope_(app, true), status_(app.status.Text(0)) {
     app.status.SetText(0, filetext::kProgressFileWork);
 }
 
 BusyFileWork::~BusyFileWork() {
-    app_.menus.current = menu_;
-    app_.host.SetMenu(menu_);
+    scope_.End();
     app_.status.SetText(0, status_);
-    app_.busy = wasBusy_;
 }
 
 void BusyFileWork::Step(std::int64_t done, std::int64_t total) {

@@ -3,6 +3,7 @@
 // model's (model/SoundDocument.h).
 #pragma once
 
+#include "commands/EffectFrame.h"
 #include "model/SoundDocument.h"
 
 #include <cstdint>
@@ -11,10 +12,9 @@
 namespace wt {
 
 struct App;
-struct Menu;
 
 // Holds the editor busy while a file is read or written through libsndfile, which takes
-// seconds for an hour of FLAC, Ogg or MP3: the busy menu and the busy gate, and
+// seconds for an hour of FLAC, Ogg or MP3: the busy menu and the busy gate (a BusyScope), and
 // "処理中…:NN%" in the status bar with the window's pending events let through at every
 // Step. The menu, the gate and the status text come back as they were on every way out.
 class BusyFileWork {
@@ -30,8 +30,7 @@ public:
 
 private:
     App& app_;
-    bool wasBusy_;
-    Menu* menu_;
+    BusyScope scope_;
     std::string status_;
     long long percent_ = -1;
 };

@@ -127,7 +127,7 @@ int CmdWhiteNoise(App& app) {
     const int half = b / 2;
     const bool perChannel = params.stereoNoise != 0;
     RandomSource& random = app.effects.generators.random;
-    BeginBusy(app);
+    BusyScope busy(app, true);
     const FrameRange gap(doc);
     auto draw = [&] { return b != 0 ? random.Next() % b : 0; };
     WithSampleOps(doc, [&](const auto ops) {
@@ -147,7 +147,7 @@ int CmdWhiteNoise(App& app) {
                 }
             });
     });
-    EndBusy(app);
+    busy.End();
     doc.modified = true;
     return 1;
 }
@@ -173,9 +173,9 @@ int CmdTone(App& app) {
     if (!TakeEffectSnapshot(app, kCaptionTone)) {
         return 0;
     }
-    BeginBusy(app);
+    BusyScope busy(app, true);
     if (!InsertSilence(app, static_cast<std::uint32_t>(params.timeMs))) {
-        EndBusy(app);
+        busy.End();
         return 0;
     }
     const int step = static_cast<int>(kCycle / period);
@@ -200,7 +200,7 @@ int CmdTone(App& app) {
         }
     });
     doc.modified = true;
-    EndBusy(app);
+    busy.End();
     return 1;
 }
 

@@ -76,20 +76,6 @@ std::string CutText(const std::string& text, std::size_t limit) {
     return text.substr(0, end);
 }
 
-// Closes the busy gate while the notes are made: the progress display lets messages through,
-// and no command may change the sound or the clipboard before the paste ends.
-class BusyGate {
-public:
-    explicit BusyGate(App& app) : app_(app), wasBusy_(app.busy) { app.busy = true; }
-    ~BusyGate() { app_.busy = wasBusy_; }
-    BusyGate(const BusyGate&) = delete;
-    BusyGate& operator=(const BusyGate&) = delete;
-
-private:
-    App& app_;
-    bool wasBusy_;
-};
-
 // Opens a gap of `bytes` bytes of silence at `at` by moving the rest of the sound up. The
 // silence stays where the sample operations write nothing (a depth other than 8 and 16 bits),
 // instead of the bytes that were moved away. False, with nothing changed, when the block
@@ -469,7 +455,9 @@ int CmdMelodyPaste(App& app) {
     }
     int done = 0;
     {
-        const BusyGate gate(app);
+        // The progress display lets messages through: no command may change the sound or the
+        // clipboard before the paste ends.
+        const BusyScope busy(app, false);
         done = PasteNotes(app, record);
     }
     ShowFormatStatus(app);
