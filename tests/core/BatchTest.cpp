@@ -298,9 +298,9 @@ TEST(Batch, AScriptThatCannotBeReadFailsTheRun) {
               2},
              {"-", "info\ninfo\n", true, "error: cannot read stdin\n", 3},
              {"-", limit + "\ninfo", false, "", 2},
-             {nul, "", false, "error: " + nul + ":3: 行に NUL 文字が含まれています\n", 0},
+             {nul, "", false, "error: " + nul + ":3: line holds a NUL byte\n", 0},
              {"-", "info\n" + nulLine + "\ninfo\n", false,
-              "error: stdin:2: 行に NUL 文字が含まれています\n", 2},
+              "error: stdin:2: line holds a NUL byte\n", 2},
          }) {
         std::istringstream text(c.input);
         FailingReadBuffer failing(c.input);
@@ -315,8 +315,7 @@ TEST(Batch, AScriptThatCannotBeReadFailsTheRun) {
     SampleBlock::SetAllocationLimitForTesting(kMaxBatchLineBytes);
     const BatchRun r = RunLines({"info"}, "", zeros);
     SampleBlock::SetAllocationLimitForTesting(0);
-    EXPECT_EQ(r.err,
-              "error: " + zeros + ": スクリプトが大きすぎて読み込めません(1048577 バイト)\n");
+    EXPECT_EQ(r.err, "error: " + zeros + ": script too large to hold (1048577 bytes)\n");
 }
 
 // The width and height stored in a PNG file's header (big-endian, bytes 16..23).
