@@ -10,7 +10,7 @@
 #include "commands/effects/LevelEffects.h"
 #include "commands/effects/ModulationEffects.h"
 #include "editor/CommandIds.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "model/Undo.h"
 #include "view/WaveWindow.h"
 

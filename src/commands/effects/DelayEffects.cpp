@@ -6,7 +6,7 @@
 #include "dsp/SineSweep.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "model/FrameRange.h"
 #include "model/SampleOps.h"
 

@@ -4,7 +4,7 @@
 #include "commands/effects/DynamicsTexts.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "model/FrameRange.h"
 #include "model/SampleOps.h"
 

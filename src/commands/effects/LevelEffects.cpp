@@ -6,7 +6,7 @@
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
 #include "editor/ParamDialog.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "model/SampleOps.h"
 
 #include <algorithm>

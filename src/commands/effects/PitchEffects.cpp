@@ -6,7 +6,7 @@
 #include "dsp/PitchTime.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "model/SampleOps.h"
 
 #include <cmath>

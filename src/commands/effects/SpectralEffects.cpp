@@ -6,7 +6,7 @@
 #include "dsp/SpectralFilters.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "editor/ScrollEdit.h"
 #include "model/SampleOps.h"
 #include "model/Undo.h"

@@ -5,7 +5,7 @@
 #include "commands/file/SoundFileSupport.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "model/SampleOps.h"
 #include "model/Undo.h"
 

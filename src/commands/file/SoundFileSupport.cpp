@@ -3,7 +3,7 @@
 #include "commands/file/FileTexts.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 #include "util/Format.h"
 
 #include <algorithm>

@@ -5,7 +5,7 @@
 #include "commands/generators/GeneratorTexts.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "model/FrameRange.h"
 #include "model/SampleOps.h"
 

@@ -8,7 +8,7 @@
 #include "commands/generators/GeneratorTexts.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 #include "editor/ScrollEdit.h"
 #include "editor/Settings.h"
 #include "model/SampleOps.h"

@@ -5,7 +5,7 @@
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 #include "model/MuLaw.h"
 #include "model/PcmCodec.h"
 

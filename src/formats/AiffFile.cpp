@@ -5,8 +5,8 @@
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
-#include "editor/Progress.h"
-#include "model/FileIo.h"
+#include "editor/AppProgress.h"
+#include "formats/FileIo.h"
 #include "model/PcmCodec.h"
 
 #include <algorithm>

@@ -3,11 +3,11 @@
 // temporary file at the positions they choose: a refused or failed save leaves the old file
 // as it was, like the other writers, and the encoded file is never held in memory.
 #include "commands/file/FileTexts.h"
-#include "commands/file/SndfileTags.h"
+#include "formats/SndfileTags.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 #include "util/Format.h"
 
 #include <sndfile.h>

@@ -1,12 +1,12 @@
-#include "commands/file/ImportFile.h"
+#include "formats/ImportFile.h"
 
 #include "commands/file/FileCommands.h"
 #include "commands/file/FileTexts.h"
-#include "commands/file/SndfileTags.h"
+#include "formats/SndfileTags.h"
 #include "commands/file/SoundFileSupport.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 #include "util/Format.h"
 
 #include <sndfile.h>

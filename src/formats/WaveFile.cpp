@@ -5,7 +5,7 @@
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 #include "model/WaveImage.h"
 
 #include <algorithm>
