@@ -1,6 +1,6 @@
 #include "model/SoundTags.h"
 
-#include "formats/FileIo.h"
+#include "model/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>
