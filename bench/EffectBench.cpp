@@ -6,7 +6,7 @@
 #include "BenchSupport.h"
 
 #include "commands/effects/LevelEffects.h"
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 
 #include <benchmark/benchmark.h>
 

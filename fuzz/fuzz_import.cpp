@@ -3,7 +3,7 @@
 // holds; FLAC refuses rates above 655350 Hz with a message.)
 #include "FuzzReader.h"
 
-#include "commands/file/ImportFile.h"
+#include "commands/file/SoundFiles.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     return wt::fuzz::FuzzOneInput(data, size, wt::ImportSoundFile, wt::SaveWaveFile, "wav", true);

@@ -1,7 +1,7 @@
 #include "batch/ClipboardBatch.h"
 
+#include "formats/FileIo.h"
 #include "hosts/scripted/ScriptedHost.h"
-#include "model/FileIo.h"
 #include "model/SampleBlock.h"
 
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "model/SoundTags.h"
 
-#include "model/FileIo.h"
+#include "model/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>

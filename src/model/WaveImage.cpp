@@ -1,6 +1,6 @@
 #include "model/WaveImage.h"
 
-#include "model/FileIo.h"
+#include "model/ByteOrder.h"
 #include "model/SoundDocument.h"
 
 #include <algorithm>

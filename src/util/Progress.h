@@ -1,6 +1,6 @@
 // The progress of long work: a counter of calls shared by every command, and a text shown
 // every kProgressInterval calls. Processing loops count through a Progress without knowing
-// who shows the text; the editor shows it in the status bar (editor/Progress.h).
+// who shows the text; the editor shows it in the status bar (editor/AppProgress.h).
 #pragma once
 
 #include <algorithm>

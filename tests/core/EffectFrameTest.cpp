@@ -9,8 +9,8 @@
 #include "commands/effects/DynamicsEffects.h"
 #include "commands/effects/LevelEffects.h"
 #include "commands/effects/ModulationEffects.h"
+#include "editor/AppProgress.h"
 #include "editor/CommandIds.h"
-#include "editor/Progress.h"
 #include "model/Undo.h"
 #include "view/WaveWindow.h"
 

@@ -8,7 +8,7 @@
 #include "commands/file/SoundFiles.h"
 #include "editor/DocumentUi.h"
 #include "editor/Settings.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 
 #include <gtest/gtest.h>
 

@@ -20,6 +20,7 @@ const std::vector<std::string> kLayers = {
     "platform",  // the ports the hosts implement
     "model",     // the sound document, undo snapshot, codecs
     "dsp",       // arithmetic on plain buffers
+    "formats",   // sound-file readers, writers, import and export
     "editor",    // App, settings, status bar, menus, progress texts
     "view",      // the waveform window and the View menu
     "commands",  // the commands, by menu

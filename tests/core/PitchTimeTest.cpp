@@ -7,8 +7,8 @@
 
 #include "commands/effects/PitchEffects.h"
 #include "dsp/PitchTime.h"
+#include "editor/AppProgress.h"
 #include "editor/CommandIds.h"
-#include "editor/Progress.h"
 #include "hosts/scripted/ScriptedDialog.h"
 #include "resources/Dialogs.h"
 

@@ -3,8 +3,8 @@
 #include "commands/EffectFrame.h"
 #include "commands/effects/DynamicsTexts.h"
 #include "editor/App.h"
+#include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
 #include "model/FrameRange.h"
 #include "model/SampleOps.h"
 

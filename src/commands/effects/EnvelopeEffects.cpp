@@ -4,8 +4,8 @@
 #include "commands/effects/EffectTexts.h"
 #include "commands/effects/EnvelopeEditor.h"
 #include "editor/App.h"
+#include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
 #include "model/SampleOps.h"
 
 #include <algorithm>

@@ -4,9 +4,9 @@
 #include "commands/edit/UndoCommands.h"
 #include "commands/effects/EffectTexts.h"
 #include "editor/App.h"
+#include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
 #include "editor/ParamDialog.h"
-#include "editor/Progress.h"
 #include "model/SampleOps.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 #include "commands/effects/ModulationTexts.h"
 #include "dsp/SineSweep.h"
 #include "editor/App.h"
+#include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
 #include "model/FrameRange.h"
 #include "model/SampleOps.h"
 

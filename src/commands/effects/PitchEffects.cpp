@@ -5,8 +5,8 @@
 #include "commands/effects/PitchTexts.h"
 #include "dsp/PitchTime.h"
 #include "editor/App.h"
+#include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
 #include "model/SampleOps.h"
 
 #include <cmath>

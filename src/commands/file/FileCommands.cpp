@@ -1,13 +1,13 @@
 #include "commands/file/FileCommands.h"
 
 #include "commands/file/FileTexts.h"
-#include "commands/file/ImportFile.h"
 #include "commands/file/NewDialog.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
+#include "formats/ImportFile.h"
 #include "model/Undo.h"
 #include "util/Format.h"
 #include "util/ParseNumber.h"
@@ -275,7 +275,10 @@ int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     }
     // 8- and 16-bit files the own reader holds, and files libsndfile cannot open (damaged
     // ones, which the own reader then explains), stay on the own reader.
-    if (OwnReaderRefusesFormat(path, fileType)) {
+    const OwnReader own = fileType == FileTypeWav  ? OwnReader::Wav
+                          : fileType == FileTypeAu ? OwnReader::Au
+                                                   : OwnReader::Aiff;
+    if (OwnReaderRefusesFormat(path, own)) {
         return ImportSoundFile(app, path, sound) ? FileTypeImported : FileTypeNone;
     }
     return reader(app, path, sound) ? fileType : FileTypeNone;

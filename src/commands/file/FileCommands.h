@@ -32,7 +32,7 @@ bool EndsWithNoCase(const std::string& name, const std::string& ending);
 // ".au", ".aif", ".aiff", case-insensitive), without touching the document. Returns the
 // file's type, or FileTypeNone after a message saying why the file was refused. A file of
 // those types in a format their reader refuses, and ".flac", ".ogg", ".oga", ".opus" and
-// ".mp3", are read through libsndfile (commands/file/ImportFile.h): FileTypeImported.
+// ".mp3", are read through libsndfile (formats/ImportFile.h): FileTypeImported.
 int ReadSoundFile(App& app, const std::string& path, LoadedSound& sound);
 // Opens `path` as the document (ReadSoundFile, then the old sound to the undo snapshot).
 int LoadSoundFile(App& app, const std::string& path);

@@ -5,8 +5,8 @@
 #include "commands/file/NewDialog.h"
 #include "commands/file/SoundFileSupport.h"
 #include "editor/App.h"
+#include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
-#include "editor/Progress.h"
 #include "model/SampleOps.h"
 #include "model/Undo.h"
 

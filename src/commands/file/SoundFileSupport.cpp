@@ -3,7 +3,7 @@
 #include "commands/file/FileTexts.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 #include "util/Format.h"
 
 #include <algorithm>
@@ -14,8 +14,6 @@
 namespace wt {
 
 namespace {
-
-constexpr std::size_t kSpareBytes = 16;
 
 // Cursor and anchor stay where they were (the reader does not move them) as long as they
 // still name a frame of the new sound; otherwise they move to its end.
@@ -28,6 +26,19 @@ std::int32_t KeepInside(std::int32_t offset, const SoundDocument& doc) {
     }
     const std::int32_t blockAlign = doc.format.blockAlign ? doc.format.blockAlign : 1;
     return offset - offset % blockAlign;
+}
+
+// The rate in Hz with thousands separators ("700,000").
+std::string RateText(std::uint32_t rate) {
+    const std::string digits = std::to_string(rate);
+    std::string text;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            text += ',';
+        }
+        text += digits[i];
+    }
+    return text;
 }
 
 // What went wrong in a failed save, in words; empty when nothing is known.
@@ -93,20 +104,6 @@ void BusyFileWork::Step(std::int64_t done, std::int64_t total) {
     app_.host.PumpOneMessage();
 }
 
-bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes) {
-    if (bytes > kMaxSoundBytes) {
-        ShowLoadMessage(app, filetext::kTooLarge);
-        return false;
-    }
-    const std::size_t size = static_cast<std::size_t>(bytes);
-    if (!block.Resize(size + kSpareBytes)) {
-        ShowOutOfMemory(app, filetext::kCaptionOpen);
-        return false;
-    }
-    std::memset(block.Data() + size, 0, kSpareBytes);
-    return true;
-}
-
 int InstallLoadedSound(App& app, LoadedSound& sound) {
     SoundDocument& doc = app.doc;
     doc.format = sound.format;
@@ -125,6 +122,69 @@ int InstallLoadedSound(App& app, LoadedSound& sound) {
     ShowFormatStatus(app);
     ShowSelectionStatus(app);
     return 1;
+}
+
+// The message of a reader's note.
+std::string NoteText(const FileNote& note) {
+    switch (note.code) {
+    case FileNoteCode::CannotOpen:
+        return filetext::kCannotOpen;
+    case FileNoteCode::TooLarge:
+        return filetext::kTooLarge;
+    case FileNoteCode::OutOfMemory:
+        return {}; // ShowOutOfMemory's own
+    case FileNoteCode::CorruptRiff:
+        return filetext::kCorruptRiff;
+    case FileNoteCode::CorruptWave:
+        return filetext::kCorruptWave;
+    case FileNoteCode::CorruptForm:
+        return filetext::kCorruptForm;
+    case FileNoteCode::CorruptAiff:
+        return filetext::kCorruptAiff;
+    case FileNoteCode::ChunkNotFound:
+        return filetext::kChunkNotFound;
+    case FileNoteCode::Corrupt:
+        return filetext::kCorrupt;
+    case FileNoteCode::FormatNotSupported:
+        return filetext::kFormatNotSupported;
+    case FileNoteCode::TypeNotSupported:
+        return filetext::kTypeNotSupported;
+    case FileNoteCode::ImportDamaged:
+        return filetext::kImportDamaged;
+    case FileNoteCode::ImportChannels:
+        return Format(filetext::kImportChannels, static_cast<int>(note.first));
+    case FileNoteCode::ImportNoFrames:
+        return filetext::kImportNoFrames;
+    case FileNoteCode::ImportCutShort:
+        return Format(filetext::kImportCutShort, note.first, note.second);
+    case FileNoteCode::ImportEndedEarly:
+        return Format(filetext::kImportEndedEarly, note.first);
+    case FileNoteCode::ImportMp3Beyond:
+        return Format(filetext::kImportMp3Beyond, note.first);
+    }
+    return filetext::kCorrupt;
+}
+
+int ShowFileNotes(App& app, const FileStatus& status) {
+    for (const FileNote& note : status.notes) {
+        if (note.code == FileNoteCode::OutOfMemory) {
+            ShowOutOfMemory(app, filetext::kCaptionOpen);
+        } else {
+            ShowLoadMessage(app, NoteText(note).c_str());
+        }
+    }
+    return status.ok ? 1 : 0;
+}
+
+int FinishOrReportSave(App& app, const SaveStatus& status, const char* rateCause) {
+    if (status.ok) {
+        return FinishSave(app);
+    }
+    if (status.rateNotHeld && rateCause) {
+        return ReportSaveRefusal(app,
+                                 Format(rateCause, RateText(app.doc.format.sampleRate).c_str()));
+    }
+    return ReportSaveFailure(app, status.error);
 }
 
 void ShowLoadMessage(App& app, const char* text) {

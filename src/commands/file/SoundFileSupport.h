@@ -1,12 +1,15 @@
-// What the three readers and writers share: the document's state after a load, and the
-// messages of both directions. The sound a reader builds and the format checks are the
-// model's (model/SoundDocument.h).
+// What the file commands share around the readers and writers of formats/: the busy state of
+// long file work, the document's state after a load, and the messages of both directions made
+// from the readers' and writers' status. The sound a reader builds and the format checks are
+// the model's (model/SoundDocument.h).
 #pragma once
 
 #include "commands/EffectFrame.h"
+#include "formats/FileStatus.h"
 #include "model/SoundDocument.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace wt {
@@ -35,10 +38,30 @@ private:
     long long percent_ = -1;
 };
 
-// Makes `block` hold `bytes` sample bytes plus 16 zeroed spare bytes for a reader. When the
-// size is beyond kMaxSoundBytes it says "ファイルが大きすぎます", when the memory cannot be had
-// "メモリーが足りません"; either way it returns false and the reader must return 0.
-bool AllocateSoundBlock(App& app, SampleBlock& block, std::uint64_t bytes);
+// The progress of a libsndfile import or export: a BusyFileWork from Begin to End.
+class BusyFileProgress final : public FileProgress {
+public:
+    explicit BusyFileProgress(App& app) : app_(app) {}
+    void Begin() override { work_.emplace(app_); }
+    void Step(std::int64_t done, std::int64_t total) override {
+        if (work_) {
+            work_->Step(done, total);
+        }
+    }
+    void End() override { work_.reset(); }
+
+private:
+    App& app_;
+    std::optional<BusyFileWork> work_;
+};
+
+// Shows a reader's notes in their order, each in its message (caption "ファイルを開く";
+// "メモリーが足りません" for OutOfMemory). Returns 1 when the sound was read, 0 when refused.
+int ShowFileNotes(App& app, const FileStatus& status);
+// A writer's outcome: FinishSave on success, otherwise its failure in words (see below); a
+// rate the format cannot hold is said with `rateCause` (a text of FileTexts.h with the rate's
+// "%s").
+int FinishOrReportSave(App& app, const SaveStatus& status, const char* rateCause = nullptr);
 
 // Makes `sound` the document: format, samples, length, tags; selection and view at the start,
 // cursor and anchor kept where they still lie inside the sound; modified cleared; caption,
@@ -52,7 +75,7 @@ void ShowLoadMessage(App& app, const char* text);
 // "メモリーが足りません" when the writer could not get its buffers), caption "保存", warning
 // icon. Returns 0.
 int ReportWriteFailure(App& app, bool outOfMemory = false);
-// A save that failed for `error` (an errno value or a kSaveError cause of model/FileIo.h, 0
+// A save that failed for `error` (an errno value or a kSaveError cause of formats/FileIo.h, 0
 // when unknown): the message above with the cause in words on a second line. Returns 0.
 int ReportSaveFailure(App& app, int error);
 // A save refused for `cause` (a text of commands/file/FileTexts.h): the message above with

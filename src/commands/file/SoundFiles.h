@@ -1,6 +1,6 @@
-// The WAV, AIFF and AU readers and writers, and the FLAC and Ogg Vorbis writers. Readers take
-// the file's path and read the whole sound into `sound` (1 read, 0 refused); writers write the
-// document to the file named by its title (1 written, 0 not written).
+// The file commands' readers and writers: the formats of formats/ with the editor around them.
+// Readers take the file's path and read the whole sound into `sound` (1 read, 0 refused);
+// writers write the document to the file named by its title (1 written, 0 not written).
 //
 // A reader never touches the document: the caller makes the sound the document once it was
 // read whole, so a file that cannot be opened, is damaged, holds a format the editor cannot
@@ -10,7 +10,8 @@
 // once everything was written; on failure it says so, keeps the old file and `modified`.
 #pragma once
 
-#include <cstdint>
+#include "formats/SoundFormats.h"
+
 #include <string>
 
 namespace wt {
@@ -20,21 +21,22 @@ struct LoadedSound;
 
 int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound);
 int SaveWaveFile(App& app);
+// Holds the busy gate closed while its progress lets the window's events through.
 int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound);
 int SaveAiffFile(App& app);
 int LoadAuFile(App& app, const std::string& path, LoadedSound& sound);
 // Asks first when the rate is not 8000 Hz; 0 also when the user declined.
 int SaveAuFile(App& app);
-// FLAC of the document's depth (8 or 16 bits) and Ogg Vorbis at kOggVorbisQuality, written
-// through libsndfile (commands/file/ExportFile.cpp); opened again they are imports.
+// FLAC and Ogg Vorbis (formats/SoundFormats.h), busy with their progress shown.
 int SaveFlacFile(App& app);
 int SaveOggFile(App& app);
-// The Vorbis encoder's quality, 0 (smallest) to 1 (best).
-inline constexpr double kOggVorbisQuality = 0.6;
 
-// The 80-bit IEEE 754 extended-precision number of AIFF sample rates (10 bytes, big-endian:
-// sign and 15-bit exponent, then a 64-bit mantissa with an explicit leading 1).
-double ExtendedToDouble(const std::uint8_t bytes[10]);
-void DoubleToExtended(double value, std::uint8_t bytes[10]);
+// True for the extensions only libsndfile reads (".flac", ".ogg", ".oga", ".opus", ".mp3",
+// and AIFF-C's ".aifc", which the own AIFF reader does not take; case-insensitive).
+bool IsImportOnlyName(const std::string& path);
+// Reads the file through libsndfile (formats/ImportFile.h) into `sound` without touching the
+// document, busy with its progress shown (BusyFileWork) while the frames come. Returns 1
+// (after a message when it ended short), or 0 after a message saying why it was refused.
+int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound);
 
 } // namespace wt

@@ -1,13 +1,8 @@
 // AIFF files: an IFF "FORM" of type "AIFF", big-endian, samples signed (8-bit ones too), the
 // sample rate an 80-bit extended-precision number. Title, author, copyright and comment
 // travel in the text chunks "NAME", "AUTH", "(c) " and "ANNO".
-#include "commands/EffectFrame.h"
-#include "commands/file/FileTexts.h"
-#include "commands/file/SoundFileSupport.h"
-#include "commands/file/SoundFiles.h"
-#include "editor/App.h"
-#include "editor/Progress.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
+#include "formats/SoundFormats.h"
 #include "model/PcmCodec.h"
 
 #include <algorithm>
@@ -66,14 +61,14 @@ std::optional<CommonChunk> ParseCommonChunk(const std::uint8_t* body) {
     return comm;
 }
 
-// Converts `bytes` bytes of samples of `SampleBytes` bytes in place, calling ShowProgress for
-// each sample with its byte index out of the file size.
+// Converts `bytes` bytes of samples of `SampleBytes` bytes in place, reporting a progress step
+// for each sample with its byte index out of the file size.
 template <int SampleBytes>
-void ConvertWithProgress(App& app, std::uint8_t* data, std::size_t bytes, std::uint64_t fileSize) {
+void ConvertWithProgress(FileProgress& progress, std::uint8_t* data, std::size_t bytes,
+                         std::uint64_t fileSize) {
     for (std::size_t at = 0; at < bytes; at += SampleBytes) {
         FlipPcmSample(data + at, SampleBytes);
-        ShowProgress(app, filetext::kProgressLoadAiff, static_cast<std::int64_t>(at),
-                     static_cast<std::int64_t>(fileSize));
+        progress.Step(static_cast<std::int64_t>(at), static_cast<std::int64_t>(fileSize));
     }
 }
 
@@ -129,22 +124,20 @@ void DoubleToExtended(double value, std::uint8_t bytes[10]) {
     PutBe32(bytes + 6, low);
 }
 
-int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound) {
+FileStatus ReadAiffFile(const std::string& path, LoadedSound& sound, FileProgress& progress) {
+    FileStatus status;
     InputFile file;
     if (!file.Open(path)) {
-        ShowLoadMessage(app, filetext::kCannotOpen);
-        return 0;
+        return status.Refuse(FileNoteCode::CannotOpen);
     }
     const std::uint64_t fileSize = file.Size();
     std::uint8_t header[12] = {};
     const std::size_t headerBytes = file.ReadAt(0, header, sizeof header);
     if (headerBytes < 4 || !IsFourCc(header, "FORM")) {
-        ShowLoadMessage(app, filetext::kCorruptForm);
-        return 0;
+        return status.Refuse(FileNoteCode::CorruptForm);
     }
     if (headerBytes < 12 || !IsFourCc(header + 8, "AIFF")) {
-        ShowLoadMessage(app, filetext::kCorruptAiff);
-        return 0;
+        return status.Refuse(FileNoteCode::CorruptAiff);
     }
 
     // Walk the chunks, remembering the last "COMM" and the last "SSND" that follows a "COMM"
@@ -163,7 +156,7 @@ int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound) {
             file.ReadAt(position + 8, body, sizeof body);
             const std::optional<CommonChunk> parsed = ParseCommonChunk(body);
             if (!parsed) {
-                ShowLoadMessage(app, filetext::kFormatNotSupported);
+                status.Refuse(FileNoteCode::FormatNotSupported);
                 refused = true;
                 break;
             }
@@ -188,15 +181,13 @@ int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound) {
     }
 
     if (refused || !soundSeen) {
-        ShowLoadMessage(app, filetext::kChunkNotFound);
-        return 0;
+        return status.Refuse(FileNoteCode::ChunkNotFound);
     }
     // Samples of other than 8 or 16 bits (in the last "COMM", or in the one in effect where
     // the samples start), or more than two channels, are refused: the editor's sample access
     // would read them as silence.
     if (!IsHoldableFormat(comm->format) || soundSampleBytes > 2) {
-        ShowLoadMessage(app, filetext::kFormatNotSupported);
-        return 0;
+        return status.Refuse(FileNoteCode::FormatNotSupported);
     }
 
     // Sample data that ends before the frame count does gives the frames that are there.
@@ -205,32 +196,28 @@ int LoadAiffFile(App& app, const std::string& path, LoadedSound& sound) {
     bytes -= bytes % static_cast<std::uint64_t>(soundFrameBytes);
 
     sound.format = comm->format;
-    if (!AllocateSoundBlock(app, sound.data, bytes)) {
-        return 0;
+    if (!AllocateSoundBlock(status, sound.data, bytes)) {
+        return status;
     }
     std::uint8_t* data = sound.data.Data();
     std::uint64_t got = file.ReadAt(soundOffset, data, static_cast<std::size_t>(bytes));
     got -= got % static_cast<std::uint64_t>(soundFrameBytes);
 
     // Convert in place, reporting progress for each sample.
-    // The busy gate is closed while the reader's progress pump runs. The pump lets pending
-    // messages through; without the gate a dropped file, a menu command or a close request
-    // could load, rename or free the document under the load, which then installed its sound
-    // under another name.
-    const BusyScope busy(app, false);
+    progress.Begin();
     if (soundSampleBytes == 1) {
-        ConvertWithProgress<1>(app, data, static_cast<std::size_t>(got), fileSize);
+        ConvertWithProgress<1>(progress, data, static_cast<std::size_t>(got), fileSize);
     } else {
-        ConvertWithProgress<2>(app, data, static_cast<std::size_t>(got), fileSize);
+        ConvertWithProgress<2>(progress, data, static_cast<std::size_t>(got), fileSize);
     }
+    progress.End();
     // The last "COMM" decides the format, also when it came after the samples.
     got -= got % sound.format.blockAlign;
     sound.byteLength = static_cast<std::int32_t>(got);
-    return 1;
+    return status.Accept();
 }
 
-int SaveAiffFile(App& app) {
-    const SoundDocument& doc = app.doc;
+SaveStatus WriteAiffFile(const SoundDocument& doc, const std::string& path) {
     const SoundFormat& format = doc.format;
     const auto length = static_cast<std::uint32_t>(doc.byteLength);
     const std::uint32_t channels = format.channels ? format.channels : 1;
@@ -255,7 +242,7 @@ int SaveAiffFile(App& app) {
     PutBe32(header + 46, 0);
     PutBe32(header + 50, 0);
 
-    AtomicFileWriter out(doc.title);
+    AtomicFileWriter out(path);
     bool written = out.Open() && out.Write(header, kSoundHeaderAt) &&
                    out.Write(texts.data(), texts.size()) &&
                    out.Write(header + kSoundHeaderAt, sizeof header - kSoundHeaderAt);
@@ -299,7 +286,7 @@ int SaveAiffFile(App& app) {
         written = out.Write(&pad, 1);
     }
     written = written && out.Commit();
-    return written ? FinishSave(app) : ReportSaveFailure(app, noMemory ? ENOMEM : out.Error());
+    return {written, written ? 0 : noMemory ? ENOMEM : out.Error()};
 }
 
 } // namespace wt

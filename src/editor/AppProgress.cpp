@@ -1,4 +1,4 @@
-#include "editor/Progress.h"
+#include "editor/AppProgress.h"
 
 #include "util/Format.h"
 

@@ -1,11 +1,7 @@
 // AU files: the ".snd" header (big-endian 32-bit words) and 8-bit mu-law samples. A loaded
 // file becomes 16-bit PCM; a saved one is encoded from the document's samples.
-#include "commands/file/FileTexts.h"
-#include "commands/file/SoundFileSupport.h"
-#include "commands/file/SoundFiles.h"
-#include "editor/App.h"
-#include "editor/DocumentUi.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
+#include "formats/SoundFormats.h"
 #include "model/MuLaw.h"
 #include "model/PcmCodec.h"
 
@@ -26,18 +22,17 @@ constexpr std::size_t kWriteSliceBytes = std::size_t{1} << 20;
 
 } // namespace
 
-int LoadAuFile(App& app, const std::string& path, LoadedSound& sound) {
+FileStatus ReadAuFile(const std::string& path, LoadedSound& sound) {
+    FileStatus status;
     InputFile file;
     if (!file.Open(path)) {
-        ShowLoadMessage(app, filetext::kCannotOpen);
-        return 0;
+        return status.Refuse(FileNoteCode::CannotOpen);
     }
     std::uint8_t header[kAuHeaderBytes] = {};
     const std::size_t headerBytes = file.ReadAt(0, header, sizeof header);
     // A header cut short is as corrupt as a wrong magic.
     if (headerBytes < kAuHeaderBytes || !IsFourCc(header, ".snd")) {
-        ShowLoadMessage(app, filetext::kCorruptRiff);
-        return 0;
+        return status.Refuse(FileNoteCode::CorruptRiff);
     }
     const std::uint32_t dataOffset = GetBe32(header + 4);
     const std::uint32_t dataSize = GetBe32(header + 8);
@@ -50,8 +45,7 @@ int LoadAuFile(App& app, const std::string& path, LoadedSound& sound) {
     const std::uint64_t blockAlign = std::uint64_t{channels} * 2;
     if (encoding != kEncodingMuLaw8 || channels == 0 || channels > 2 || rate == 0 ||
         blockAlign * rate > 0xFFFFFFFF) {
-        ShowLoadMessage(app, filetext::kTypeNotSupported);
-        return 0;
+        return status.Refuse(FileNoteCode::TypeNotSupported);
     }
     sound.format.formatTag = 1;
     sound.format.channels = static_cast<std::uint16_t>(channels);
@@ -68,8 +62,8 @@ int LoadAuFile(App& app, const std::string& path, LoadedSound& sound) {
     std::uint64_t codes =
         dataSize == kSizeUnknown ? present : std::min<std::uint64_t>(dataSize, present);
     codes -= codes % channels;
-    if (!AllocateSoundBlock(app, sound.data, codes * 2)) {
-        return 0;
+    if (!AllocateSoundBlock(status, sound.data, codes * 2)) {
+        return status;
     }
     // The codes go into the upper half of the block and are decoded forward into 16-bit
     // samples from its start, so no second buffer is needed.
@@ -82,16 +76,10 @@ int LoadAuFile(App& app, const std::string& path, LoadedSound& sound) {
     }
     MuLawDecodeInPlace(data, static_cast<std::size_t>(got));
     sound.byteLength = static_cast<std::int32_t>(got * 2);
-    return 1;
+    return status.Accept();
 }
 
-int SaveAuFile(App& app) {
-    const SoundDocument& doc = app.doc;
-    if (doc.format.sampleRate != 8000 &&
-        app.host.MessageBox(Owner::MainWindow, filetext::kAuRateQuestion, kProductName,
-                            mb::OkCancel) != IdOk) {
-        return 0;
-    }
+SaveStatus WriteAuFile(const SoundDocument& doc, const std::string& path) {
     // Every channel's code, interleaved as in the document, so other programs read the file
     // as the sound it is; the data size counts bytes of codes.
     const std::size_t channels = doc.format.channels ? doc.format.channels : 1;
@@ -108,7 +96,7 @@ int SaveAuFile(App& app) {
     PutBe32(header + 16, doc.format.sampleRate);
     PutBe32(header + 20, doc.format.channels);
 
-    AtomicFileWriter out(doc.title);
+    AtomicFileWriter out(path);
     bool written = out.Open() && out.Write(header, sizeof header);
     // Each sample's code comes from the table by its 16-bit value.
     const std::uint8_t* encode = MuLawEncodeTable();
@@ -133,7 +121,7 @@ int SaveAuFile(App& app) {
     }
     written = written && out.Write(slice.data(), filled);
     written = written && out.Commit();
-    return written ? FinishSave(app) : ReportSaveFailure(app, noMemory ? ENOMEM : out.Error());
+    return {written, written ? 0 : noMemory ? ENOMEM : out.Error()};
 }
 
 } // namespace wt

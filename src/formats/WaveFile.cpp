@@ -1,11 +1,8 @@
 // RIFF/WAVE files. The document's sample block has the layout of a WAVE "data" chunk, so the
 // samples move in one read and one write without conversion. The text tags travel in a "LIST"
 // chunk of type "INFO".
-#include "commands/file/FileTexts.h"
-#include "commands/file/SoundFileSupport.h"
-#include "commands/file/SoundFiles.h"
-#include "editor/App.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
+#include "formats/SoundFormats.h"
 #include "model/WaveImage.h"
 
 #include <algorithm>
@@ -13,35 +10,31 @@
 
 namespace wt {
 
-int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound) {
+FileStatus ReadWaveFile(const std::string& path, LoadedSound& sound) {
+    FileStatus status;
     InputFile file;
     if (!file.Open(path)) {
-        ShowLoadMessage(app, filetext::kCannotOpen);
-        return 0;
+        return status.Refuse(FileNoteCode::CannotOpen);
     }
     const WaveChunks found =
         WalkWaveChunks([&file](std::uint64_t offset, std::uint8_t* out,
                                std::size_t count) { return file.ReadAt(offset, out, count); },
                        file.Size());
     if (!found.riff) {
-        ShowLoadMessage(app, filetext::kCorruptRiff);
-        return 0;
+        return status.Refuse(FileNoteCode::CorruptRiff);
     }
     if (!found.wave) {
-        ShowLoadMessage(app, filetext::kCorruptWave);
-        return 0;
+        return status.Refuse(FileNoteCode::CorruptWave);
     }
     if (found.refused) {
-        ShowLoadMessage(app, filetext::kFormatNotSupported);
+        status.Refuse(FileNoteCode::FormatNotSupported);
     }
     if (found.refused || !found.formatSeen || !found.dataSeen) {
-        ShowLoadMessage(app, filetext::kCorrupt);
-        return 0;
+        return status.Refuse(FileNoteCode::Corrupt);
     }
     const SoundFormat& format = found.format;
     if (!IsHoldableFormat(format)) {
-        ShowLoadMessage(app, filetext::kFormatNotSupported);
-        return 0;
+        return status.Refuse(FileNoteCode::FormatNotSupported);
     }
     const std::uint64_t dataOffset = found.dataOffset, dataBytes = found.dataBytes;
 
@@ -53,8 +46,8 @@ int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound) {
     bytes -= bytes % format.blockAlign;
 
     sound.format = format;
-    if (!AllocateSoundBlock(app, sound.data, bytes)) {
-        return 0;
+    if (!AllocateSoundBlock(status, sound.data, bytes)) {
+        return status;
     }
     std::uint64_t got = file.ReadAt(dataOffset, sound.data.Data(), static_cast<std::size_t>(bytes));
     got -= got % format.blockAlign;
@@ -67,11 +60,10 @@ int LoadWaveFile(App& app, const std::string& path, LoadedSound& sound) {
         info.resize(file.ReadAt(found.infoOffset, info.data(), info.size()));
         ParseRiffInfo(info.data(), info.size(), sound.tags);
     }
-    return 1;
+    return status.Accept();
 }
 
-int SaveWaveFile(App& app) {
-    const SoundDocument& doc = app.doc;
+SaveStatus WriteWaveFile(const SoundDocument& doc, const std::string& path) {
     const auto length = static_cast<std::uint32_t>(doc.byteLength);
     std::uint8_t header[kWaveHeaderBytes];
     WriteWaveHeader(header, doc.format, length);
@@ -81,12 +73,12 @@ int SaveWaveFile(App& app) {
     PutLe32(header + 4, static_cast<std::uint32_t>(length + 36 + info.size()));
     constexpr std::size_t kDataHeaderAt = 36;
 
-    AtomicFileWriter out(doc.title);
+    AtomicFileWriter out(path);
     const bool written = out.Open() && out.Write(header, kDataHeaderAt) &&
                          out.Write(info.data(), info.size()) &&
                          out.Write(header + kDataHeaderAt, sizeof header - kDataHeaderAt) &&
                          out.Write(doc.Data(), length) && out.Commit();
-    return written ? FinishSave(app) : ReportSaveFailure(app, out.Error());
+    return {written, written ? 0 : out.Error()};
 }
 
 } // namespace wt

@@ -1,4 +1,4 @@
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,4 +1,4 @@
-#include "commands/file/SndfileTags.h"
+#include "formats/SndfileTags.h"
 
 namespace wt {
 

@@ -2,17 +2,14 @@
 // finish their headers, so they write through its virtual I/O into the atomic writer's
 // temporary file at the positions they choose: a refused or failed save leaves the old file
 // as it was, like the other writers, and the encoded file is never held in memory.
-#include "commands/file/FileTexts.h"
-#include "commands/file/SndfileTags.h"
-#include "commands/file/SoundFileSupport.h"
-#include "commands/file/SoundFiles.h"
-#include "editor/App.h"
-#include "model/FileIo.h"
-#include "util/Format.h"
+#include "formats/FileIo.h"
+#include "formats/SndfileTags.h"
+#include "formats/SoundFormats.h"
 
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -101,9 +98,9 @@ private:
 };
 
 // Encodes the document in `format` (libsndfile's major | sub) into the writer's temporary
-// file, showing its progress. False when libsndfile refused the format or a write failed.
-bool Encode(App& app, int format, double vbrQuality, AtomicFileWriter& out) {
-    const SoundDocument& doc = app.doc;
+// file, reporting its progress. False when libsndfile refused the format or a write failed.
+bool Encode(const SoundDocument& doc, int format, double vbrQuality, AtomicFileWriter& out,
+            FileProgress& progress) {
     SF_INFO info{};
     info.samplerate = static_cast<int>(doc.format.sampleRate);
     info.channels = doc.format.channels;
@@ -125,7 +122,7 @@ bool Encode(App& app, int format, double vbrQuality, AtomicFileWriter& out) {
     ok = ok && WriteSndfileTags(sound.Get(), doc.tags);
     // libsndfile's shorts are the document's samples on the 16-bit scale; an 8-bit FLAC keeps
     // their high byte, which is the 8-bit sample exactly.
-    BusyFileWork work(app);
+    progress.Begin();
     const int channels = doc.format.channels;
     const sf_count_t frames = doc.byteLength / doc.format.blockAlign;
     std::vector<short> values;
@@ -141,9 +138,11 @@ bool Encode(App& app, int format, double vbrQuality, AtomicFileWriter& out) {
         }
         ok = sf_writef_short(sound.Get(), values.data(), want) == want;
         done += want;
-        work.Step(done, frames);
+        progress.Step(done, frames);
     }
-    return sound.Close() && ok && file.length > 0;
+    const bool closed = sound.Close();
+    progress.End();
+    return closed && ok && file.length > 0;
 }
 
 // A file that takes and forgets what libsndfile writes, for a trial encoding.
@@ -197,59 +196,44 @@ bool EncoderTakesRate(const SoundDocument& doc, int format, double vbrQuality) {
     return sf_close(sound) == 0 && took;
 }
 
-// The rate in Hz with thousands separators ("700,000").
-std::string RateText(std::uint32_t rate) {
-    const std::string digits = std::to_string(rate);
-    std::string text;
-    for (std::size_t i = 0; i < digits.size(); ++i) {
-        if (i > 0 && (digits.size() - i) % 3 == 0) {
-            text += ',';
-        }
-        text += digits[i];
-    }
-    return text;
-}
-
-int SaveThroughSndfile(App& app, int format, double vbrQuality) {
+SaveStatus SaveThroughSndfile(const SoundDocument& doc, const std::string& path, int format,
+                              double vbrQuality, FileProgress& progress) {
     // A rate the format cannot hold is said as such, before the sound is encoded.
-    if (!EncoderTakesRate(app.doc, format, vbrQuality)) {
-        const bool flac = (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
-        return ReportSaveRefusal(app,
-                                 Format(flac ? filetext::kCauseFlacRate : filetext::kCauseOggRate,
-                                        RateText(app.doc.format.sampleRate).c_str()));
+    if (!EncoderTakesRate(doc, format, vbrQuality)) {
+        return {false, 0, true};
     }
     // libsndfile writes no bytes at all for a sound without frames (and an empty FLAC would
     // read back as one of unknown length): such a save is refused like a failed write, so it
     // never replaces a file with an empty or unreadable one.
-    if (app.doc.byteLength < app.doc.format.blockAlign) {
-        return ReportWriteFailure(app);
+    if (doc.byteLength < doc.format.blockAlign) {
+        return {};
     }
-    AtomicFileWriter out(app.doc.title);
+    AtomicFileWriter out(path);
     if (!out.Open()) {
-        return ReportSaveFailure(app, out.Error());
+        return {false, out.Error()};
     }
     bool encoded = false;
-    bool outOfMemory = false;
     try {
-        encoded = Encode(app, format, vbrQuality, out);
+        encoded = Encode(doc, format, vbrQuality, out, progress);
     } catch (const std::bad_alloc&) {
-        outOfMemory = true;
+        progress.End();
+        return {false, ENOMEM};
     }
-    if (outOfMemory) {
-        return ReportWriteFailure(app, true);
-    }
-    return encoded && out.Commit() ? FinishSave(app) : ReportSaveFailure(app, out.Error());
+    const bool written = encoded && out.Commit();
+    return {written, written ? 0 : out.Error()};
 }
 
 } // namespace
 
-int SaveFlacFile(App& app) {
-    const int depth = app.doc.format.bitsPerSample == 8 ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_16;
-    return SaveThroughSndfile(app, SF_FORMAT_FLAC | depth, -1.0);
+SaveStatus WriteFlacFile(const SoundDocument& doc, const std::string& path,
+                         FileProgress& progress) {
+    const int depth = doc.format.bitsPerSample == 8 ? SF_FORMAT_PCM_S8 : SF_FORMAT_PCM_16;
+    return SaveThroughSndfile(doc, path, SF_FORMAT_FLAC | depth, -1.0, progress);
 }
 
-int SaveOggFile(App& app) {
-    return SaveThroughSndfile(app, SF_FORMAT_OGG | SF_FORMAT_VORBIS, kOggVorbisQuality);
+SaveStatus WriteOggFile(const SoundDocument& doc, const std::string& path, FileProgress& progress) {
+    return SaveThroughSndfile(doc, path, SF_FORMAT_OGG | SF_FORMAT_VORBIS, kOggVorbisQuality,
+                              progress);
 }
 
 } // namespace wt

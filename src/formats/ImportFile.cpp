@@ -1,12 +1,7 @@
-#include "commands/file/ImportFile.h"
+#include "formats/ImportFile.h"
 
-#include "commands/file/FileCommands.h"
-#include "commands/file/FileTexts.h"
-#include "commands/file/SndfileTags.h"
-#include "commands/file/SoundFileSupport.h"
-#include "editor/App.h"
-#include "editor/DocumentUi.h"
-#include "model/FileIo.h"
+#include "formats/FileIo.h"
+#include "formats/SndfileTags.h"
 #include "util/Format.h"
 
 #include <sndfile.h>
@@ -14,7 +9,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <optional>
 #include <random>
 #include <vector>
 
@@ -314,16 +308,7 @@ void StoreSample(std::uint8_t* out, int value, int bits) {
 
 } // namespace
 
-bool IsImportOnlyName(const std::string& path) {
-    for (const char* ending : {".flac", ".ogg", ".oga", ".opus", ".mp3", ".aifc"}) {
-        if (EndsWithNoCase(path, ending)) {
-            return true;
-        }
-    }
-    return false;
-}
-
-bool OwnReaderRefusesFormat(const std::string& path, int fileType) {
+bool OwnReaderRefusesFormat(const std::string& path, OwnReader reader) {
     SndFile file;
     if (!file.Open(path)) {
         return false;
@@ -332,47 +317,42 @@ bool OwnReaderRefusesFormat(const std::string& path, int fileType) {
     // named ".au", junk libsndfile guesses at) gets that reader's word on its damage.
     const int major = file.Major(), sub = file.Sub();
     const bool twoChannelsAtMost = file.Info().channels <= 2;
-    switch (fileType) {
-    case FileTypeWav:
+    switch (reader) {
+    case OwnReader::Wav:
         if (major == SF_FORMAT_WAVEX) {
             return true;
         }
         return major == SF_FORMAT_WAV &&
                !(twoChannelsAtMost && (sub == SF_FORMAT_PCM_U8 || sub == SF_FORMAT_PCM_16));
-    case FileTypeAu:
+    case OwnReader::Au:
         return major == SF_FORMAT_AU && !(twoChannelsAtMost && sub == SF_FORMAT_ULAW);
-    case FileTypeAiff:
+    case OwnReader::Aiff:
         return major == SF_FORMAT_AIFF && !(twoChannelsAtMost && FormTypeOf(path) == "AIFF" &&
                                             (sub == SF_FORMAT_PCM_S8 || sub == SF_FORMAT_PCM_16));
-    default:
-        return false;
     }
+    return false;
 }
 
-int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
+FileStatus ImportSound(const std::string& path, LoadedSound& sound, FileProgress& progress) {
+    FileStatus status;
     InputFile probe;
     if (!probe.Open(path)) {
-        ShowLoadMessage(app, filetext::kCannotOpen);
-        return 0;
+        return status.Refuse(FileNoteCode::CannotOpen);
     }
     SndFile file;
     if (!file.Open(path)) {
-        ShowLoadMessage(app, filetext::kImportDamaged);
-        return 0;
+        return status.Refuse(FileNoteCode::ImportDamaged);
     }
     const SF_INFO& info = file.Info();
     if (info.channels <= 0 || info.samplerate <= 0) {
-        ShowLoadMessage(app, filetext::kImportDamaged);
-        return 0;
+        return status.Refuse(FileNoteCode::ImportDamaged);
     }
     if (info.channels > 2) {
-        ShowLoadMessage(app, Format(filetext::kImportChannels, info.channels).c_str());
-        return 0;
+        return status.Refuse(FileNoteCode::ImportChannels, info.channels);
     }
     const SourceKind kind = Describe(file, path);
     if (!kind.type) {
-        ShowLoadMessage(app, filetext::kFormatNotSupported);
-        return 0;
+        return status.Refuse(FileNoteCode::FormatNotSupported);
     }
 
     SoundFormat& format = sound.format;
@@ -384,8 +364,7 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     const std::uint64_t perSecond = std::uint64_t{format.sampleRate} * format.blockAlign;
     format.bytesPerSecond = static_cast<std::uint32_t>(perSecond);
     if (perSecond > 0xFFFFFFFFu || !IsHoldableFormat(format)) {
-        ShowLoadMessage(app, filetext::kFormatNotSupported);
-        return 0;
+        return status.Refuse(FileNoteCode::FormatNotSupported);
     }
 
     // The block starts small and doubles as the frames arrive, up to the header's claim
@@ -402,8 +381,8 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
         frames = std::min(frames, std::max(claimed, kChunkFrames));
     }
     const std::uint64_t bytes = static_cast<std::uint64_t>(frames) * format.blockAlign;
-    if (!AllocateSoundBlock(app, sound.data, bytes)) {
-        return 0;
+    if (!AllocateSoundBlock(status, sound.data, bytes)) {
+        return status;
     }
 
     const int channels = info.channels;
@@ -414,26 +393,24 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     long long clipped = 0;
     const int sampleBytes = kind.targetBits / 8;
     sf_count_t got = 0;
-    // Busy while the frames come; the messages after it are shown with the menu back.
-    std::optional<BusyFileWork> work(std::in_place, app);
+    // Busy while the frames come; the notes are shown after it, with the menu back.
+    progress.Begin();
     for (;;) {
         if (got == frames) {
             if (frames == maxFrames) {
                 // Full at the largest size: one more frame means the stream is too long.
                 std::vector<double> probe(static_cast<std::size_t>(info.channels));
                 if (sf_readf_double(file.Get(), probe.data(), 1) > 0) {
-                    work.reset();
-                    ShowLoadMessage(app, filetext::kTooLarge);
-                    return 0;
+                    progress.End();
+                    return status.Refuse(FileNoteCode::TooLarge);
                 }
                 break;
             }
             const sf_count_t limit = got < claimed ? std::min(claimed, maxFrames) : maxFrames;
             const sf_count_t larger = std::max(got + 1, std::min(frames * 2, limit));
             if (!sound.data.Resize(static_cast<std::size_t>(larger * format.blockAlign) + 16)) {
-                work.reset();
-                ShowOutOfMemory(app, filetext::kCaptionOpen);
-                return 0;
+                progress.End();
+                return status.Refuse(FileNoteCode::OutOfMemory);
             }
             frames = larger;
         }
@@ -476,9 +453,9 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
             break;
         }
         got += read;
-        work->Step(got, std::max(claimed, estimate));
+        progress.Step(got, std::max(claimed, estimate));
     }
-    work.reset();
+    progress.End();
     // The block shrinks to what came (the rest of it, never written, is given back
     // untouched) and the 16 spare bytes after the samples are zeroed. A failed shrink keeps
     // the larger block, which is just as good.
@@ -494,20 +471,16 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     const bool damaged = sf_error(file.Get()) != SF_ERR_NO_ERROR ||
                          (file.Major() == SF_FORMAT_OGG && info.frames == SF_COUNT_MAX);
     if (got == 0 && (claimed != 0 || damaged)) {
-        ShowLoadMessage(app, filetext::kImportNoFrames);
-        return 0;
+        return status.Refuse(FileNoteCode::ImportNoFrames);
     }
     if (got < claimed) {
-        ShowLoadMessage(app, Format(filetext::kImportCutShort, static_cast<long long>(got),
-                                    static_cast<long long>(claimed))
-                                 .c_str());
+        status.notes.push_back({FileNoteCode::ImportCutShort, static_cast<long long>(got),
+                                static_cast<long long>(claimed)});
     } else if (damaged) {
-        ShowLoadMessage(app,
-                        Format(filetext::kImportEndedEarly, static_cast<long long>(got)).c_str());
+        status.notes.push_back({FileNoteCode::ImportEndedEarly, static_cast<long long>(got)});
     }
     if (file.Major() == SF_FORMAT_MPEG && Mp3ContinuesPastItsHeader(path)) {
-        ShowLoadMessage(app,
-                        Format(filetext::kImportMp3Beyond, static_cast<long long>(got)).c_str());
+        status.notes.push_back({FileNoteCode::ImportMp3Beyond, static_cast<long long>(got)});
     }
 
     sound.tags = ReadSndfileTags(file.Get());
@@ -518,10 +491,8 @@ int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound) {
     sound.conversion = kind.depthText == target
                            ? UpperCase(kind.type)
                            : Format("%s → %s", kind.depthText.c_str(), target.c_str());
-    if (clipped > 0) {
-        sound.conversion += Format(filetext::kImportClipped, clipped);
-    }
-    return 1;
+    status.clipped = clipped;
+    return status.Accept();
 }
 
 } // namespace wt
