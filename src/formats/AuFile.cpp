@@ -80,6 +80,15 @@ FileStatus ReadAuFile(const std::string& path, LoadedSound& sound) {
 }
 
 SaveStatus WriteAuFile(const SoundDocument& doc, const std::string& path) {
+    // The file opens as 16-bit samples, whose bytes a second must fit the format record: a
+    // rate beyond that (from a WAV of 8-bit samples at gigahertz) would be written into a
+    // file no reader takes back.
+    if (std::uint64_t{2} * std::max<std::uint32_t>(doc.format.channels, 1) * doc.format.sampleRate >
+        0xFFFFFFFFu) {
+        SaveStatus refused;
+        refused.rateNotHeld = true;
+        return refused;
+    }
     // Every channel's code, interleaved as in the document, so other programs read the file
     // as the sound it is; the data size counts bytes of codes.
     const std::size_t channels = doc.format.channels ? doc.format.channels : 1;

@@ -60,8 +60,8 @@ struct FileStatus {
 
 // A writer's outcome. `error` is why a failed write failed: an errno value (ENOMEM when the
 // writer's memory could not be had), a kSaveError cause of formats/FileIo.h, or 0 when
-// nothing more is known. `rateNotHeld` marks a FLAC or Ogg save refused before any encoding
-// because the format cannot hold the sound's rate.
+// nothing more is known. `rateNotHeld` marks a FLAC, Ogg or AU save refused before any
+// encoding because the format cannot hold the sound's rate.
 struct SaveStatus {
     bool ok = false;
     int error = 0;

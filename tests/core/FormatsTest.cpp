@@ -114,6 +114,10 @@ TEST(FormatLayer, WriterSaysWhyItFailed) {
     EXPECT_TRUE(WriteWaveFile(doc, dir.File("empty.wav")).ok);
     // A sound without frames is never written as FLAC: libsndfile would write nothing.
     EXPECT_FALSE(WriteFlacFile(doc, dir.File("empty.flac"), quiet).ok);
+    // 8-bit mono at 3 GHz fits a WAV's format record, but not the 16 bits an AU file opens as.
+    doc.format = {1, 1, 3000000000u, 3000000000u, 1, 8, 0};
+    EXPECT_TRUE(WriteAuFile(doc, dir.File("fast.au")).rateNotHeld);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("fast.au")));
 }
 
 } // namespace

@@ -44,7 +44,6 @@ inline constexpr const char* kImportMp3Beyond =
     "ヘッダーが示す長さより後のデータは読み込めませんでした（%lld フレームを読み込みました）";
 
 // Writer and save messages.
-inline constexpr const char* kCannotWrite = "ファイルに書き込めません";
 // A save that failed or was refused (caption kCaptionSave, warning icon): the file's name,
 // then what went wrong, one of the causes below; kCannotWriteFile when nothing more is known.
 inline constexpr const char* kCannotWriteFile = "[%s]に書き込めません";
@@ -73,6 +72,7 @@ inline constexpr const char* kCauseFlacRate =
     "FLAC で保存できるサンプリングレートは 655,350Hz までです(この音は %sHz)";
 inline constexpr const char* kCauseOggRate =
     "Ogg Vorbis ではサンプリングレート %sHz の音を保存できません";
+inline constexpr const char* kCauseAuRate = "AU ではサンプリングレート %sHz の音を保存できません";
 inline constexpr const char* kSaveEmpty = "データがありませんが、保存してよろしいですか";
 inline constexpr const char* kAuRateQuestion =
     ".au(ulaw) ファイルで一般的に使用される 8KHzサンプリングではありません\n"

@@ -70,7 +70,7 @@ int SaveAuFile(App& app) {
                             mb::OkCancel) != IdOk) {
         return 0;
     }
-    return FinishOrReportSave(app, WriteAuFile(app.doc, app.doc.title));
+    return FinishOrReportSave(app, WriteAuFile(app.doc, app.doc.title), filetext::kCauseAuRate);
 }
 
 int SaveFlacFile(App& app) {
