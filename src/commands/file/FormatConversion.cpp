@@ -1,6 +1,5 @@
 #include "commands/file/FormatConversion.h"
 
-#include "commands/EffectFrame.h"
 #include "commands/file/FileTexts.h"
 #include "commands/file/NewDialog.h"
 #include "commands/file/SoundFileSupport.h"
@@ -9,6 +8,7 @@
 #include "editor/DocumentUi.h"
 #include "model/SampleOps.h"
 #include "model/Undo.h"
+#include "view/BusyScope.h"
 
 #include <cstring>
 

@@ -4,9 +4,9 @@
 // the model's (model/SoundDocument.h).
 #pragma once
 
-#include "commands/EffectFrame.h"
 #include "formats/FileStatus.h"
 #include "model/SoundDocument.h"
+#include "view/BusyScope.h"
 
 #include <cstdint>
 #include <optional>
