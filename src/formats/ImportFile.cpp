@@ -4,6 +4,7 @@
 #include "formats/SndfileTags.h"
 #include "util/Format.h"
 
+#include <mpg123.h>
 #include <sndfile.h>
 
 #include <algorithm>
@@ -199,6 +200,59 @@ bool Mp3ContinuesPastItsHeader(const std::string& path) {
     return false;
 }
 
+// Joined MP3s decoded to their end, past the length the first one's Xing or Info tag gives,
+// where libsndfile stops: libmpg123 reads the tag as a frame of audio and the stream to the end
+// of the file, on the [-1, 1] scale of libsndfile's decoder.
+class WholeMp3 {
+public:
+    WholeMp3() = default;
+    WholeMp3(const WholeMp3&) = delete;
+    WholeMp3& operator=(const WholeMp3&) = delete;
+    ~WholeMp3() {
+        if (handle_) {
+            mpg123_close(handle_);
+            mpg123_delete(handle_);
+        }
+    }
+
+    // False when libmpg123 cannot decode the file as `channels` channels at `rate` Hz.
+    bool Open(const std::string& path, int channels, long rate) {
+        handle_ = mpg123_new(nullptr, nullptr);
+        channels_ = channels;
+        return handle_ &&
+               mpg123_param(handle_, MPG123_ADD_FLAGS, MPG123_IGNORE_INFOFRAME | MPG123_QUIET,
+                            0.0) == MPG123_OK &&
+               mpg123_param(handle_, MPG123_REMOVE_FLAGS, MPG123_GAPLESS, 0.0) == MPG123_OK &&
+               mpg123_format_none(handle_) == MPG123_OK &&
+               mpg123_format(handle_, rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
+                             MPG123_ENC_FLOAT_32) == MPG123_OK &&
+               mpg123_open(handle_, path.c_str()) == MPG123_OK;
+    }
+
+    // Up to `frames` frames into `out`; 0 at the end of the stream or on damage (Damaged).
+    sf_count_t ReadFrames(double* out, sf_count_t frames) {
+        const auto values = static_cast<std::size_t>(frames * channels_);
+        floats_.resize(values);
+        std::size_t done = 0;
+        int result = MPG123_OK;
+        do {
+            result = mpg123_read(handle_, floats_.data(), values * sizeof(float), &done);
+        } while (result == MPG123_NEW_FORMAT && done == 0);
+        damaged_ = damaged_ ||
+                   (result != MPG123_OK && result != MPG123_DONE && result != MPG123_NEW_FORMAT);
+        const std::size_t got = done / sizeof(float);
+        std::copy_n(floats_.data(), got, out);
+        return static_cast<sf_count_t>(got / static_cast<std::size_t>(channels_));
+    }
+    bool Damaged() const { return damaged_; }
+
+private:
+    mpg123_handle* handle_ = nullptr;
+    int channels_ = 1;
+    std::vector<float> floats_;
+    bool damaged_ = false;
+};
+
 // How the samples are read and converted.
 enum class Reading {
     Exact,    // 16 bits or fewer: libsndfile's shorts are the samples (8-bit ones shifted up)
@@ -385,6 +439,14 @@ FileStatus ImportSound(const std::string& path, LoadedSound& sound, FileProgress
         return status;
     }
 
+    // A joined MP3 is decoded whole by libmpg123; where that cannot be had, libsndfile gives
+    // what its first part holds, with a note saying so.
+    const bool joinedMp3 = file.Major() == SF_FORMAT_MPEG && Mp3ContinuesPastItsHeader(path);
+    WholeMp3 wholeMp3;
+    const bool readWhole = joinedMp3 && wholeMp3.Open(path, info.channels, info.samplerate);
+    const auto readDoubles = [&](double* out, sf_count_t want) {
+        return readWhole ? wholeMp3.ReadFrames(out, want) : sf_readf_double(file.Get(), out, want);
+    };
     const int channels = info.channels;
     std::vector<short> shorts;
     std::vector<int> ints;
@@ -400,7 +462,7 @@ FileStatus ImportSound(const std::string& path, LoadedSound& sound, FileProgress
             if (frames == maxFrames) {
                 // Full at the largest size: one more frame means the stream is too long.
                 std::vector<double> probe(static_cast<std::size_t>(info.channels));
-                if (sf_readf_double(file.Get(), probe.data(), 1) > 0) {
+                if (readDoubles(probe.data(), 1) > 0) {
                     progress.End();
                     return status.Refuse(FileNoteCode::TooLarge);
                 }
@@ -437,7 +499,7 @@ FileStatus ImportSound(const std::string& path, LoadedSound& sound, FileProgress
             break;
         case Reading::Floats:
             doubles.resize(values);
-            read = sf_readf_double(file.Get(), doubles.data(), want);
+            read = readDoubles(doubles.data(), want);
             for (sf_count_t i = 0; i < read * channels; ++i) {
                 double value = doubles[static_cast<std::size_t>(i)];
                 // NaN counts as clipped too and is stored as silence.
@@ -468,8 +530,9 @@ FileStatus ImportSound(const std::string& path, LoadedSound& sound, FileProgress
     // stream whose end libsndfile could not find (a complete one always has its length) is
     // said to have ended early; one that gave nothing at all, although its header claimed
     // frames or no length, is refused.
-    const bool damaged = sf_error(file.Get()) != SF_ERR_NO_ERROR ||
-                         (file.Major() == SF_FORMAT_OGG && info.frames == SF_COUNT_MAX);
+    const bool damaged =
+        (readWhole ? wholeMp3.Damaged() : sf_error(file.Get()) != SF_ERR_NO_ERROR) ||
+        (file.Major() == SF_FORMAT_OGG && info.frames == SF_COUNT_MAX);
     if (got == 0 && (claimed != 0 || damaged)) {
         return status.Refuse(FileNoteCode::ImportNoFrames);
     }
@@ -479,7 +542,7 @@ FileStatus ImportSound(const std::string& path, LoadedSound& sound, FileProgress
     } else if (damaged) {
         status.notes.push_back({FileNoteCode::ImportEndedEarly, static_cast<long long>(got)});
     }
-    if (file.Major() == SF_FORMAT_MPEG && Mp3ContinuesPastItsHeader(path)) {
+    if (joinedMp3 && !readWhole) {
         status.notes.push_back({FileNoteCode::ImportMp3Beyond, static_cast<long long>(got)});
     }
 
