@@ -24,9 +24,10 @@ constexpr sf_count_t kChunkFrames = 4096;
 
 // The atomic writer's temporary file behind libsndfile's virtual I/O. The encoders only
 // write, seek back to finish their headers and ask where they are; every byte goes straight
-// to the file, so a save needs no memory beyond the encoder's own.
+// to the file, so a save needs no memory beyond the encoder's own. Without a writer the bytes
+// are counted and forgotten (a trial encoding).
 struct WriterFile {
-    AtomicFileWriter& out;
+    AtomicFileWriter* out = nullptr;
     sf_count_t position = 0;
     sf_count_t length = 0;
 };
@@ -57,8 +58,8 @@ sf_count_t WriterRead(void*, sf_count_t, void*) {
 
 sf_count_t WriterWrite(const void* in, sf_count_t count, void* user) {
     auto* file = static_cast<WriterFile*>(user);
-    if (count <= 0 || !file->out.WriteAt(static_cast<std::uint64_t>(file->position), in,
-                                         static_cast<std::size_t>(count))) {
+    if (count <= 0 || (file->out && !file->out->WriteAt(static_cast<std::uint64_t>(file->position),
+                                                        in, static_cast<std::size_t>(count)))) {
         return 0;
     }
     file->position += count;
@@ -108,7 +109,7 @@ bool Encode(const SoundDocument& doc, int format, double vbrQuality, AtomicFileW
     if (!sf_format_check(&info)) {
         return false;
     }
-    WriterFile file{out};
+    WriterFile file{&out};
     Encoder sound(file, info);
     if (!sound.Get()) {
         return false;
@@ -145,55 +146,26 @@ bool Encode(const SoundDocument& doc, int format, double vbrQuality, AtomicFileW
     return closed && ok && file.length > 0;
 }
 
-// A file that takes and forgets what libsndfile writes, for a trial encoding.
-struct DiscardedFile {
-    sf_count_t position = 0;
-    sf_count_t length = 0;
-};
-
-SF_VIRTUAL_IO DiscardingIo() {
-    SF_VIRTUAL_IO io{};
-    io.get_filelen = [](void* user) { return static_cast<DiscardedFile*>(user)->length; };
-    io.seek = [](sf_count_t offset, int whence, void* user) {
-        auto* file = static_cast<DiscardedFile*>(user);
-        const sf_count_t base = whence == SEEK_CUR   ? file->position
-                                : whence == SEEK_END ? file->length
-                                                     : 0;
-        file->position = std::max<sf_count_t>(0, base + offset);
-        return file->position;
-    };
-    io.read = [](void*, sf_count_t, void*) -> sf_count_t { return 0; };
-    io.write = [](const void*, sf_count_t count, void* user) {
-        auto* file = static_cast<DiscardedFile*>(user);
-        file->position += count;
-        file->length = std::max(file->length, file->position);
-        return count;
-    };
-    io.tell = [](void* user) { return static_cast<DiscardedFile*>(user)->position; };
-    return io;
-}
-
 // Whether libsndfile's encoder for `format` takes the document's rate: one frame of silence
 // encoded into nothing. FLAC holds at most 655,350 Hz and the Vorbis encoder refuses rates
 // above 200 kHz; libsndfile's own format check accepts both, and the Vorbis encoder says so
 // only at its first frame, so the trial runs before the sound is encoded.
 bool EncoderTakesRate(const SoundDocument& doc, int format, double vbrQuality) {
-    DiscardedFile trial;
-    SF_VIRTUAL_IO io = DiscardingIo();
     SF_INFO info{};
     info.samplerate = static_cast<int>(std::min<std::uint32_t>(doc.format.sampleRate, INT32_MAX));
     info.channels = doc.format.channels;
     info.format = format;
-    SNDFILE* sound = sf_open_virtual(&io, SFM_WRITE, &info, &trial);
-    if (!sound) {
+    WriterFile trial;
+    Encoder sound(trial, info);
+    if (!sound.Get()) {
         return false;
     }
     if (vbrQuality >= 0.0) {
-        sf_command(sound, SFC_SET_VBR_ENCODING_QUALITY, &vbrQuality, sizeof vbrQuality);
+        sf_command(sound.Get(), SFC_SET_VBR_ENCODING_QUALITY, &vbrQuality, sizeof vbrQuality);
     }
     const short silence[2] = {};
-    const bool took = sf_writef_short(sound, silence, 1) == 1;
-    return sf_close(sound) == 0 && took;
+    const bool took = sf_writef_short(sound.Get(), silence, 1) == 1;
+    return sound.Close() && took;
 }
 
 SaveStatus SaveThroughSndfile(const SoundDocument& doc, const std::string& path, int format,

@@ -84,26 +84,6 @@ std::string SaveFailureCause(int error) {
 
 } // namespace
 
-BusyFileWork::BusyFileWork(App& app) : app_(app), scope_(app, true), status_(app.status.Text(0)) {
-    app.status.SetText(0, filetext::kProgressFileWork);
-}
-
-BusyFileWork::~BusyFileWork() {
-    scope_.End();
-    app_.status.SetText(0, status_);
-}
-
-void BusyFileWork::Step(std::int64_t done, std::int64_t total) {
-    if (total > 0) {
-        const long long percent = std::clamp<long long>(done * 100 / total, 0, 100);
-        if (percent != percent_) {
-            percent_ = percent;
-            app_.status.SetText(0, Format("%s:%3lld%%", filetext::kProgressFileWork, percent));
-        }
-    }
-    app_.host.PumpOneMessage();
-}
-
 int InstallLoadedSound(App& app, LoadedSound& sound) {
     SoundDocument& doc = app.doc;
     doc.format = sound.format;
@@ -189,10 +169,6 @@ int FinishOrReportSave(App& app, const SaveStatus& status, const char* rateCause
 
 void ShowLoadMessage(App& app, const char* text) {
     app.host.MessageBox(Owner::MainWindow, text, filetext::kCaptionOpen, mb::Ok | mb::IconWarning);
-}
-
-int ReportWriteFailure(App& app, bool outOfMemory) {
-    return ReportSaveFailure(app, outOfMemory ? ENOMEM : 0);
 }
 
 int ReportSaveFailure(App& app, int error) {

@@ -10,8 +10,11 @@
 #include "editor/DocumentUi.h"
 #include "formats/ImportFile.h"
 #include "util/Format.h"
+#include "view/BusyScope.h"
 
+#include <algorithm>
 #include <optional>
+#include <string>
 
 namespace wt {
 
@@ -35,6 +38,50 @@ public:
 private:
     App& app_;
     std::optional<BusyScope> busy_;
+};
+
+// The progress of a libsndfile import or export, which takes seconds for an hour of FLAC, Ogg
+// or MP3: from Begin to End the busy menu and gate (a BusyScope) and "処理中…:NN%" in the
+// status bar, with the window's pending events let through at every Step. The menu, the gate
+// and the status text come back as they were on every way out.
+class BusyFileProgress final : public FileProgress {
+public:
+    explicit BusyFileProgress(App& app) : app_(app) {}
+    ~BusyFileProgress() override { End(); }
+
+    void Begin() override {
+        status_ = app_.status.Text(0);
+        busy_.emplace(app_, true);
+        percent_ = -1;
+        app_.status.SetText(0, filetext::kProgressFileWork);
+    }
+    // The percentage of `done` out of `total` (none while the total is unknown, 0) and one
+    // pass of the window's events.
+    void Step(std::int64_t done, std::int64_t total) override {
+        if (!busy_) {
+            return;
+        }
+        if (total > 0) {
+            const long long percent = std::clamp<long long>(done * 100 / total, 0, 100);
+            if (percent != percent_) {
+                percent_ = percent;
+                app_.status.SetText(0, Format("%s:%3lld%%", filetext::kProgressFileWork, percent));
+            }
+        }
+        app_.host.PumpOneMessage();
+    }
+    void End() override {
+        if (busy_) {
+            busy_.reset();
+            app_.status.SetText(0, status_);
+        }
+    }
+
+private:
+    App& app_;
+    std::optional<BusyScope> busy_;
+    std::string status_;
+    long long percent_ = -1;
 };
 
 } // namespace

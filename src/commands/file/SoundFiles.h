@@ -35,7 +35,7 @@ int SaveOggFile(App& app);
 // and AIFF-C's ".aifc", which the own AIFF reader does not take; case-insensitive).
 bool IsImportOnlyName(const std::string& path);
 // Reads the file through libsndfile (formats/ImportFile.h) into `sound` without touching the
-// document, busy with its progress shown (BusyFileWork) while the frames come. Returns 1
+// document, busy with its progress shown while the frames come. Returns 1
 // (after a message when it ended short), or 0 after a message saying why it was refused.
 int ImportSoundFile(App& app, const std::string& path, LoadedSound& sound);
 
