@@ -21,6 +21,7 @@ const std::vector<std::string> kLayers = {
     "model",     // the sound document, undo snapshot, codecs
     "dsp",       // arithmetic on plain buffers
     "formats",   // sound-file readers, writers, import and export
+    "history",   // the edit history, its spill files, the recovery journal
     "editor",    // App, settings, status bar, menus, progress texts
     "view",      // the waveform window and the View menu
     "commands",  // the commands, by menu
