@@ -492,12 +492,13 @@ bool JournalReader::Apply(std::uint32_t type, const std::vector<std::uint8_t>& f
         if (!in.ok || !in.AtEnd()) {
             return Damaged(journaltext::kDetailLength, error);
         }
-        if (!out.haveBase || step <= out.baseStep ||
-            step - out.baseStep - 1 > static_cast<int>(out.chain.size())) {
+        // Counted in 64 bits: a damaged step number must not overflow.
+        const std::int64_t after = std::int64_t{step} - out.baseStep - 1;
+        if (!out.haveBase || after < 0 || after > static_cast<std::int64_t>(out.chain.size())) {
             return Damaged(journaltext::kDetailOrder, error);
         }
         // A step after going back replaces the steps from its index on.
-        out.chain.resize(static_cast<std::size_t>(step - out.baseStep - 1));
+        out.chain.resize(static_cast<std::size_t>(after));
         const StepState& before = out.chain.empty() ? out.baseState : out.chain.back().state;
         if (!sane(state) || range.prefix < 0 || range.oldLength < 0 || range.newLength < 0 ||
             static_cast<std::uint32_t>(range.newLength) != bulkSize ||
@@ -517,14 +518,13 @@ bool JournalReader::Apply(std::uint32_t type, const std::vector<std::uint8_t>& f
         if (!in.ok || !in.AtEnd() || bulkSize != 0) {
             return Damaged(journaltext::kDetailLength, error);
         }
-        if (!out.haveBase || step < out.baseStep ||
-            step - out.baseStep > static_cast<int>(out.chain.size())) {
+        const std::int64_t after = std::int64_t{step} - out.baseStep;
+        if (!out.haveBase || after < 0 || after > static_cast<std::int64_t>(out.chain.size())) {
             return Damaged(journaltext::kDetailOrder, error);
         }
-        const StepState& held =
-            step == out.baseStep
-                ? out.baseState
-                : out.chain[static_cast<std::size_t>(step - out.baseStep - 1)].state;
+        const StepState& held = step == out.baseStep
+                                    ? out.baseState
+                                    : out.chain[static_cast<std::size_t>(after - 1)].state;
         if (!(held.format == state.format) || held.length != state.length) {
             return Damaged(journaltext::kDetailRange, error);
         }
@@ -549,6 +549,9 @@ bool JournalReader::Apply(std::uint32_t type, const std::vector<std::uint8_t>& f
     case kRecordingData:
         if (!fields.empty() || !out.recording) {
             return Damaged(journaltext::kDetailOrder, error);
+        }
+        if (out.recordingCount + bulkSize > kMaxSoundBytes) {
+            return Damaged(journaltext::kDetailLength, error);
         }
         out.recordingCount += bulkSize;
         return true;
@@ -1192,9 +1195,15 @@ bool RestoreJournal(const std::string& path, RestoredSound& out, std::string& er
     }
     std::uint8_t* bytes = data.Data();
     if (parsed.recording) {
-        std::memcpy(bytes, parsed.recordingBytes.data(), static_cast<std::size_t>(state.length));
+        // An empty vector may have no address at all, which memcpy must not be given.
+        if (state.length > 0) {
+            std::memcpy(bytes, parsed.recordingBytes.data(),
+                        static_cast<std::size_t>(state.length));
+        }
     } else {
-        std::memcpy(bytes, parsed.baseBytes.data(), parsed.baseBytes.size());
+        if (!parsed.baseBytes.empty()) {
+            std::memcpy(bytes, parsed.baseBytes.data(), parsed.baseBytes.size());
+        }
         std::size_t length = parsed.baseBytes.size();
         for (std::size_t k = 0; k < steps; ++k) {
             const ParsedJournal::Link& link = parsed.chain[k];
@@ -1203,7 +1212,9 @@ bool RestoreJournal(const std::string& path, RestoredSound& out, std::string& er
             const auto newLength = static_cast<std::size_t>(link.range.newLength);
             std::memmove(bytes + prefix + newLength, bytes + prefix + oldLength,
                          length - prefix - oldLength);
-            std::memcpy(bytes + prefix, link.middle.data(), newLength);
+            if (newLength > 0) {
+                std::memcpy(bytes + prefix, link.middle.data(), newLength);
+            }
             length = length - oldLength + newLength;
         }
     }

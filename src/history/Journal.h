@@ -46,14 +46,17 @@ public:
     bool HasBase() const;
     // A change after the base. A change whose middle is the whole sound starts the file anew
     // with the sound after it as the base (written to a new file that then replaces the old
-    // one), so the journal never grows past one sound and the partial changes since.
+    // one), so the journal never grows past one sound and the partial changes since. Ignored
+    // without a base (the caller writes one first) and for a step at or before the base.
     void Step(const StepChange& change);
     // The document went to history step `step` (undo, redo, a chosen step), now in `state`.
     // Returns false when the journal cannot rebuild that step from its base (a step before the
-    // base): the caller then writes a new Base.
+    // base, or after the last step it was given): the caller then writes a new Base.
     bool GoTo(int step, const StepState& state);
     // A recording in progress: its format, then its bytes as they arrive. A crash during it
-    // restores what was captured as a new untitled sound.
+    // restores what was captured (whole frames) as a new untitled sound. Without a base the
+    // recording gets a file of its own, deleted at its end; a Base during it keeps recording
+    // in the new file, which holds only the bytes that arrive after it.
     void RecordingStart(const SoundFormat& format);
     void RecordingData(SharedBytes bytes);
     void RecordingEnd();
@@ -62,6 +65,8 @@ public:
     void Close(bool keep);
     // Waits until every queued record is written and synced (tests and the clean exit only).
     void Flush();
+    // The journal file's path (set by Start; the file exists only while there is something
+    // unsaved).
     std::string Path() const;
 
 private:
