@@ -29,23 +29,19 @@ Saved Capture(const SoundDocument& doc) {
 
 void ExpectShows(const SoundDocument& doc, const Saved& saved, const std::string& where) {
     const Saved now = Capture(doc);
-    EXPECT_TRUE(now.bytes == saved.bytes) << where;
-    EXPECT_EQ(now.state.format, saved.state.format) << where;
-    EXPECT_EQ(now.state.positions, saved.state.positions) << where;
-    EXPECT_EQ(now.state.identity, saved.state.identity) << where;
-    EXPECT_EQ(now.state.modified, saved.state.modified) << where;
+    EXPECT_TRUE(now.bytes == saved.bytes && now.state.format == saved.state.format &&
+                now.state.positions == saved.state.positions &&
+                now.state.identity == saved.state.identity &&
+                now.state.modified == saved.state.modified)
+        << where;
 }
 
 // Makes `doc` `bytes` bytes of 8-bit mono (align 1) or 16-bit stereo (align 4).
 void Reformat(SoundDocument& doc, int align, std::int32_t bytes) {
-    const auto stereo = static_cast<std::uint16_t>(align == 4);
-    doc.format = {1,
-                  static_cast<std::uint16_t>(1 + stereo),
-                  8000,
-                  8000u * align,
-                  static_cast<std::uint16_t>(align),
-                  static_cast<std::uint16_t>(8 + 8 * stereo),
-                  0};
+    const int stereo = align == 4;
+    doc.format.channels = static_cast<std::uint16_t>(1 + stereo);
+    doc.format.blockAlign = static_cast<std::uint16_t>(align);
+    doc.format.bitsPerSample = static_cast<std::uint16_t>(8 + 8 * stereo);
     doc.RecomputeBytesPerSample();
     doc.byteLength = bytes / align * align;
     ASSERT_TRUE(doc.sampleData.Resize(doc.byteLength + 16));
