@@ -72,6 +72,7 @@ public:
     void Enable(const SoundDocument& doc, const std::string& text, std::int64_t time);
     // Forgets every step and keeps none until enabled again.
     void Disable();
+    // The budget starts as DefaultHistoryBudget().
     void SetBudget(const HistoryBudget& budget);
     const HistoryBudget& Budget() const;
 
@@ -80,15 +81,17 @@ public:
     // dropped, the new step becomes the current one. `identityChanged` marks Open, New and a
     // recording, whose step also holds the name, type and tags. When the middle is the whole
     // of `before`, the step takes the snapshot's block instead of copying it (the snapshot is
-    // then empty); otherwise the snapshot keeps its copy. `change`, when given, receives the
-    // forward change for the journal (its newMiddle a copy of the document's new bytes).
+    // then an empty sound: no block, length and positions 0); otherwise the snapshot keeps its
+    // copy. `change`, when given, receives the forward change for the journal (its newMiddle a
+    // copy of the document's new bytes, without a block when that copy cannot be had).
     // Returns false when the memory for the step cannot be had: the history then starts
     // again from `doc` as its only step (the list says so through FirstStep()).
     bool Record(const std::string& text, std::int64_t time, UndoSnapshot& before,
                 const SoundDocument& doc, bool identityChanged, StepChange* change = nullptr);
 
     // The command that took the snapshot put the sound back from it (it failed) or something
-    // else wrote it: the snapshot no longer holds a step's state.
+    // else wrote it: the snapshot no longer holds a step's state. (A snapshot taken anew is
+    // noticed on its own: its block has another revision.)
     void ForgetSnapshot();
 
     int Count() const;     // steps listed, the dropped ones included
