@@ -1,5 +1,6 @@
 #include "batch/AppBatch.h"
 
+#include "commands/edit/HistoryCommands.h"
 #include "editor/App.h"
 #include "editor/Menus.h"
 #include "window/CommandTable.h"
@@ -44,7 +45,10 @@ bool FileExists(const std::string& path) {
 
 std::string MenuCommandTable() {
     std::string table = "| menu | item | keys | batch line |\n|---|---|---|---|\n";
-    const Menu menu = LoadMenu1();
+    // The menu as the window shows it, with the items of the edit history and its many-step
+    // undo.
+    Menu menu = LoadMenu1();
+    PlaceHistoryItems(menu, true, true);
     for (std::size_t p = 0; p < menu.popups.size(); ++p) {
         std::string unused;
         const std::string popup = ShownLabel(menu.popups[p].text, unused);

@@ -5,8 +5,10 @@
 #include "batch/BatchTexts.h"
 #include "batch/ClipboardBatch.h"
 #include "batch/EnvelopeBatch.h"
+#include "batch/HistoryBatch.h"
 #include "batch/SpectralBatch.h"
 #include "batch/ViewBatch.h"
+#include "commands/edit/HistoryCommands.h"
 #include "editor/App.h"
 #include "editor/CommandIds.h"
 #include "editor/DocumentUi.h"
@@ -449,6 +451,10 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"spectral_high_pass", BatchSpectralHighPass},
         {"paths", BatchPaths},
         {"commands", BatchCommands},
+        {"history", BatchHistory},
+        {"history_go", BatchHistoryGo},
+        {"journal", BatchJournal},
+        {"recover", BatchRecover},
     };
     return verbs;
 }
@@ -588,6 +594,9 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
             return 1;
         }
         if (stop) {
+            // The window closed after its question was answered, as a user closes it: the
+            // journal goes. A run that ends otherwise leaves it, as a crash would.
+            EndHistory(app);
             break;
         }
     }

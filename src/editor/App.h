@@ -8,6 +8,8 @@
 #include "editor/Settings.h"
 #include "editor/StatusBar.h"
 #include "editor/ViewState.h"
+#include "history/EditHistory.h"
+#include "history/Journal.h"
 #include "model/SoundDocument.h"
 #include "model/Undo.h"
 #include "platform/Host.h"
@@ -23,6 +25,16 @@ struct Menus {
     Menu busy;     // MENU_BUSY, while an effect runs
     Menu disabled; // MENU_DIS, while playing or recording
     Menu* current = nullptr;
+};
+
+// What the dispatcher keeps between a command and the history: the snapshots already
+// accounted for, the name of the running command, and how much of a recording in progress the
+// journal has.
+struct HistoryWatch {
+    std::uint64_t seenTakes = 0;
+    std::string stepText;
+    bool journalRecording = false;
+    std::size_t recordingJournaled = 0;
 };
 
 struct App {
@@ -49,6 +61,13 @@ struct App {
     ViewState view;      // waveform window state
     EffectState effects; // progress counter and remembered effect parameters
     AudioState audio;    // playback, recording and the chosen wave devices
+
+    // Every change as a step that can be gone back to, and the journal that lets the next
+    // start bring back unsaved work after a crash. The desktop keeps both; the batch mode
+    // only when a line asks for them.
+    EditHistory history;
+    Journal journal;
+    HistoryWatch historyWatch;
 };
 
 // Stops and closes the devices without touching the windows (the editor is going away).

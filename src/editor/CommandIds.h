@@ -68,6 +68,9 @@ enum CommandId : int {
     IDM_TRANSPOSE = 37836,
     IDM_PARAMETRIC_EQ = 37838,
     IDM_SOUND_INFO = 37839,
+    IDM_REDO = 37840,
+    IDM_EDIT_HISTORY = 37841,
+    IDM_UNDO_SETTINGS = 37842,
     IDM_RECENT1 = 4097,
     IDM_RECENT6 = 4102,
     IDM_BUSY_ITEM = 101, // the placeholder "Item" of the busy and disabled menus

@@ -124,7 +124,7 @@ const std::vector<Accelerator>& AcceleratorTable() {
         {'Z', true, IDM_UNDO},     {'X', true, IDM_CUT},   {'C', true, IDM_COPY},
         {'V', true, IDM_PASTE},    {0, false, IDM_DELETE}, {'M', true, IDM_MIX_PASTE},
         {'N', true, IDM_NEW},      {'O', true, IDM_OPEN},  {'S', true, IDM_SAVE},
-        {'0', true, IDM_ZOOM_FIT},
+        {'0', true, IDM_ZOOM_FIT}, {'Y', true, IDM_REDO},
     };
     return table;
 }

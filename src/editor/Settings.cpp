@@ -52,6 +52,15 @@ Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defa
     s.density = std::clamp(profile.GetInt(kSectionOptions, "density", 8), 1, 128);
     s.dispMode = profile.GetInt(kSectionOptions, "dispmode", 0);
     s.trackMode = profile.GetInt(kSectionOptions, "trackmode", 0);
+    s.undoMode = profile.GetInt(kSectionOptions, kKeyUndoMode, 0) == 1 ? 1 : 0;
+    // Budgets beyond a few TiB are surely typing errors; they are taken as the default.
+    constexpr int kMaxBudgetMiB = 1 << 22;
+    const auto budget = [&profile](const char* key) {
+        const int mib = profile.GetInt(kSectionOptions, key, 0);
+        return mib > 0 && mib <= kMaxBudgetMiB ? mib : 0;
+    };
+    s.historyMemoryMiB = budget(kKeyHistoryMemory);
+    s.historyDiskMiB = budget(kKeyHistoryDisk);
     // The zoom centring and the window itself work with the stored size: a hand-edited value
     // must not overflow their arithmetic nor ask for a window no screen holds.
     s.startWidth =

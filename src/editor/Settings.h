@@ -30,7 +30,18 @@ struct Settings {
     int trackMode = 0;         // 1: the view follows the scroll box while it is dragged
     int startWidth = 480;      // main window outer size at start-up; also the zoom
     int startHeight = 200;     // centring's view width
+    // 設定 → 元に戻す: 0 one level (undo twice returns), 1 many steps through the edit history
+    // with a redo.
+    int undoMode = 0;
+    // The edit history's budgets in MiB; 0 takes the default (a quarter of the memory, at
+    // most 2 GiB; 4 GiB of disk).
+    int historyMemoryMiB = 0;
+    int historyDiskMiB = 0;
 };
+
+inline constexpr const char* kKeyUndoMode = "undomode";
+inline constexpr const char* kKeyHistoryMemory = "historymemory";
+inline constexpr const char* kKeyHistoryDisk = "historydisk";
 
 // Reads directory, density (clamped to 1..128), dispmode, trackmode, width and height (each
 // clamped to kMinWindowSize..kMaxWindowSize). `defaultDirectory` is used when the file has no

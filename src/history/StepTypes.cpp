@@ -36,12 +36,12 @@ StepState StateOf(const SoundDocument& doc) {
 }
 
 void ApplyPositions(SoundDocument& doc, const StepPositions& positions) {
-    // Kept inside the sound, whatever the caller hands in.
-    const auto inside = [&](std::int32_t at) { return std::clamp(at, 0, doc.byteLength); };
-    doc.selStart = inside(positions.selStart);
-    doc.selEnd = std::max(doc.selStart, inside(positions.selEnd));
-    doc.cursor = inside(positions.cursor);
-    doc.anchor = inside(positions.anchor);
+    // As they were, as the undo exchange gives them back (the anchor, where the last press
+    // fell, may lie past the end of a sound that became shorter).
+    doc.selStart = positions.selStart;
+    doc.selEnd = positions.selEnd;
+    doc.cursor = positions.cursor;
+    doc.anchor = positions.anchor;
 }
 
 void ApplyIdentity(SoundDocument& doc, const StepIdentity& identity) {

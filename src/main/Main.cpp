@@ -99,5 +99,6 @@ int main(int argc, char** argv) {
     if (!wt::OpenMainWindow(host, app, options.commandTail)) {
         return 0;
     }
+    wt::StartHistoryAndRecovery(app);
     return host.Exec();
 }

@@ -21,6 +21,9 @@ void CopyFormatAndPositions(const SoundDocument& doc, UndoSnapshot& undo) {
 } // namespace
 
 int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
+    if (undo.beforeTake) {
+        undo.beforeTake(undo.beforeTakeContext);
+    }
     // A block is never resized to zero: an empty snapshot keeps 10 bytes. A sound keeps the
     // 16 spare bytes every sample block has, so it can become the document's block as it is.
     constexpr std::size_t kEmptyBytes = 10, kSpareBytes = 16;
@@ -45,16 +48,23 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
     // The copy has the document's blocks; the document's own are about to change.
     undo.peaks.CopyFor(doc, undo.data);
     doc.peaks.MarkAllChanged();
+    ++undo.taken;
+    undo.swappedAtTake = undo.swapped;
     return 1;
 }
 
 void MoveSoundToSnapshot(SoundDocument& doc, UndoSnapshot& undo, bool withFile) {
+    if (undo.beforeTake) {
+        undo.beforeTake(undo.beforeTakeContext);
+    }
     CopyFormatAndPositions(doc, undo);
     undo.data.Swap(doc.sampleData);
     doc.sampleData.Reset();
     undo.peaks.Swap(doc.peaks);
     doc.peaks.MarkAllChanged();
     undo.holdsFile = withFile;
+    ++undo.taken;
+    undo.swappedAtTake = undo.swapped;
     if (withFile) {
         undo.title = doc.title;
         undo.fileType = doc.fileType;
@@ -76,6 +86,7 @@ void SwapWithSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
     std::swap(doc.selEnd, undo.selEnd);
     std::swap(doc.anchor, undo.anchor);
     std::swap(doc.cursor, undo.cursor);
+    ++undo.swapped;
     if (undo.holdsFile) {
         std::swap(doc.title, undo.title);
         std::swap(doc.fileType, undo.fileType);

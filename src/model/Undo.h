@@ -28,6 +28,17 @@ struct UndoSnapshot {
     bool imported = false;
     std::string sourceFormat;
     SoundTags tags;
+    // Counts of the snapshots taken (TakeSnapshot, MoveSoundToSnapshot) and of the exchanges
+    // (SwapWithSnapshot), so that whoever watches a command can tell whether it changed the
+    // sound (a snapshot taken) or put it back after failing (an exchange after it).
+    std::uint64_t taken = 0;
+    std::uint64_t swapped = 0;
+    std::uint64_t swappedAtTake = 0; // `swapped` when the last snapshot was taken
+    // Called at the start of every TakeSnapshot and MoveSoundToSnapshot, before the snapshot
+    // changes, when set: a command that takes the snapshot twice has then changed the sound
+    // once already, and the edit history records that change before its "before" is gone.
+    void (*beforeTake)(void* context) = nullptr;
+    void* beforeTakeContext = nullptr;
 };
 
 // Copies the document into the snapshot. Returns 0 (and leaves the snapshot's old copy in

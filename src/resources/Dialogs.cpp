@@ -11,7 +11,7 @@ const DialogTemplate* FindDialogTemplate(int id) {
              {AppDialogTemplates, FileDialogTemplates, ViewDialogTemplates, EffectDialogTemplates,
               DynamicsDialogTemplates, DelayDialogTemplates, ModulationDialogTemplates,
               AudioDialogTemplates, EnvelopeDialogTemplates, PitchDialogTemplates,
-              SpectralDialogTemplates, GeneratorDialogTemplates}) {
+              SpectralDialogTemplates, GeneratorDialogTemplates, HistoryDialogTemplates}) {
             for (auto& t : list()) {
                 byId.emplace(t.id, std::move(t));
             }

@@ -30,6 +30,8 @@ std::vector<DialogTemplate> PitchDialogTemplates();
 std::vector<DialogTemplate> SpectralDialogTemplates();
 // The generators: melody paste, noise, tone, insert silence.
 std::vector<DialogTemplate> GeneratorDialogTemplates();
+// The edit history, the undo settings and the recovery of unsaved work at start-up.
+std::vector<DialogTemplate> HistoryDialogTemplates();
 
 // Icon 201: the application icon, 32 x 32, one character per pixel ('.' transparent,
 // 'k' black, 'g' green, 'b' blue, 'w' white).

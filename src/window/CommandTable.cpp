@@ -2,6 +2,7 @@
 
 #include "commands/devices/DeviceDialog.h"
 #include "commands/devices/Transport.h"
+#include "commands/edit/HistoryCommands.h"
 #include "commands/edit/RangeEdits.h"
 #include "commands/edit/UndoCommands.h"
 #include "commands/effects/DelayEffects.h"
@@ -49,6 +50,9 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_EXIT, "IDM_EXIT", CmdExit},
         // Edit
         {IDM_UNDO, "IDM_UNDO", CmdUndo},
+        {IDM_REDO, "IDM_REDO", CmdRedo},
+        {IDM_EDIT_HISTORY, "IDM_EDIT_HISTORY", CmdEditHistory},
+        {IDM_UNDO_SETTINGS, "IDM_UNDO_SETTINGS", CmdUndoSettings},
         {IDM_CUT, "IDM_CUT", CmdCut},
         {IDM_COPY, "IDM_COPY", CmdCopy},
         {IDM_PASTE, "IDM_PASTE", CmdPaste},

@@ -1,8 +1,12 @@
 #include "window/MainWindow.h"
 
 #include "commands/devices/Transport.h"
+#include "commands/edit/HistoryCommands.h"
+#include "commands/edit/HistoryTexts.h"
 #include "commands/effects/SpectralEffects.h"
+#include "commands/effects/SpectralTexts.h"
 #include "commands/file/FileCommands.h"
+#include "commands/file/Recovery.h"
 #include "editor/App.h"
 #include "editor/CommandIds.h"
 #include "editor/DocumentUi.h"
@@ -31,11 +35,21 @@ constexpr const char* kAboutSound = "about.wav";
 struct HiddenKey {
     int character;
     int (*handler)(App&); // nullptr: not available in this build
+    const char* stepText; // the name of its step in the edit history
 };
 constexpr HiddenKey kHiddenKeys[] = {
-    {6, CmdSpectralHighPass}, // Ctrl+F
-    {20, CmdVocoder},         // Ctrl+T
+    {6, CmdSpectralHighPass, historytext::kStepHighPass}, // Ctrl+F
+    {20, CmdVocoder, kCaptionVocoder},                    // Ctrl+T
 };
+
+std::string HiddenKeyText(int character) {
+    for (const auto& key : kHiddenKeys) {
+        if (key.character == character) {
+            return key.stepText;
+        }
+    }
+    return {};
+}
 
 void RunHiddenKey(App& app, int character) {
     for (const auto& key : kHiddenKeys) {
@@ -82,6 +96,8 @@ void CloseMainWindow(App& app) {
 
 void OnDestroy(App& app) {
     app.host.KillTimer(kTimerId);
+    // The question about unsaved changes has been answered: nothing is left to recover.
+    EndHistory(app);
     app.undo.data.Reset();
     if (!app.host.IsMinimized()) {
         app.profile.WriteString(kSectionPosition, "width", std::to_string(app.host.OuterWidth()));
@@ -187,13 +203,33 @@ int DispatchCommand(App& app, int id, unsigned code) {
         return -1;
     }
     int result = -1;
+    const bool wasRecording = app.audio.recording;
+    const ChangeWatch watch = WatchChanges(app, StepTextOfCommand(app, id));
     if (id >= IDM_RECENT1 && id <= IDM_RECENT6) {
         result = OpenRecentFile(app, id - IDM_RECENT1 + 1);
     } else if (const CommandEntry* entry = FindCommand(id); entry && entry->handler) {
         result = entry->handler(app);
     }
+    if (!wasRecording && app.audio.recording) {
+        NoteRecordingStart(app);
+    }
+    // A stop ends a recording through the device's report (msg::WaveInData); one abandoned
+    // on the way ends here.
+    NoteRecordingEnd(app);
+    NoteChanges(app, watch, StepTextOfCommand(app, id));
     AfterCommand(app);
     return result;
+}
+
+void StartHistoryAndRecovery(App& app) {
+    EnableHistory(app);
+    std::string error;
+    if (!EnableJournal(app, RecoveryFolder(), error)) {
+        app.host.MessageBox(Owner::MainWindow, Format(historytext::kJournalFailed, error.c_str()),
+                            historytext::kCaptionRecovery, mb::Ok | mb::IconWarning);
+    }
+    OfferRecovery(app);
+    AfterCommand(app);
 }
 
 void OnDropFiles(App& app, const std::vector<std::string>& paths) {
@@ -204,7 +240,9 @@ void OnDropFiles(App& app, const std::vector<std::string>& paths) {
     // with a misleading message. Unsaved changes are asked about first, as for Open.
     app.host.BringToForeground();
     if (ConfirmDiscardChanges(app) == 1) {
+        const ChangeWatch watch = WatchChanges(app, "");
         LoadSoundFile(app, paths.front());
+        NoteChanges(app, watch, StepTextOfCommand(app, IDM_OPEN));
         AfterCommand(app);
     }
 }
@@ -258,7 +296,9 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         // While busy the hidden keys are ignored like commands: they would replace the sound
         // under the running command.
         if (!app.busy && !app.audio.recording) {
+            const ChangeWatch watch = WatchChanges(app, HiddenKeyText(static_cast<int>(wParam)));
             RunHiddenKey(app, static_cast<int>(wParam));
+            NoteChanges(app, watch, HiddenKeyText(static_cast<int>(wParam)));
             AfterCommand(app);
         }
         return 0;
@@ -271,6 +311,7 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
     case msg::Timer:
         if (wParam == static_cast<WParam>(kTimerId)) {
             OnPositionTimer(app);
+            OnHistoryTimer(app);
             // Also catches a width that changed without msg::Size reaching this window.
             KeepFitted(app);
         }
@@ -279,11 +320,15 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         OnWaveOutDone(app, wParam);
         KeepFitted(app);
         return 0;
-    case msg::WaveInData:
+    case msg::WaveInData: {
         // The end of a recording replaces the sound.
+        const ChangeWatch watch = WatchChanges(app, historytext::kStepRecord);
         OnWaveInData(app, wParam);
+        NoteRecordingEnd(app);
+        NoteChanges(app, watch, historytext::kStepRecord);
         KeepFitted(app);
         return 0;
+    }
     case msg::InitMenu:
         InitMenu(app);
         return 0;

@@ -26,6 +26,9 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam);
 // After the main window exists: status bar, caption, zoom 1/256, the format texts and the
 // file named by the command-line tail (taken whole, quotes included; empty: none).
 void FinishStartup(App& app, const std::string& commandTail);
+// The desktop's safety net, once the window shows: the edit history, the recovery journal, and
+// the offer of the work a crashed session left.
+void StartHistoryAndRecovery(App& app);
 
 // Routes command `id` through the busy gate to its handler. `code` is the notification code
 // (0 menu or button, 1 accelerator; others are ignored). Returns the handler's result, or -1

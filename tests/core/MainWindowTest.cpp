@@ -177,7 +177,8 @@ TEST(Menus, AcceleratorsAndToolbar) {
                                                        {'N', IDM_NEW},
                                                        {'O', IDM_OPEN},
                                                        {'S', IDM_SAVE},
-                                                       {'0', IDM_ZOOM_FIT}}));
+                                                       {'0', IDM_ZOOM_FIT},
+                                                       {'Y', IDM_REDO}}));
     std::vector<std::pair<int, int>> buttons;
     for (const auto& b : ToolbarButtons()) {
         buttons.emplace_back(b.imageIndex, b.command);

@@ -12,6 +12,7 @@
 #include "SessionSupport.h"
 
 #include "FileTestSupport.h"
+#include "commands/edit/HistoryCommands.h"
 #include "commands/file/SoundFileSupport.h"
 #include "commands/file/SoundFiles.h"
 #include "hosts/scripted/ScriptedDialog.h"
@@ -25,6 +26,7 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <random>
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -318,12 +320,33 @@ std::string RoundTripProblem(const SoundDocument& doc, const std::string& folder
     return "";
 }
 
+// What a step of the edit history must bring back: the sound and positions, the name and the
+// modified mark the document had right after the command that made it.
+struct StepCapture {
+    SoundState state;
+    std::string title;
+    bool modified = false;
+    std::size_t madeBy = 0; // the walk's step that made it
+    bool Matches(const SoundDocument& doc) const {
+        return SoundState::Of(doc) == state && doc.title == title && doc.modified == modified;
+    }
+    std::string Describe() const {
+        return state.Describe() + ", \"" + title + "\"" + (modified ? " modified" : "");
+    }
+};
+
 class Walk {
 public:
-    Walk(std::uint64_t seed, const std::string& folder, WalkLog& log)
-        : rng_(seed), folder_(folder), log_(log) {
+    // `history`: the edit history is on (with a memory budget small enough that steps move to
+    // files), every step's state is captured when it is made, and the saves that would rename
+    // the sound are left out, so that each step keeps the name it was made under (as is the
+    // many-step undo, which two undos do not undo).
+    Walk(std::uint64_t seed, const std::string& folder, WalkLog& log, bool history = false)
+        : rng_(seed), folder_(folder), log_(log), history_(history) {
+        static const std::vector<int> renames = {IDM_SAVE, IDM_SAVE_AS, IDM_EXIT,
+                                                 IDM_UNDO_SETTINGS};
         for (const CommandEntry& e : CommandTable()) {
-            if (e.handler) {
+            if (e.handler && !(history && std::count(renames.begin(), renames.end(), e.id))) {
                 commands_.push_back(&e);
             }
         }
@@ -340,6 +363,9 @@ public:
             if (verbose) {
                 std::cerr << log_.steps.size() << ". " << log_.steps.back() << "\n";
             }
+            if (history_) {
+                CaptureStep();
+            }
             if (std::string problem = Check(); !problem.empty()) {
                 return problem;
             }
@@ -347,15 +373,80 @@ public:
         return "";
     }
 
+    // Goes to every captured step in a random order; each must give exactly what it gave when
+    // it was made, and undo must then return to where the document was.
+    std::string VisitEveryStep() {
+        App& app = rig_->app();
+        std::vector<int> order;
+        for (int step = app.history.FirstStep(); step < static_cast<int>(captures_.size());
+             ++step) {
+            if (captures_[static_cast<std::size_t>(step)]) {
+                order.push_back(step);
+            }
+        }
+        std::shuffle(order.begin(), order.end(), rng_);
+        for (int step : order) {
+            const StepCapture before{SoundState::Of(app.doc), app.doc.title, app.doc.modified};
+            if (!GoToStep(app, step)) {
+                return "history_go " + std::to_string(step) + " failed";
+            }
+            const StepCapture& want = *captures_[static_cast<std::size_t>(step)];
+            if (!want.Matches(app.doc)) {
+                return "history_go " + std::to_string(step) + " gives " +
+                       StepCapture{SoundState::Of(app.doc), app.doc.title, app.doc.modified}
+                           .Describe() +
+                       " instead of " + want.Describe() + " (made by the walk's step " +
+                       std::to_string(want.madeBy) + ")";
+            }
+            DispatchCommand(app, IDM_UNDO);
+            if (!before.Matches(app.doc)) {
+                return "undo after history_go " + std::to_string(step) + " gives " +
+                       StepCapture{SoundState::Of(app.doc), app.doc.title, app.doc.modified}
+                           .Describe() +
+                       " instead of " + before.Describe();
+            }
+        }
+        visited_ = order.size();
+        return "";
+    }
+    std::size_t Visited() const { return visited_; }
+
 private:
+    // After a step: a change the history recorded is captured as its new current step.
+    void CaptureStep() {
+        const EditHistory& history = rig_->app().history;
+        const auto current = static_cast<std::size_t>(history.Current());
+        const bool moved = log_.steps.back().rfind("undo", 0) == 0 ||
+                           log_.steps.back().rfind("redo", 0) == 0 ||
+                           log_.steps.back().rfind("edit_history", 0) == 0;
+        captures_.resize(static_cast<std::size_t>(history.Count()));
+        if (!moved && (history.Count() != lastCount_ || history.Current() != lastCurrent_)) {
+            const SoundDocument& doc = rig_->doc();
+            captures_[current] =
+                StepCapture{SoundState::Of(doc), doc.title, doc.modified, log_.steps.size()};
+        }
+        lastCount_ = history.Count();
+        lastCurrent_ = history.Current();
+    }
+
     void StartEditor() {
         rig_.reset();
         rig_ = std::make_unique<Rig>();
+        if (history_) {
+            App& app = rig_->app();
+            EnableHistory(app);
+            app.history.SetBudget({64 * 1024, 64 << 20, folder_ + "/spill"});
+            captures_.assign(1, std::nullopt);
+            lastCount_ = app.history.Count();
+            lastCurrent_ = app.history.Current();
+        }
         rig_->t.host.chooseAnswer = [this](unsigned flags) {
             std::vector<int> answers;
             switch (flags & mb::ButtonMask) {
             case mb::YesNoCancel:
-                answers = {IdYes, IdNo, IdCancel};
+                // With the history on no save may rename the sound (see the constructor).
+                answers = history_ ? std::vector<int>{IdNo, IdCancel}
+                                   : std::vector<int>{IdYes, IdNo, IdCancel};
                 break;
             case mb::YesNo:
                 answers = {IdYes, IdNo};
@@ -516,6 +607,10 @@ private:
     std::vector<const CommandEntry*> commands_, favoured_;
     std::vector<std::string> files_;
     int saved_ = 0;
+    bool history_ = false;
+    std::vector<std::optional<StepCapture>> captures_;
+    int lastCount_ = 0, lastCurrent_ = 0;
+    std::size_t visited_ = 0;
 };
 
 // A folder in memory when the system has one: a save syncs its file to disk.
@@ -565,6 +660,37 @@ TEST(RandomSession, EveryStepKeepsTheSoundConsistentUndoableAndSavable) {
         }
     }
     std::cout << "random session: " << walked << " walks, " << stepsTaken << " steps\n";
+}
+
+} // namespace
+
+namespace {
+
+// 300 random commands with the edit history on (a budget small enough that steps move to
+// files), then every step gone to in a random order.
+TEST(RandomSession, WithTheHistoryOnEveryStepComesBackAsItWasMade) {
+    const std::uint64_t seed = EnvNumber(
+        "WT_SESSION_SEED",
+        static_cast<std::uint64_t>(std::chrono::system_clock::now().time_since_epoch().count()) %
+            1000000000);
+    TempDir fallback;
+    std::string made;
+    const std::string folder = SessionFolder(fallback, made);
+    WalkLog log;
+    log.seed = seed;
+    g_walk = &log;
+    Walk walk(seed, folder, log, true);
+    std::string problem = walk.Run(static_cast<int>(EnvNumber("WT_HISTORY_STEPS", 300)), false);
+    if (problem.empty()) {
+        problem = walk.VisitEveryStep();
+    }
+    g_walk = nullptr;
+    if (!made.empty()) {
+        std::error_code ignored;
+        std::filesystem::remove_all(made, ignored);
+    }
+    EXPECT_EQ(problem, "") << log.Text() << "(repeat with WT_SESSION_SEED=" << seed << ")";
+    EXPECT_GT(walk.Visited(), 20u) << "too few steps were made to tell";
 }
 
 } // namespace

@@ -22,6 +22,7 @@ inline std::map<int, std::vector<std::vector<int>>> ExpectedRadioGroups() {
         {109, {{202, 203}}},
         {113, format},
         {115, {{103, 104}}},
+        {121, {{1010, 1011}}}, // 設定 → 元に戻す
     };
 }
 

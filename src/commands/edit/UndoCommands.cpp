@@ -1,5 +1,6 @@
 #include "commands/edit/UndoCommands.h"
 
+#include "commands/edit/HistoryCommands.h"
 #include "editor/App.h"
 #include "editor/DocumentUi.h"
 
@@ -24,6 +25,11 @@ void SwapWithSnapshot(App& app) {
 }
 
 int CmdUndo(App& app) {
+    // With the edit history on, undo goes through it (as one level or step by step).
+    int result = 1;
+    if (HistoryUndo(app, result)) {
+        return result;
+    }
     SwapWithSnapshot(app);
     return 1;
 }
