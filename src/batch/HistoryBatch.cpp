@@ -1,8 +1,8 @@
 #include "batch/HistoryBatch.h"
 
 #include "commands/edit/HistoryCommands.h"
+#include "commands/edit/Recovery.h"
 #include "commands/file/FileCommands.h"
-#include "commands/file/Recovery.h"
 #include "editor/App.h"
 #include "util/ParseNumber.h"
 

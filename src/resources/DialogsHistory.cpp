@@ -2,7 +2,7 @@
 
 #include "commands/edit/HistoryCommands.h"
 #include "commands/edit/HistoryTexts.h"
-#include "commands/file/Recovery.h"
+#include "commands/edit/Recovery.h"
 
 namespace wt {
 

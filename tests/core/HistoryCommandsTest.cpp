@@ -100,9 +100,10 @@ TEST(HistoryBatch, StepsAreListedGoneToAndUndoComesBack) {
     }
     // history_go and undo: the sound's length after step 2 (the tone), then back to the
     // reversed one, byte for byte as before.
-    BatchRun r = RunLines(dir, {"history on", kSound[0], kSound[1], "reverse",
-                           "saveas " + dir.File("3.wav"), "history_go 2",
-                           "saveas " + dir.File("2.wav"), "undo", "saveas " + dir.File("3b.wav")});
+    BatchRun r =
+        RunLines(dir, {"history on", kSound[0], kSound[1], "reverse", "saveas " + dir.File("3.wav"),
+                       "history_go 2", "saveas " + dir.File("2.wav"), "undo",
+                       "saveas " + dir.File("3b.wav")});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(test::ReadFile(dir.File("3.wav")), test::ReadFile(dir.File("3b.wav")));
     EXPECT_NE(test::ReadFile(dir.File("3.wav")), test::ReadFile(dir.File("2.wav")));
@@ -150,8 +151,9 @@ TEST(HistoryMenus, TheManyStepModeNamesWhatUndoAndRedoWould) {
 TEST(HistoryBatch, SavingMarksTheStateOnDiskAndARenameStaysWithTheSound) {
     test::TempDir dir;
     const std::string a = dir.File("a.wav"), b = dir.File("b.wav");
-    const BatchRun r = RunLines(dir, {"history on", kSound[0], kSound[1], "saveas " + a, "reverse",
-                                 "saveas " + b, "history_go 2", "info", "history_go 3", "info"});
+    const BatchRun r =
+        RunLines(dir, {"history on", kSound[0], kSound[1], "saveas " + a, "reverse", "saveas " + b,
+                       "history_go 2", "info", "history_go 3", "info"});
     ASSERT_EQ(r.status, 0) << r.err;
     // Step 2 was saved as a.wav, then the sound became b.wav: it is b.wav's sound, changed.
     const auto first = r.out.find("modified: 1");

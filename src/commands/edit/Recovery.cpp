@@ -1,4 +1,4 @@
-#include "commands/file/Recovery.h"
+#include "commands/edit/Recovery.h"
 
 #include "commands/edit/HistoryCommands.h"
 #include "commands/edit/HistoryTexts.h"
