@@ -35,6 +35,10 @@ struct HistoryWatch {
     std::string stepText;
     bool journalRecording = false;
     std::size_t recordingJournaled = 0;
+    // A restored journal, deleted once this session's own journal has synced the sound
+    // (ticket) so that a crash in between still finds one of them.
+    std::string restoredJournal;
+    std::uint64_t restoredTicket = 0;
 };
 
 struct App {

@@ -1084,16 +1084,33 @@ void Journal::Close(bool keep) {
     impl_->started = false;
 }
 
-void Journal::Flush() {
+std::uint64_t Journal::RequestSync() {
     if (!impl_->worker.joinable()) {
-        return;
+        return 0;
     }
-    std::unique_lock lock(impl_->mutex);
+    std::lock_guard lock(impl_->mutex);
     const std::uint64_t ticket = ++impl_->syncAsked;
     Item item{Job::Sync};
     item.ticket = ticket;
     impl_->queue.push_back(std::move(item));
     impl_->wake.notify_one();
+    return ticket;
+}
+
+bool Journal::SyncDone(std::uint64_t ticket) {
+    if (!impl_->worker.joinable()) {
+        return true;
+    }
+    std::lock_guard lock(impl_->mutex);
+    return impl_->syncDone >= ticket;
+}
+
+void Journal::Flush() {
+    const std::uint64_t ticket = RequestSync();
+    if (ticket == 0) {
+        return;
+    }
+    std::unique_lock lock(impl_->mutex);
     impl_->synced.wait(lock, [&] { return impl_->syncDone >= ticket; });
 }
 

@@ -63,6 +63,10 @@ public:
 
     // A clean exit: the worker finishes and the file is deleted when `keep` is false.
     void Close(bool keep);
+    // Asks the worker to sync everything queued so far and returns a ticket; SyncDone(ticket)
+    // says, without waiting, whether it has (true at once when nothing is running).
+    std::uint64_t RequestSync();
+    bool SyncDone(std::uint64_t ticket);
     // Waits until every queued record is written and synced (tests and the clean exit only).
     void Flush();
     // The journal file's path (set by Start; the file exists only while there is something

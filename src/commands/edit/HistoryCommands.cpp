@@ -93,6 +93,15 @@ bool SameAsSnapshot(const App& app) {
                         static_cast<std::size_t>(doc.byteLength)) == 0);
 }
 
+// Deletes the journal a restore came from once this session's own has synced the sound.
+void DiscardRestoredJournal(App& app) {
+    HistoryWatch& watch = app.historyWatch;
+    if (!watch.restoredJournal.empty() && app.journal.SyncDone(watch.restoredTicket)) {
+        DiscardJournal(watch.restoredJournal);
+        watch.restoredJournal.clear();
+    }
+}
+
 // Records the change the last snapshot began, when there is one the history has not seen.
 // `midCommand`: a command takes the snapshot a second time (the reverb runs the DC removal as
 // a command of its own), so what it did so far is a change of its own, made by a command that
@@ -237,6 +246,7 @@ void NoteChanges(App& app, const ChangeWatch& watch, const std::string& text) {
     RecordPending(app);
     app.historyWatch.stepText.clear();
     history.Poll();
+    DiscardRestoredJournal(app);
     const bool took = app.undo.taken != watch.taken;
     const bool moved = history.Current() != watch.step;
     const SoundDocument& doc = app.doc;
@@ -318,6 +328,7 @@ void OnHistoryTimer(App& app) {
     if (app.history.Enabled()) {
         app.history.Poll();
     }
+    DiscardRestoredJournal(app);
     HistoryWatch& watch = app.historyWatch;
     WaveDevices* devices = app.host.Devices();
     if (!watch.journalRecording || !app.audio.recording || !devices) {
@@ -361,6 +372,11 @@ void NoteRecordingEnd(App& app) {
 void EndHistory(App& app) {
     if (app.journal.Started()) {
         app.journal.Close(false);
+    }
+    // A restored journal whose sound was not kept: the window's question was answered.
+    if (!app.historyWatch.restoredJournal.empty()) {
+        DiscardJournal(app.historyWatch.restoredJournal);
+        app.historyWatch.restoredJournal.clear();
     }
     app.undo.beforeTake = nullptr;
     app.history.Disable();

@@ -95,10 +95,12 @@ bool RestoreRecoveredWork(App& app, const RecoverableJournal& journal) {
     ShowSelectionStatus(app);
     NoteChanges(app, watch, Format(historytext::kStepRestored, identity.title.c_str()));
     if (app.journal.Started()) {
-        // This session's journal holds the sound before the old one goes.
-        app.journal.Flush();
+        // The old journal goes once this session's own holds the sound (OnHistoryTimer).
+        app.historyWatch.restoredJournal = journal.path;
+        app.historyWatch.restoredTicket = app.journal.RequestSync();
+    } else {
+        DiscardJournal(journal.path);
     }
-    DiscardJournal(journal.path);
     if (restored.sourceNewer) {
         app.host.MessageBox(Owner::MainWindow,
                             Format(historytext::kSourceNewer, identity.title.c_str()),
