@@ -213,10 +213,10 @@ int DispatchCommand(App& app, int id, unsigned code) {
     if (!wasRecording && app.audio.recording) {
         NoteRecordingStart(app);
     }
+    NoteChanges(app, watch, StepTextOfCommand(app, id));
     // A stop ends a recording through the device's report (msg::WaveInData); one abandoned
     // on the way ends here.
     NoteRecordingEnd(app);
-    NoteChanges(app, watch, StepTextOfCommand(app, id));
     AfterCommand(app);
     return result;
 }
@@ -324,8 +324,10 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
         // The end of a recording replaces the sound.
         const ChangeWatch watch = WatchChanges(app, historytext::kStepRecord);
         OnWaveInData(app, wParam);
-        NoteRecordingEnd(app);
+        // The journal takes the recorded sound as a change before its recording ends, so that
+        // it holds the sound all the time.
         NoteChanges(app, watch, historytext::kStepRecord);
+        NoteRecordingEnd(app);
         KeepFitted(app);
         return 0;
     }

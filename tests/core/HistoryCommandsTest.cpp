@@ -1,10 +1,13 @@
 // The edit history and the recovery journal as the user meets them: through the menu
 // commands, the batch verbs and a session that ends without closing its window.
 #include "FileTestSupport.h"
+#include "SessionSupport.h"
 #include "TestApp.h"
 
 #include "batch/Batch.h"
+#include "commands/devices/Transport.h"
 #include "commands/edit/HistoryCommands.h"
+#include "commands/edit/Recovery.h"
 #include "editor/CommandIds.h"
 #include "platform/Menu.h"
 
@@ -197,6 +200,51 @@ TEST(Recovery, ASessionThatDiedIsRestoredAndAFinishedOneLeavesNothing) {
         r = RunLines(dir, lines);
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(RunLines(dir, {"recover list"}).out, "") << end.front();
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A recording is in the journal as it arrives: a crash during it brings back what was
+// captured, and one after it the whole recording.
+TEST(Recovery, ARecordingSurvivesACrashDuringItAndAfterIt) {
+    StateHome home;
+    std::vector<std::uint8_t> ramp(40000);
+    for (std::size_t i = 0; i < ramp.size(); ++i) {
+        ramp[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+    }
+    for (const bool stopped : {false, true}) {
+        {
+            test::Rig r;
+            std::string error;
+            ASSERT_TRUE(EnableJournal(r.app(), RecoveryFolder(), error)) << error;
+            DialogScript format; // 22050 Hz 8-bit mono, ten seconds at most
+            format.assignments = {{kIdRecordRate22050, "1"},
+                                  {kIdRecordBits8, "1"},
+                                  {kIdRecordMono, "1"},
+                                  {kIdRecordTimeEdit, "10"}};
+            r.t.host.QueueDialog(std::move(format));
+            ASSERT_EQ(DispatchCommand(r.app(), IDM_RECORD), 1);
+            r.devices.Record(ramp.data(), ramp.size());
+            MainWndProc(r.app(), msg::Timer, static_cast<WParam>(kTimerId), 0);
+            if (stopped) {
+                DispatchCommand(r.app(), IDM_STOP);
+                r.t.host.DeliverPosted();
+            }
+            r.app().journal.Flush();
+        } // the editor goes away without closing its window: a crash
+        test::TestApp t;
+        const std::vector<RecoverableJournal> found = FindRecoverableWork(t.app);
+        ASSERT_EQ(found.size(), 1u) << stopped;
+        ASSERT_TRUE(RestoreRecoveredWork(t.app, found[0]));
+        EXPECT_EQ(t.app.doc.title, kUntitled);
+        EXPECT_EQ(
+            std::vector<std::uint8_t>(t.app.doc.Data(), t.app.doc.Data() + t.app.doc.byteLength),
+            ramp)
+            << (stopped ? "after the recording" : "during the recording");
+        EXPECT_TRUE(FindRecoverableWork(t.app).empty());
     }
 }
 
