@@ -11,11 +11,6 @@ constexpr int kStatusPartSelection = 2;
 constexpr const char* kTextCursorTime = "Cur :%s(Sec)";
 constexpr const char* kTextSelectionTimes = "Sel :%s-%s(Sec)";
 
-std::string FormatText(const SoundFormat& f) {
-    return Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
-                  static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str());
-}
-
 std::string BytesText(const SoundDocument& doc) {
     return Format("%ld Bytes", static_cast<long>(doc.byteLength));
 }
@@ -23,12 +18,12 @@ std::string BytesText(const SoundDocument& doc) {
 } // namespace
 
 void ShowFormatStatus(App& app) {
-    app.status.SetText(0, FormatText(app.doc.format));
+    app.status.SetText(0, FormatStatusText(app.doc.format));
     app.status.SetText(1, BytesText(app.doc));
 }
 
 void RefreshStatus(App& app) {
-    const std::string format = FormatText(app.doc.format);
+    const std::string format = FormatStatusText(app.doc.format);
     const std::string shown = app.status.Text(0);
     if (!app.audio.recording && shown.compare(0, format.size(), format) != 0) {
         app.status.SetText(0, format);
@@ -49,10 +44,19 @@ void ShowSelectionStatus(App& app) {
     }
 }
 
+std::string FormatStatusText(const SoundFormat& f) {
+    return Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
+                  static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str());
+}
+
 std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset) {
+    return FormatSeconds(doc.format, offset);
+}
+
+std::string FormatSeconds(const SoundFormat& format, std::int64_t offset) {
     std::int64_t ms = 0;
-    if (doc.format.blockAlign != 0 && doc.format.sampleRate != 0) {
-        ms = offset * 1000 / doc.format.blockAlign / doc.format.sampleRate;
+    if (format.blockAlign != 0 && format.sampleRate != 0) {
+        ms = offset * 1000 / format.blockAlign / format.sampleRate;
     }
     return Format("%lld.%03lld", static_cast<long long>(ms / 1000),
                   static_cast<long long>(ms % 1000));

@@ -9,6 +9,7 @@ namespace wt {
 
 struct App;
 struct SoundDocument;
+struct SoundFormat;
 
 inline constexpr const char* kProductName = "WaveTomuka";
 inline constexpr const char* kTextOutOfMemory = "メモリーが足りません";
@@ -37,6 +38,9 @@ void RefreshStatus(App& app);
 // "%d.%03d": the time of byte offset `offset` in whole seconds and milliseconds, truncated.
 // Computed in 64 bits, so offsets of long sounds do not overflow.
 std::string FormatSeconds(const SoundDocument& doc, std::int64_t offset);
+std::string FormatSeconds(const SoundFormat& format, std::int64_t offset);
+// "%ldHz %dBits %s": the format as status-bar part 0 shows it.
+std::string FormatStatusText(const SoundFormat& format);
 // Caption "%s -[%s]" with the product name and the title.
 void UpdateTitle(App& app);
 // Repaints the whole waveform window.

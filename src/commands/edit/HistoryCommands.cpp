@@ -210,17 +210,6 @@ MenuItem Entry(int id, std::string text, bool grayed = false) {
     return item;
 }
 
-std::string FormatText(const SoundFormat& f) {
-    return Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
-                  static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str());
-}
-
-std::string SecondsText(const SoundFormat& format, std::int32_t length) {
-    SoundDocument probe;
-    probe.format = format;
-    return FormatSeconds(probe, length);
-}
-
 std::string ClockText(std::int64_t time) {
     const auto t = static_cast<std::time_t>(time);
     std::tm local{};
@@ -429,8 +418,8 @@ LParam HistoryDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam l
                         Format(historytext::kHistoryRow,
                                step == history->Current() ? historytext::kCurrentMark : "　", step,
                                ClockText(row.time).c_str(), row.text.c_str(),
-                               FormatText(row.format).c_str(),
-                               SecondsText(row.format, row.length).c_str(), place));
+                               FormatStatusText(row.format).c_str(),
+                               FormatSeconds(row.format, row.length).c_str(), place));
         }
         dlg.ListSetCurSel(kIdHistoryList, history->Current());
         if (history->FirstStep() > 0) {

@@ -49,14 +49,9 @@ std::string RecoveryRowText(const RecoverableJournal& journal) {
     const std::string when =
         Format("%04d-%02d-%02d %02d:%02d:%02d", local.tm_year + 1900, local.tm_mon + 1,
                local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
-    SoundDocument probe;
-    probe.format = journal.format;
-    const SoundFormat& f = journal.format;
     return Format(historytext::kRecoveryRow, journal.title.c_str(), when.c_str(),
-                  FormatSeconds(probe, journal.length).c_str(),
-                  Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
-                         static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str())
-                      .c_str());
+                  FormatSeconds(journal.format, journal.length).c_str(),
+                  FormatStatusText(journal.format).c_str());
 }
 
 bool RestoreRecoveredWork(App& app, const RecoverableJournal& journal) {

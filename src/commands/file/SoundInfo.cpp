@@ -17,9 +17,7 @@ LParam SoundInfoDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam
         const auto* doc = reinterpret_cast<const SoundDocument*>(lParam);
         const SoundFormat& f = doc->format;
         dlg.SetItemText(kIdInfoName, doc->title);
-        dlg.SetItemText(kIdInfoFormat,
-                        Format("%ldHz %dBits %s", static_cast<long>(f.sampleRate),
-                               static_cast<int>(f.bitsPerSample), ChannelText(f.channels).c_str()));
+        dlg.SetItemText(kIdInfoFormat, FormatStatusText(f));
         dlg.SetItemText(kIdInfoLength, Format(filetext::kInfoSeconds,
                                               FormatSeconds(*doc, doc->byteLength).c_str()));
         for (int i = 0; i < kTagFieldCount; ++i) {
