@@ -121,6 +121,7 @@ struct EditHistory::Impl {
     std::uint64_t lastJob = 0;
     std::vector<std::string> madeFolders; // made by the history, removed when it ends
     std::string readyFolder;              // the spill folder once made private
+    int folderLock = -1;                  // the lock held on it (LockSpillFolder)
     StepSpill spill;
 
     ~Impl() {
@@ -134,6 +135,10 @@ struct EditHistory::Impl {
             if (!step.file.empty()) {
                 unlink(step.file.c_str());
             }
+        }
+        if (folderLock >= 0) {
+            unlink((readyFolder + "/.lock").c_str());
+            close(folderLock);
         }
         for (auto folder = madeFolders.rbegin(); folder != madeFolders.rend(); ++folder) {
             rmdir(folder->c_str());
@@ -356,6 +361,13 @@ struct EditHistory::Impl {
             if (!MakePrivateFolder(budget.spillFolder, madeFolders)) {
                 return false;
             }
+            // Held for the history's life, so no other editor's sweep takes the folder; then
+            // the folders of editors that died are swept.
+            if (folderLock >= 0) {
+                close(folderLock);
+            }
+            folderLock = LockSpillFolder(budget.spillFolder);
+            SweepDeadSpillFolders(budget.spillFolder);
             readyFolder = budget.spillFolder;
         }
         // Never past a tenth of the free space there would be without the files written.
@@ -431,6 +443,8 @@ void EditHistory::Enable(const SoundDocument& doc, const std::string& text, std:
     start.identityChanged = true;
     impl_->steps.push_back(std::move(start));
     impl_->enabled = true;
+    // What editors that died left in the cache goes, whether or not this one spills.
+    SweepDeadSpillFolders(impl_->budget.spillFolder);
 }
 
 void EditHistory::Disable() {

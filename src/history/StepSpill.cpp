@@ -2,8 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <memory>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <system_error>
@@ -13,6 +16,9 @@
 namespace wt {
 
 namespace {
+
+constexpr const char* kLockName = ".lock";
+constexpr const char* kFolderPrefix = "history-";
 
 // Bytes written per system call; the worker looks at abandon_ between them, so that Stop
 // never waits for more than one chunk.
@@ -156,6 +162,64 @@ bool MakePrivateFolder(const std::string& folder, std::vector<std::string>& made
         return false;
     }
     return (info.st_mode & 0777) == 0700 || chmod(folder.c_str(), 0700) == 0;
+}
+
+int LockSpillFolder(const std::string& folder) {
+    const std::string path = folder + "/" + kLockName;
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void SweepDeadSpillFolders(const std::string& own) {
+    const auto slash = own.find_last_of('/');
+    if (slash == std::string::npos || slash == 0) {
+        return;
+    }
+    const std::string parent = own.substr(0, slash);
+    DIR* dir = opendir(parent.c_str());
+    if (!dir) {
+        return;
+    }
+    std::vector<std::string> dead;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        const std::string folder = parent + "/" + name;
+        struct stat info {};
+        if (name.rfind(kFolderPrefix, 0) != 0 || folder == own ||
+            lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) ||
+            info.st_uid != geteuid()) {
+            continue;
+        }
+        // A folder without its lock file yet may be one another editor is just making: only an
+        // old one is taken for dead.
+        const int fd = open((folder + "/" + kLockName).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        const bool free = fd >= 0 ? flock(fd, LOCK_EX | LOCK_NB) == 0
+                                  : errno == ENOENT && std::time(nullptr) - info.st_mtime > 60;
+        if (free) {
+            dead.push_back(folder);
+        }
+        if (fd >= 0) {
+            close(fd); // the lock goes with it
+        }
+    }
+    closedir(dir);
+    for (const std::string& folder : dead) {
+        // Only what the history writes there: its step files and the lock.
+        if (DIR* d = opendir(folder.c_str())) {
+            while (const dirent* entry = readdir(d)) {
+                const std::string name = entry->d_name;
+                if (name.rfind("step-", 0) == 0 || name == kLockName) {
+                    unlink((folder + "/" + name).c_str());
+                }
+            }
+            closedir(d);
+        }
+        rmdir(folder.c_str());
+    }
 }
 
 std::uint64_t FreeBytes(const std::string& folder) {

@@ -67,6 +67,14 @@ SharedBytes ReadSpillFile(const std::string& path, std::size_t bytes, std::size_
 // `made`, parents first. False when it cannot be had.
 bool MakePrivateFolder(const std::string& folder, std::vector<std::string>& made);
 
+// Locks `folder` for as long as the returned descriptor stays open, through the file ".lock"
+// in it (flock), so that another editor's sweep leaves the folder of a running one alone; -1
+// when the lock cannot be had.
+int LockSpillFolder(const std::string& folder);
+// Deletes the spill folders beside `own` (in the same parent, named "history-...") that no
+// running editor holds: the ones an editor that crashed or was killed left behind.
+void SweepDeadSpillFolders(const std::string& own);
+
 // Bytes an unprivileged user may still write on the file system holding `folder`; 0 when it
 // cannot be asked.
 std::uint64_t FreeBytes(const std::string& folder);

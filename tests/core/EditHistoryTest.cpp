@@ -4,9 +4,13 @@
 #include "TestApp.h"
 
 #include "history/EditHistory.h"
+#include "history/StepSpill.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <malloc.h>
 #include <numeric>
 #include <random>
@@ -294,6 +298,37 @@ TEST(EditHistory, BudgetsBoundWhatTheStepsHold) {
     }
     EXPECT_EQ(cuts.MemoryBytes(), 100u * kCut);
     EXPECT_LE(mallinfo2().uordblks + mallinfo2().hblkhd, heapBefore + 100 * kCut + 65536);
+}
+
+} // namespace
+
+namespace {
+
+// The spill folders a killed editor left are swept by the next history; a running editor's
+// (locked) folder, and files that are not the history's, are left alone.
+TEST(EditHistory, TheFoldersOfEditorsThatDiedAreSwept) {
+    test::TempDir dir;
+    const auto folder = [&dir](const char* name) { return dir.File(name); };
+    const auto made = [](const std::string& path, bool withStep) {
+        std::vector<std::string> ignored;
+        MakePrivateFolder(path, ignored);
+        if (withStep) {
+            std::ofstream(path + "/step-1") << "bytes";
+        }
+    };
+    made(folder("history-1-dead"), true);
+    close(open((folder("history-1-dead") + "/.lock").c_str(), O_CREAT | O_WRONLY, 0600));
+    made(folder("history-2-running"), true);
+    const int held = LockSpillFolder(folder("history-2-running"));
+    ASSERT_GE(held, 0);
+    made(folder("other"), false);
+    EditHistory history;
+    history.SetBudget({1 << 20, 1 << 20, folder("history-3-own")});
+    history.Enable(SoundDocument{}, "start", 0);
+    EXPECT_FALSE(std::filesystem::exists(folder("history-1-dead")));
+    EXPECT_TRUE(std::filesystem::exists(folder("history-2-running") + "/step-1"));
+    EXPECT_TRUE(std::filesystem::exists(folder("other")));
+    close(held);
 }
 
 } // namespace
