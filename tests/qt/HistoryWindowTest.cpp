@@ -3,13 +3,11 @@
 // while the journal writes a long sound.
 #include "hosts/qt/Desktop.h"
 #include "hosts/qt/QtDialog.h"
-#include "hosts/qt/QtHost.h"
 #include "hosts/qt/QtMainWindow.h"
 
 #include "commands/edit/HistoryCommands.h"
 #include "commands/edit/HistoryTexts.h"
 #include "commands/edit/Recovery.h"
-#include "editor/App.h"
 #include "editor/CommandIds.h"
 #include "formats/SoundFormats.h"
 #include "history/Journal.h"
@@ -17,19 +15,15 @@
 
 #include "QtTestSupport.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -110,12 +104,12 @@ TEST(HistoryWindow, TheWorkOfAKilledSessionIsOfferedAndRestoredKeptOrDiscarded) 
         StateFolders folders;
         const std::string ini = folders.dir.File("w.ini"), sound = folders.dir.File("a.wav");
         const std::string want = folders.dir.File("want.wav"), got = folders.dir.File("got.wav");
-        const std::vector<std::string> work = {"new 104=1 202=1 302=1",
-                                               "tone 105=100 110=0",
-                                               "saveas " + sound,
-                                               "select 100 2000",
-                                               "cut",
-                                               "reverse"};
+        const std::vector<std::string> work{"new 104=1 202=1 302=1",
+                                            "tone 105=100 110=0",
+                                            "saveas " + sound,
+                                            "select 100 2000",
+                                            "cut",
+                                            "reverse"};
         std::vector<std::string> lines = work;
         lines.push_back("saveas " + want); // a save lets its journal go: a run of its own
         ASSERT_EQ(RunBatch(ini, lines), 0);
