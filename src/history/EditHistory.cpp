@@ -483,9 +483,13 @@ bool EditHistory::Record(const std::string& text, std::int64_t time, UndoSnapsho
         oldMiddle = MakeHeld(oldBytes + range.prefix, range.oldLength);
     }
     if (change) {
+        const bool leave = change->leaveNewMiddle;
         *change = {};
+        change->leaveNewMiddle = leave;
         change->range = range;
-        change->newMiddle = CopyShared(newBytes + range.prefix, range.newLength);
+        if (!leave) {
+            change->newMiddle = CopyShared(newBytes + range.prefix, range.newLength);
+        }
         change->after = StateOf(doc);
         change->text = text;
         change->time = time;

@@ -57,6 +57,9 @@ struct StepChange {
     // The whole sound before the step, when the step took the undo snapshot's block for it
     // (its middle was the whole sound); empty otherwise.
     SharedBytes before;
+    // Set by the caller: Record leaves newMiddle empty, the caller copies it itself (off the
+    // window's thread).
+    bool leaveNewMiddle = false;
 };
 
 class EditHistory {

@@ -677,6 +677,10 @@ struct Journal::Impl {
     bool stopping = false;
     std::uint64_t syncAsked = 0, syncDone = 0;
     std::thread worker;
+    // Borrow's copies: one thread at a time, counted so the worker can wait for them.
+    std::thread copier;
+    std::uint64_t copiesStarted = 0, copiesDone = 0;
+    std::condition_variable copied;
 
     // The worker's own: the live file (locked), its next sequence number, the base's source.
     int fd = -1;
@@ -732,6 +736,8 @@ void Journal::Impl::Run() {
             continue;
         }
         if (!queue.empty()) {
+            // A record may carry bytes still being copied out of the document.
+            copied.wait(lock, [this] { return copiesDone == copiesStarted; });
             Item item = std::move(queue.front());
             queue.pop_front();
             lock.unlock();
@@ -922,7 +928,44 @@ void Journal::Impl::Process(Item& item) {
 
 Journal::Journal() : impl_(std::make_unique<Impl>()) {}
 
+SharedBytes Journal::Borrow(const std::uint8_t* from, std::size_t count) {
+    WaitForCopies();
+    if (!impl_->started) {
+        return {};
+    }
+    // The block is had here (its pages are only touched by the copy); the copy runs on a
+    // thread of its own while the window goes on.
+    auto block = std::make_shared<SampleBlock>();
+    if (!block->Resize(std::max<std::size_t>(count, 1))) {
+        return {};
+    }
+    {
+        std::lock_guard lock(impl_->mutex);
+        ++impl_->copiesStarted;
+    }
+    // The thread holds the block too: a record that drops it before the copy ends (a journal
+    // cleaned meanwhile) must not free it under the copy.
+    impl_->copier = std::thread([impl = impl_.get(), block, from, count] {
+        if (count != 0) {
+            std::memcpy(block->Data(), from, count);
+        }
+        {
+            std::lock_guard lock(impl->mutex);
+            ++impl->copiesDone;
+        }
+        impl->copied.notify_all();
+    });
+    return {std::move(block), count};
+}
+
+void Journal::WaitForCopies() {
+    if (impl_->copier.joinable()) {
+        impl_->copier.join();
+    }
+}
+
 Journal::~Journal() {
+    WaitForCopies();
     if (impl_->worker.joinable()) {
         {
             std::lock_guard lock(impl_->mutex);
@@ -1067,6 +1110,7 @@ void Journal::RecordingEnd() {
 }
 
 void Journal::Close(bool keep) {
+    WaitForCopies();
     if (!impl_->worker.joinable()) {
         return;
     }

@@ -63,6 +63,14 @@ public:
 
     // A clean exit: the worker finishes and the file is deleted when `keep` is false.
     void Close(bool keep);
+    // Copies `count` bytes from `from` on a thread of the journal's own and gives them back at
+    // once, for a record that is queued before the copy ends (the worker waits for it): the
+    // window need not copy a whole sound. The caller must leave those bytes unchanged until
+    // WaitForCopies() has returned; an empty block (check `block`) when the memory cannot
+    // be had.
+    SharedBytes Borrow(const std::uint8_t* from, std::size_t count);
+    // Waits for the copies Borrow started (the document is about to change).
+    void WaitForCopies();
     // Asks the worker to sync everything queued so far and returns a ticket; SyncDone(ticket)
     // says, without waiting, whether it has (true at once when nothing is running).
     std::uint64_t RequestSync();

@@ -410,6 +410,7 @@ public:
         return "";
     }
     std::size_t Visited() const { return visited_; }
+    std::size_t Made() const { return made_; }
 
 private:
     // After a step: a change the history recorded is captured as its new current step.
@@ -424,6 +425,7 @@ private:
             const SoundDocument& doc = rig_->doc();
             captures_[current] =
                 StepCapture{SoundState::Of(doc), doc.title, doc.modified, log_.steps.size()};
+            ++made_;
         }
         lastCount_ = history.Count();
         lastCurrent_ = history.Current();
@@ -610,7 +612,7 @@ private:
     bool history_ = false;
     std::vector<std::optional<StepCapture>> captures_;
     int lastCount_ = 0, lastCurrent_ = 0;
-    std::size_t visited_ = 0;
+    std::size_t visited_ = 0, made_ = 0;
 };
 
 // A folder in memory when the system has one: a save syncs its file to disk.
@@ -690,7 +692,10 @@ TEST(RandomSession, WithTheHistoryOnEveryStepComesBackAsItWasMade) {
         std::filesystem::remove_all(made, ignored);
     }
     EXPECT_EQ(problem, "") << log.Text() << "(repeat with WT_SESSION_SEED=" << seed << ")";
-    EXPECT_GT(walk.Visited(), 20u) << "too few steps were made to tell";
+    // Going back through 編集履歴 and changing the sound drops the later steps, so fewer are
+    // left to visit than were made.
+    EXPECT_GT(walk.Made(), 50u) << "too few steps were made to tell";
+    EXPECT_GT(walk.Visited(), 4u) << "too few steps were left to tell";
 }
 
 } // namespace

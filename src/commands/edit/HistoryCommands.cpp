@@ -42,7 +42,7 @@ std::string SourcePathOf(const StepIdentity& identity) {
 void JournalWholeSound(App& app) {
     const SoundDocument& doc = app.doc;
     SharedBytes sound =
-        CopyShared(std::as_const(doc).Data(), static_cast<std::size_t>(doc.byteLength));
+        app.journal.Borrow(std::as_const(doc).Data(), static_cast<std::size_t>(doc.byteLength));
     if (sound.block) {
         app.journal.Base(app.history.Current(), StateOf(doc), std::move(sound),
                          SourcePathOf(IdentityOf(doc)));
@@ -132,6 +132,9 @@ void RecordPending(App& app, bool midCommand = false) {
     const StepState before = history.State(history.Current());
     const std::int32_t beforeLength = undo.length;
     StepChange change;
+    // The journal's copy of the new bytes is made off the window's thread; a command that goes
+    // on changing the sound after this (a second snapshot) needs its copy now.
+    change.leaveNewMiddle = !midCommand;
     const std::string text = watch.stepText.empty() ? historytext::kStepStart : watch.stepText;
     const bool recorded =
         history.Record(text, Now(), undo, app.doc, undo.holdsFile, journaling ? &change : nullptr);
@@ -146,12 +149,21 @@ void RecordPending(App& app, bool midCommand = false) {
         return;
     }
     if (journaling) {
+        if (change.leaveNewMiddle) {
+            const auto at = static_cast<std::size_t>(change.range.prefix);
+            change.newMiddle = app.journal.Borrow(std::as_const(app.doc).Data() + at,
+                                                  static_cast<std::size_t>(change.range.newLength));
+        }
         JournalChange(app, change, before, beforeLength);
     }
 }
 
+// Before every snapshot, after which a command changes the sound: the journal's copies of the
+// document's bytes must be done, and a change the command made before is recorded.
 void RecordPendingHook(void* context) {
-    RecordPending(*static_cast<App*>(context), true);
+    App& app = *static_cast<App*>(context);
+    app.journal.WaitForCopies();
+    RecordPending(app, true);
 }
 
 // After the history moved the document: the window shows the new state and the journal
@@ -304,6 +316,7 @@ bool GoToStep(App& app, int step) {
         return false;
     }
     // The current step too: its positions come back, and undo returns to where the user was.
+    app.journal.WaitForCopies();
     if (!history.GoTo(step, app.doc, app.undo)) {
         app.host.MessageBox(Owner::MainWindow, historytext::kCannotGo, historytext::kCaptionHistory,
                             mb::Ok | mb::IconWarning);
@@ -359,6 +372,7 @@ void NoteRecordingEnd(App& app) {
 }
 
 void EndHistory(App& app) {
+    app.journal.WaitForCopies();
     if (app.journal.Started()) {
         app.journal.Close(false);
     }
@@ -381,6 +395,7 @@ bool HistoryUndo(App& app, int& result) {
         result = 0;
         return true;
     }
+    app.journal.WaitForCopies();
     const bool ok =
         many ? history.StepBack(app.doc, app.undo) : history.ToggleUndo(app.doc, app.undo);
     result = ok ? 1 : 0;
@@ -395,6 +410,7 @@ int CmdRedo(App& app) {
     if (!history.Enabled() || app.settings.undoMode != 1 || !history.CanStepForward()) {
         return 0;
     }
+    app.journal.WaitForCopies();
     if (!history.StepForward(app.doc, app.undo)) {
         app.host.MessageBox(Owner::MainWindow, historytext::kCannotGo, historytext::kCaptionHistory,
                             mb::Ok | mb::IconWarning);
