@@ -5,6 +5,10 @@
 //   MemoryBench --list            the names it measures, one a line
 //   MemoryBench --files FOLDER    writes the one-hour files the open_* measurements read
 //   MemoryBench NAME FOLDER       one measurement (the peak of the whole process)
+//   MemoryBench --history NAME FOLDER, --journal NAME FOLDER
+//                                 the same with the edit history on (spill files under
+//                                 $XDG_CACHE_HOME), and with the recovery journal on too (in
+//                                 FOLDER/journal, its writes waited for before the peak is read)
 // Most commands act on the whole sound selected, with their dialog's default values; pitch_P,
 // time_stretch_S and transpose_C[_harmonized] set the value that changes the sound. paste and
 // mix_paste put ten minutes from the clipboard into the middle; record takes ten minutes at the
@@ -12,6 +16,8 @@
 // bench/memory_ratios.sh runs them all.
 #include "BenchSupport.h"
 
+#include "commands/edit/HistoryCommands.h"
+#include "commands/effects/LevelEffects.h"
 #include "commands/effects/SpectralEffects.h"
 #include "commands/file/SoundFiles.h"
 #include "editor/CommandIds.h"
@@ -129,7 +135,8 @@ constexpr PitchTimeRun kPitchTimeRuns[] = {
     {"transpose_-1200_harmonized", IDM_TRANSPOSE, -1200, 1},
 };
 
-// The commands of the hidden keys (Ctrl+F, Ctrl+T), which the command table does not list.
+// The commands of the hidden keys (Ctrl+F, Ctrl+T), which the command table does not list,
+// and volume at 50 % (the dialog's default, 100 %, changes nothing).
 struct HiddenRun {
     const char* name;
     int (*run)(App&);
@@ -137,6 +144,11 @@ struct HiddenRun {
 constexpr HiddenRun kHiddenRuns[] = {
     {"spectral_high_pass", CmdSpectralHighPass},
     {"vocoder", CmdVocoder},
+    {"volume_50",
+     [](App& app) {
+         app.effects.volume.volume = 50;
+         return CmdVolume(app);
+     }},
 };
 
 const PitchTimeRun* FindPitchTimeRun(const std::string& name) {
@@ -205,11 +217,13 @@ int main(int argc, char** argv) {
         }
         return 0;
     }
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: MemoryBench --list | --files FOLDER | NAME FOLDER\n");
+    const std::string with = argc == 4 ? argv[1] : "";
+    if ((argc != 3 && argc != 4) || (argc == 4 && with != "--history" && with != "--journal")) {
+        std::fprintf(stderr, "usage: MemoryBench --list | --files FOLDER | "
+                             "[--history|--journal] NAME FOLDER\n");
         return 2;
     }
-    const std::string name = argv[1], folder = argv[2];
+    const std::string name = argv[argc - 2], folder = argv[argc - 1];
     if (name == "--files") {
         for (const char* type : kFileTypes) {
             if (!EnsureFile(folder, type)) {
@@ -231,6 +245,13 @@ int main(int argc, char** argv) {
         result = editor.Run(IDM_OPEN);
     } else {
         editor.MakeSound();
+        std::string why;
+        if (with == "--history") {
+            EnableHistory(editor.app);
+        } else if (with == "--journal" && !EnableJournal(editor.app, folder + "/journal", why)) {
+            std::fprintf(stderr, "no journal: %s\n", why.c_str());
+            return 2;
+        }
         if (name.rfind("save_as_", 0) == 0) {
             editor.host.QueueFile(folder + "/saved." + name.substr(8));
             result = editor.Run(IDM_SAVE_AS);
@@ -250,7 +271,10 @@ int main(int argc, char** argv) {
                        std::find_if(std::begin(kHiddenRuns), std::end(kHiddenRuns),
                                     [&](const HiddenRun& run) { return name == run.name; });
                    hidden != std::end(kHiddenRuns)) {
+            // Recorded as a step as the dispatcher records a command's change.
+            const ChangeWatch watch = WatchChanges(editor.app, name);
             result = hidden->run(editor.app);
+            NoteChanges(editor.app, watch, name);
         } else {
             const int id = FindCommand(name);
             if (id == 0) {
@@ -267,6 +291,10 @@ int main(int argc, char** argv) {
             }
             result = editor.Run(id);
         }
+    }
+    if (editor.app.journal.Started()) {
+        editor.app.journal.Flush();
+        EndHistory(editor.app);
     }
     const double soundMiB = static_cast<double>(kHourBytes) / (1 << 20);
     const double peakMiB = PeakMiB();

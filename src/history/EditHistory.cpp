@@ -473,9 +473,16 @@ bool EditHistory::Record(const std::string& text, std::int64_t time, UndoSnapsho
     const bool readable =
         before.data.Size() >= static_cast<std::size_t>(std::max(before.length, 0)) &&
         doc.sampleData.Size() >= static_cast<std::size_t>(std::max(doc.byteLength, 0));
-    const StepRange range = readable ? DiffSounds(oldBytes, before.length, before.format, newBytes,
-                                                  doc.byteLength, doc.format)
-                                     : StepRange{};
+    StepRange range = readable ? DiffSounds(oldBytes, before.length, before.format, newBytes,
+                                            doc.byteLength, doc.format)
+                               : StepRange{};
+    // A change that left only a little at the ends as it was (a fade whose last samples keep
+    // their value, a volume change of a sound that starts in silence) is held as a whole one:
+    // the step takes the snapshot's block, and the few unchanged bytes it then holds cost less
+    // than a copy of nearly the whole sound beside the snapshot's.
+    if (readable && before.length > 0 && range.oldLength >= before.length - before.length / 8) {
+        range = {0, before.length, doc.byteLength};
+    }
     const bool whole =
         readable && before.length > 0 && range.prefix == 0 && range.oldLength == before.length;
     SharedBytes oldMiddle;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -298,6 +299,10 @@ TEST(EditHistory, BudgetsBoundWhatTheStepsHold) {
     }
     EXPECT_EQ(cuts.MemoryBytes(), 100u * kCut);
     EXPECT_LE(mallinfo2().uordblks + mallinfo2().hblkhd, heapBefore + 100 * kCut + 65536);
+    // A change of all but the first frame takes the snapshot's block instead of a copy.
+    ASSERT_EQ(TakeSnapshot(doc, undo), 1);
+    std::for_each(doc.Data() + 4, doc.Data() + doc.byteLength, [](std::uint8_t& b) { b ^= 1; });
+    EXPECT_TRUE(cuts.Record("音量", 101, undo, doc, false) && undo.length == 0);
 }
 
 } // namespace
