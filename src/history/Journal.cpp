@@ -30,6 +30,7 @@
 #include "util/Png.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -37,6 +38,7 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <random>
 #include <thread>
@@ -195,9 +197,16 @@ private:
 
 // --- Files -------------------------------------------------------------------------------
 
-bool WriteAll(int fd, const std::uint8_t* data, std::size_t size) {
+// Bytes written, and checksummed, between two looks at whether the record is still wanted.
+constexpr std::size_t kPieceBytes = std::size_t{4} << 20;
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t size,
+              const std::function<bool()>& abandoned = nullptr) {
     while (size > 0) {
-        const ssize_t done = ::write(fd, data, std::min<std::size_t>(size, std::size_t{1} << 30));
+        if (abandoned && abandoned()) {
+            return false;
+        }
+        const ssize_t done = ::write(fd, data, std::min(size, kPieceBytes));
         if (done < 0) {
             if (errno == EINTR) {
                 continue;
@@ -659,6 +668,7 @@ struct Item {
     bool identityChanged = false;
     SoundFormat format;
     std::uint64_t ticket = 0;
+    std::uint64_t order = 0; // when it was queued; a later base or a clean abandons it
 };
 
 } // namespace
@@ -677,6 +687,11 @@ struct Journal::Impl {
     bool stopping = false;
     std::uint64_t syncAsked = 0, syncDone = 0;
     std::thread worker;
+    // Items queued before `abandonBefore` are no longer wanted (a new base or a clean came
+    // after them): the worker stops writing one at its next piece.
+    std::uint64_t queued = 0;
+    std::atomic<std::uint64_t> abandonBefore{0};
+    std::uint64_t working = 0; // the order of the item the worker writes
     // Borrow's copies: one thread at a time, counted so the worker can wait for them.
     std::thread copier;
     std::uint64_t copiesStarted = 0, copiesDone = 0;
@@ -695,10 +710,20 @@ struct Journal::Impl {
     void Push(Item item) {
         {
             std::lock_guard lock(mutex);
+            item.order = ++queued;
             queue.push_back(std::move(item));
         }
         wake.notify_one();
     }
+    // Queues `item`, which makes every record before it needless (a base, a clean): they are
+    // dropped from the queue, and the one being written is abandoned. Under `mutex`.
+    void PushSuperseding(Item item, bool keepRecording) {
+        DropQueued(keepRecording);
+        item.order = ++queued;
+        abandonBefore.store(item.order);
+        queue.push_back(std::move(item));
+    }
+    bool Abandoned() const { return working < abandonBefore.load(std::memory_order_relaxed); }
     // Drops the queued records a deleted or replaced file would have held (the syncs stay,
     // and a recording's records when `keepRecording`).
     void DropQueued(bool keepRecording = false) {
@@ -740,6 +765,7 @@ void Journal::Impl::Run() {
             copied.wait(lock, [this] { return copiesDone == copiesStarted; });
             Item item = std::move(queue.front());
             queue.pop_front();
+            working = item.order;
             lock.unlock();
             Process(item);
             const bool sync = item.job == Job::Sync;
@@ -771,10 +797,19 @@ bool Journal::Impl::WriteRecord(int to, std::uint32_t type, const std::vector<st
     Put32(head, sequence);
     Put32(head, static_cast<std::uint32_t>(fields.size()));
     Put32(head, static_cast<std::uint32_t>(bulkSize));
-    Put32(head, Crc32(bulk, bulkSize, Crc32(fields.data(), fields.size())));
+    // A record a later base or a clean made needless is given up between pieces.
+    std::uint32_t crc = Crc32(fields.data(), fields.size());
+    for (std::size_t at = 0; at < bulkSize; at += kPieceBytes) {
+        if (Abandoned()) {
+            return false;
+        }
+        crc = Crc32(bulk + at, std::min(kPieceBytes, bulkSize - at), crc);
+    }
+    Put32(head, crc);
     Put32(head, Crc32(head.data(), head.size()));
     head.insert(head.end(), fields.begin(), fields.end());
-    if (!WriteAll(to, head.data(), head.size()) || !WriteAll(to, bulk, bulkSize)) {
+    const auto abandoned = [this] { return Abandoned(); };
+    if (!WriteAll(to, head.data(), head.size()) || !WriteAll(to, bulk, bulkSize, abandoned)) {
         return false;
     }
     ++sequence;
@@ -1016,8 +1051,7 @@ void Journal::Clean() {
     impl_->hasBase = false;
     {
         std::lock_guard lock(impl_->mutex);
-        impl_->DropQueued();
-        impl_->queue.push_back(Item{Job::Clean});
+        impl_->PushSuperseding(Item{Job::Clean}, false);
     }
     impl_->wake.notify_one();
 }
@@ -1034,13 +1068,12 @@ void Journal::Base(int step, const StepState& state, SharedBytes sound,
     {
         std::lock_guard lock(impl_->mutex);
         // The new file replaces what the queued steps would have written; a recording goes on.
-        impl_->DropQueued(true);
         Item item{Job::Base};
         item.step = step;
         item.state = state;
         item.bytes = std::move(sound);
         item.sourcePath = sourcePath;
-        impl_->queue.push_back(std::move(item));
+        impl_->PushSuperseding(std::move(item), true);
     }
     impl_->wake.notify_one();
 }
@@ -1067,12 +1100,26 @@ void Journal::Step(const StepChange& change) {
     item.text = change.text;
     item.time = change.time;
     item.identityChanged = change.identityChanged;
-    if (whole) {
-        impl_->baseStep = change.step;
-    }
     impl_->lastStep = change.step;
     impl_->currentLength = change.after.length;
-    impl_->Push(std::move(item));
+    if (!whole) {
+        impl_->Push(std::move(item));
+        return;
+    }
+    impl_->baseStep = change.step;
+    {
+        std::lock_guard lock(impl_->mutex);
+        // A new file whose base replaces what is queued before it. A first base still queued
+        // would have named the sound's source file: the new one takes it over.
+        for (const Item& queued : impl_->queue) {
+            if (queued.job == Job::Base) {
+                item.job = Job::Base;
+                item.sourcePath = queued.sourcePath;
+            }
+        }
+        impl_->PushSuperseding(std::move(item), true);
+    }
+    impl_->wake.notify_one();
 }
 
 bool Journal::GoTo(int step, const StepState& state) {
@@ -1117,8 +1164,7 @@ void Journal::Close(bool keep) {
     {
         std::lock_guard lock(impl_->mutex);
         if (!keep) {
-            impl_->DropQueued();
-            impl_->queue.push_back(Item{Job::Clean});
+            impl_->PushSuperseding(Item{Job::Clean}, false);
         }
         impl_->stopping = true;
     }
