@@ -654,6 +654,22 @@ enum class Job {
     Sync
 };
 
+// Bytes the journal reads straight out of the document while the window leaves them as they
+// are (Journal::Borrow). When the window must change the document before the worker is
+// through with them, it copies what the worker still needs (Journal::WaitForCopies).
+// Guarded by the journal's mutex.
+struct BorrowState {
+    const std::uint8_t* from = nullptr; // the document's bytes
+    std::size_t size = 0;
+    SampleBlock placeholder;           // what the lent SharedBytes point at: no bytes
+    std::shared_ptr<SampleBlock> copy; // the window's copy, once the document must change
+    bool reading = false;              // the worker reads a piece out of `from` now
+    bool done = false;                 // the worker needs no more of it
+    int pass = 0;                      // 0 the checksum, 1 the write
+    std::size_t at = 0;                // how far the pass has come
+    std::uint64_t order = 0;           // its record's place in the queue, once queued
+};
+
 // One queued record. The sample bytes are shared, never copied.
 struct Item {
     explicit Item(Job kind = Job::Sync) : job(kind) {}
@@ -668,7 +684,8 @@ struct Item {
     bool identityChanged = false;
     SoundFormat format;
     std::uint64_t ticket = 0;
-    std::uint64_t order = 0; // when it was queued; a later base or a clean abandons it
+    std::uint64_t order = 0;             // when it was queued; a later base or a clean abandons it
+    std::shared_ptr<BorrowState> borrow; // set when `bytes` are lent out of the document
 };
 
 } // namespace
@@ -692,10 +709,10 @@ struct Journal::Impl {
     std::uint64_t queued = 0;
     std::atomic<std::uint64_t> abandonBefore{0};
     std::uint64_t working = 0; // the order of the item the worker writes
-    // Borrow's copies: one thread at a time, counted so the worker can wait for them.
-    std::thread copier;
-    std::uint64_t copiesStarted = 0, copiesDone = 0;
-    std::condition_variable copied;
+    // What Borrow lent and the window has not yet taken back (the window's own list).
+    std::vector<std::weak_ptr<BorrowState>> lent;
+    std::condition_variable pieceRead;
+    BorrowState* reading = nullptr; // the lent bytes of the record the worker writes
 
     // The worker's own: the live file (locked), its next sequence number, the base's source.
     int fd = -1;
@@ -711,6 +728,9 @@ struct Journal::Impl {
         {
             std::lock_guard lock(mutex);
             item.order = ++queued;
+            if (item.borrow) {
+                item.borrow->order = item.order;
+            }
             queue.push_back(std::move(item));
         }
         wake.notify_one();
@@ -720,10 +740,43 @@ struct Journal::Impl {
     void PushSuperseding(Item item, bool keepRecording) {
         DropQueued(keepRecording);
         item.order = ++queued;
+        if (item.borrow) {
+            item.borrow->order = item.order;
+        }
         abandonBefore.store(item.order);
         queue.push_back(std::move(item));
     }
     bool Abandoned() const { return working < abandonBefore.load(std::memory_order_relaxed); }
+    // The lent state behind bytes Borrow gave out; null for bytes of their own.
+    std::shared_ptr<BorrowState> LentState(const SharedBytes& bytes) const {
+        for (const std::weak_ptr<BorrowState>& weak : lent) {
+            if (auto state = weak.lock(); state && &state->placeholder == bytes.block.get()) {
+                return state;
+            }
+        }
+        return nullptr;
+    }
+    // A piece of a record's bulk bytes for `pass`, out of the document or the window's copy of
+    // them; EndPiece when it has been used.
+    const std::uint8_t* BeginPiece(const std::uint8_t* bulk, std::size_t at, int pass) {
+        if (!reading) {
+            return bulk + at;
+        }
+        std::lock_guard lock(mutex);
+        reading->pass = pass;
+        reading->at = at;
+        reading->reading = !reading->copy;
+        return (reading->copy ? reading->copy->Data() : reading->from) + at;
+    }
+    void EndPiece() {
+        if (reading) {
+            {
+                std::lock_guard lock(mutex);
+                reading->reading = false;
+            }
+            pieceRead.notify_all();
+        }
+    }
     // Drops the queued records a deleted or replaced file would have held (the syncs stay,
     // and a recording's records when `keepRecording`).
     void DropQueued(bool keepRecording = false) {
@@ -761,13 +814,21 @@ void Journal::Impl::Run() {
             continue;
         }
         if (!queue.empty()) {
-            // A record may carry bytes still being copied out of the document.
-            copied.wait(lock, [this] { return copiesDone == copiesStarted; });
             Item item = std::move(queue.front());
             queue.pop_front();
             working = item.order;
+            reading = item.borrow.get();
             lock.unlock();
             Process(item);
+            if (item.borrow) {
+                // Written, or given up: the document's bytes are the window's again.
+                {
+                    std::lock_guard done(mutex);
+                    item.borrow->done = true;
+                }
+                pieceRead.notify_all();
+                reading = nullptr;
+            }
             const bool sync = item.job == Job::Sync;
             const std::uint64_t ticket = item.ticket;
             item = Item(); // the shared bytes go before the lock is taken again
@@ -803,14 +864,25 @@ bool Journal::Impl::WriteRecord(int to, std::uint32_t type, const std::vector<st
         if (Abandoned()) {
             return false;
         }
-        crc = Crc32(bulk + at, std::min(kPieceBytes, bulkSize - at), crc);
+        crc = Crc32(BeginPiece(bulk, at, 0), std::min(kPieceBytes, bulkSize - at), crc);
+        EndPiece();
     }
     Put32(head, crc);
     Put32(head, Crc32(head.data(), head.size()));
     head.insert(head.end(), fields.begin(), fields.end());
-    const auto abandoned = [this] { return Abandoned(); };
-    if (!WriteAll(to, head.data(), head.size()) || !WriteAll(to, bulk, bulkSize, abandoned)) {
+    if (!WriteAll(to, head.data(), head.size())) {
         return false;
+    }
+    for (std::size_t at = 0; at < bulkSize; at += kPieceBytes) {
+        if (Abandoned()) {
+            return false;
+        }
+        const bool wrote =
+            WriteAll(to, BeginPiece(bulk, at, 1), std::min(kPieceBytes, bulkSize - at));
+        EndPiece();
+        if (!wrote) {
+            return false;
+        }
     }
     ++sequence;
     return true;
@@ -964,39 +1036,48 @@ void Journal::Impl::Process(Item& item) {
 Journal::Journal() : impl_(std::make_unique<Impl>()) {}
 
 SharedBytes Journal::Borrow(const std::uint8_t* from, std::size_t count) {
-    WaitForCopies();
     if (!impl_->started) {
         return {};
     }
-    // The block is had here (its pages are only touched by the copy); the copy runs on a
-    // thread of its own while the window goes on.
-    auto block = std::make_shared<SampleBlock>();
-    if (!block->Resize(std::max<std::size_t>(count, 1))) {
-        return {};
-    }
-    {
-        std::lock_guard lock(impl_->mutex);
-        ++impl_->copiesStarted;
-    }
-    // The thread holds the block too: a record that drops it before the copy ends (a journal
-    // cleaned meanwhile) must not free it under the copy.
-    impl_->copier = std::thread([impl = impl_.get(), block, from, count] {
-        if (count != 0) {
-            std::memcpy(block->Data(), from, count);
-        }
-        {
-            std::lock_guard lock(impl->mutex);
-            ++impl->copiesDone;
-        }
-        impl->copied.notify_all();
-    });
-    return {std::move(block), count};
+    // No copy: the worker reads the document's bytes itself, and the window copies what it
+    // still needs only if the document must change before (WaitForCopies).
+    auto state = std::make_shared<BorrowState>();
+    state->from = from;
+    state->size = count;
+    impl_->lent.push_back(state);
+    const SampleBlock* placeholder = &state->placeholder;
+    return {std::shared_ptr<const SampleBlock>(std::move(state), placeholder), count};
 }
 
 void Journal::WaitForCopies() {
-    if (impl_->copier.joinable()) {
-        impl_->copier.join();
+    Impl& impl = *impl_;
+    for (const std::weak_ptr<BorrowState>& weak : impl.lent) {
+        const std::shared_ptr<BorrowState> state = weak.lock();
+        if (!state) {
+            continue; // its record was written, or dropped
+        }
+        std::unique_lock lock(impl.mutex);
+        impl.pieceRead.wait(lock, [&] { return !state->reading; });
+        if (state->done || state->copy) {
+            continue;
+        }
+        if (state->order != 0 && state->order < impl.abandonBefore.load()) {
+            // Its record is being given up: the worker lets go of it within a piece.
+            impl.pieceRead.wait(lock, [&] { return state->done; });
+            continue;
+        }
+        // The write pass needs only what it has not written yet; the checksum pass all of it.
+        const std::size_t need = state->pass == 1 ? state->at : 0;
+        auto copy = std::make_shared<SampleBlock>();
+        if (copy->Resize(std::max<std::size_t>(state->size, 1))) {
+            std::memcpy(copy->Data() + need, state->from + need, state->size - need);
+            state->copy = std::move(copy);
+        } else {
+            // Without memory for the copy the window waits until the worker is through.
+            impl.pieceRead.wait(lock, [&] { return state->done; });
+        }
     }
+    impl.lent.clear();
 }
 
 Journal::~Journal() {
@@ -1071,6 +1152,7 @@ void Journal::Base(int step, const StepState& state, SharedBytes sound,
         Item item{Job::Base};
         item.step = step;
         item.state = state;
+        item.borrow = impl_->LentState(sound);
         item.bytes = std::move(sound);
         item.sourcePath = sourcePath;
         impl_->PushSuperseding(std::move(item), true);
@@ -1096,6 +1178,7 @@ void Journal::Step(const StepChange& change) {
     item.step = change.step;
     item.state = change.after;
     item.bytes = change.newMiddle;
+    item.borrow = impl_->LentState(change.newMiddle);
     item.range = range;
     item.text = change.text;
     item.time = change.time;
@@ -1157,15 +1240,20 @@ void Journal::RecordingEnd() {
 }
 
 void Journal::Close(bool keep) {
-    WaitForCopies();
     if (!impl_->worker.joinable()) {
+        WaitForCopies();
         return;
     }
+    if (!keep) {
+        std::lock_guard lock(impl_->mutex);
+        impl_->PushSuperseding(Item{Job::Clean}, false);
+    }
+    impl_->wake.notify_one();
+    // What is still lent is taken back (a record given up needs no copy) before the worker
+    // is told to end.
+    WaitForCopies();
     {
         std::lock_guard lock(impl_->mutex);
-        if (!keep) {
-            impl_->PushSuperseding(Item{Job::Clean}, false);
-        }
         impl_->stopping = true;
     }
     impl_->wake.notify_one();

@@ -63,13 +63,14 @@ public:
 
     // A clean exit: the worker finishes and the file is deleted when `keep` is false.
     void Close(bool keep);
-    // Copies `count` bytes from `from` on a thread of the journal's own and gives them back at
-    // once, for a record that is queued before the copy ends (the worker waits for it): the
-    // window need not copy a whole sound. The caller must leave those bytes unchanged until
-    // WaitForCopies() has returned; an empty block (check `block`) when the memory cannot
-    // be had.
+    // Lends the journal `count` bytes of the document at `from`, for the record of a change
+    // (Base, Step): the worker reads them straight from there, so no copy of a whole sound is
+    // made while the window leaves them as they are. What it gives back is for this journal's
+    // records only (it holds no bytes of its own). The caller must call WaitForCopies()
+    // before it changes or frees those bytes.
     SharedBytes Borrow(const std::uint8_t* from, std::size_t count);
-    // Waits for the copies Borrow started (the document is about to change).
+    // Takes back what Borrow lent: the bytes the worker has not yet read are copied for it
+    // (the document is about to change). Returns at once when the worker is through.
     void WaitForCopies();
     // Asks the worker to sync everything queued so far and returns a ticket; SyncDone(ticket)
     // says, without waiting, whether it has (true at once when nothing is running).
