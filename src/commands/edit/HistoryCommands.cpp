@@ -222,6 +222,20 @@ MenuItem Entry(int id, std::string text, bool grayed = false) {
     return item;
 }
 
+// The end of a dialog whose OK gives `okResult` (read when the message comes) and whose
+// Cancel and close give 0; 1 when the message ended it.
+LParam EndWithOkOrCancel(DialogHost& dlg, unsigned message, WParam wParam, LParam okResult) {
+    const bool ok = message == msg::Command && LowWord(wParam) == static_cast<unsigned>(IdOk);
+    const bool cancel =
+        message == msg::Close ||
+        (message == msg::Command && LowWord(wParam) == static_cast<unsigned>(IdCancel));
+    if (ok || cancel) {
+        dlg.EndDialog(ok ? okResult : 0);
+        return 1;
+    }
+    return 0;
+}
+
 std::string ClockText(std::int64_t time) {
     const auto t = static_cast<std::time_t>(time);
     std::tm local{};
@@ -444,21 +458,8 @@ LParam HistoryDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam l
         }
         return 1;
     }
-    case msg::Command:
-        if (LowWord(wParam) == static_cast<unsigned>(IdOk)) {
-            dlg.EndDialog(dlg.ListGetCurSel(kIdHistoryList) + 1);
-            return 1;
-        }
-        if (LowWord(wParam) == static_cast<unsigned>(IdCancel)) {
-            dlg.EndDialog(0);
-            return 1;
-        }
-        return 0;
-    case msg::Close:
-        dlg.EndDialog(0);
-        return 1;
     default:
-        return 0;
+        return EndWithOkOrCancel(dlg, message, wParam, dlg.ListGetCurSel(kIdHistoryList) + 1);
     }
 }
 
@@ -489,21 +490,8 @@ LParam UndoSettingsDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LPa
         dlg.CheckRadioButton(kIdUndoSingle, kIdUndoMulti, mode == 1 ? kIdUndoMulti : kIdUndoSingle);
         return 1;
     }
-    case msg::Command:
-        if (LowWord(wParam) == static_cast<unsigned>(IdOk)) {
-            dlg.EndDialog(dlg.IsButtonChecked(kIdUndoMulti) ? 2 : 1);
-            return 1;
-        }
-        if (LowWord(wParam) == static_cast<unsigned>(IdCancel)) {
-            dlg.EndDialog(0);
-            return 1;
-        }
-        return 0;
-    case msg::Close:
-        dlg.EndDialog(0);
-        return 1;
     default:
-        return 0;
+        return EndWithOkOrCancel(dlg, message, wParam, dlg.IsButtonChecked(kIdUndoMulti) ? 2 : 1);
     }
 }
 
