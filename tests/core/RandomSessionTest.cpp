@@ -385,7 +385,12 @@ public:
             }
         }
         std::shuffle(order.begin(), order.end(), rng_);
+        std::size_t visited = 0;
         for (int step : order) {
+            if (step < app.history.FirstStep()) {
+                continue; // dropped meanwhile for the disk budget
+            }
+            ++visited;
             const StepCapture before{SoundState::Of(app.doc), app.doc.title, app.doc.modified};
             if (!GoToStep(app, step)) {
                 return "history_go " + std::to_string(step) + " failed";
@@ -406,7 +411,7 @@ public:
                        " instead of " + before.Describe();
             }
         }
-        visited_ = order.size();
+        visited_ += visited;
         return "";
     }
     std::size_t Visited() const { return visited_; }
@@ -669,7 +674,8 @@ TEST(RandomSession, EveryStepKeepsTheSoundConsistentUndoableAndSavable) {
 namespace {
 
 // 300 random commands with the edit history on (a budget small enough that steps move to
-// files), then every step gone to in a random order.
+// files); after every hundred, every step gone to in a random order (and undo back to where
+// the walk was, so that it goes on from there).
 TEST(RandomSession, WithTheHistoryOnEveryStepComesBackAsItWasMade) {
     const std::uint64_t seed = EnvNumber(
         "WT_SESSION_SEED",
@@ -682,9 +688,13 @@ TEST(RandomSession, WithTheHistoryOnEveryStepComesBackAsItWasMade) {
     log.seed = seed;
     g_walk = &log;
     Walk walk(seed, folder, log, true);
-    std::string problem = walk.Run(static_cast<int>(EnvNumber("WT_HISTORY_STEPS", 300)), false);
-    if (problem.empty()) {
-        problem = walk.VisitEveryStep();
+    const int steps = static_cast<int>(EnvNumber("WT_HISTORY_STEPS", 300));
+    std::string problem;
+    for (int done = 0; done < steps && problem.empty(); done += 100) {
+        problem = walk.Run(std::min(100, steps - done), false);
+        if (problem.empty()) {
+            problem = walk.VisitEveryStep();
+        }
     }
     g_walk = nullptr;
     if (!made.empty()) {
@@ -695,7 +705,7 @@ TEST(RandomSession, WithTheHistoryOnEveryStepComesBackAsItWasMade) {
     // Going back through 編集履歴 and changing the sound drops the later steps, so fewer are
     // left to visit than were made.
     EXPECT_GT(walk.Made(), 50u) << "too few steps were made to tell";
-    EXPECT_GT(walk.Visited(), 4u) << "too few steps were left to tell";
+    EXPECT_GT(walk.Visited(), 20u) << "too few steps were left to tell";
 }
 
 } // namespace
