@@ -83,7 +83,7 @@ bool BatchJournal(BatchContext& c, const std::vector<std::string>& args, std::st
         return false;
     }
     std::string why;
-    if (!EnableJournal(c.app, RecoveryFolder(), why)) {
+    if (!EnableJournal(c.app, DefaultRecoveryFolder(), why)) {
         error = "cannot keep a journal: " + why;
         return false;
     }

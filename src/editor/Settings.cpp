@@ -1,48 +1,14 @@
 #include "editor/Settings.h"
 
+#include "platform/UserFolders.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <pwd.h>
 #include <unistd.h>
 
 namespace wt {
-
-namespace {
-
-// The folder an environment variable names; empty when it is unset, empty or relative (the
-// XDG rules ignore a relative value: it would mean another folder in every current folder).
-std::string AbsoluteFolderFromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value && value[0] == '/' ? value : "";
-}
-
-// The user's home folder: $HOME when it is absolute, else the password database's entry of
-// the real user; empty when neither names one.
-std::string UserHomeFolder() {
-    std::string home = AbsoluteFolderFromEnvironment("HOME");
-    if (home.empty()) {
-        const passwd* entry = getpwuid(getuid());
-        if (entry && entry->pw_dir && entry->pw_dir[0] == '/') {
-            home = entry->pw_dir;
-        }
-    }
-    return home;
-}
-
-// The base folder of the user's settings by the XDG rules: $XDG_CONFIG_HOME when absolute,
-// else HOME/.config; empty when there is no home folder either.
-std::string ConfigHome() {
-    const std::string xdg = AbsoluteFolderFromEnvironment("XDG_CONFIG_HOME");
-    if (!xdg.empty()) {
-        return xdg;
-    }
-    const std::string home = UserHomeFolder();
-    return home.empty() ? "" : (std::filesystem::path(home) / ".config").string();
-}
-
-} // namespace
 
 Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defaultDirectory) {
     Settings s;
@@ -150,7 +116,7 @@ std::string ResolveSettingsPath(const std::string& modulePath, const std::string
         access(folder.c_str(), W_OK) == 0) {
         return besideModule;
     }
-    const std::string configHome = ConfigHome();
+    const std::string configHome = XdgBaseFolder("XDG_CONFIG_HOME", ".config");
     if (configHome.empty()) {
         return "";
     }

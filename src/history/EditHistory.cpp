@@ -1,6 +1,7 @@
 #include "history/EditHistory.h"
 
 #include "history/StepSpill.h"
+#include "platform/UserFolders.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -31,18 +32,6 @@ void MoveTail(std::uint8_t* to, const std::uint8_t* from, std::size_t count) {
     }
 }
 
-// A copy of `count` bytes in a new block with the spare bytes; no block when the memory cannot
-// be had.
-SharedBytes MakeHeld(const std::uint8_t* from, std::size_t count) {
-    auto block = std::make_shared<SampleBlock>();
-    if (!block->Resize(count + kSpare)) {
-        return {};
-    }
-    CopyBytes(block->Data(), from, count);
-    std::memset(block->Data() + count, 0, kSpare);
-    return {std::move(block), count};
-}
-
 // The step's held block, to be handed to the document: only ever called on a block nobody
 // else references (a count of one on this thread: the spill worker's references are dropped
 // here too), which no one reads while it is written.
@@ -59,12 +48,7 @@ HistoryBudget DefaultHistoryBudget() {
         pages > 0 && pageSize > 0 ? static_cast<std::uint64_t>(pages) * pageSize : 0;
     budget.memoryBytes = std::min(physical / 4, 2 * kGiB);
     budget.diskBytes = 4 * kGiB;
-    std::string cache;
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && xdg[0] == '/') {
-        cache = xdg;
-    } else if (const char* home = std::getenv("HOME"); home && home[0] == '/') {
-        cache = std::string(home) + "/.cache";
-    }
+    const std::string cache = XdgBaseFolder("XDG_CACHE_HOME", ".cache");
     if (!cache.empty()) {
         std::random_device random;
         char name[64];
@@ -220,7 +204,8 @@ struct EditHistory::Impl {
             step.middle = {std::move(held.block), static_cast<std::size_t>(length)};
             crossing.swapped = true;
         } else {
-            SharedBytes out = MakeHeld(std::as_const(doc).Data() + range.prefix, docMiddle);
+            SharedBytes out =
+                CopyShared(std::as_const(doc).Data() + range.prefix, docMiddle, kSpare);
             if (!out.block ||
                 (static_cast<std::size_t>(newLength) + kSpare > doc.sampleData.Size() &&
                  !doc.sampleData.Resize(newLength + kSpare))) {
@@ -304,7 +289,7 @@ struct EditHistory::Impl {
         const int index = std::max(target, current);
         const StepRange& range = steps[index].range;
         const std::int32_t leftMiddle = target < current ? range.newLength : range.oldLength;
-        SharedBytes out = MakeHeld(std::as_const(doc).Data() + range.prefix, leftMiddle);
+        SharedBytes out = CopyShared(std::as_const(doc).Data() + range.prefix, leftMiddle, kSpare);
         if (!out.block) {
             return false;
         }
@@ -487,7 +472,7 @@ bool EditHistory::Record(const std::string& text, std::int64_t time, UndoSnapsho
         readable && before.length > 0 && range.prefix == 0 && range.oldLength == before.length;
     SharedBytes oldMiddle;
     if (readable && !whole) {
-        oldMiddle = MakeHeld(oldBytes + range.prefix, range.oldLength);
+        oldMiddle = CopyShared(oldBytes + range.prefix, range.oldLength, kSpare);
     }
     if (change) {
         const bool leave = change->leaveNewMiddle;

@@ -26,6 +26,8 @@
 
 #include "history/EditHistory.h"
 #include "history/JournalTexts.h"
+#include "model/ByteOrder.h"
+#include "platform/UserFolders.h"
 #include "util/Format.h"
 #include "util/Png.h"
 
@@ -122,11 +124,6 @@ void PutState(std::vector<std::uint8_t>& out, const StepState& s) {
         PutString(out, tag);
     }
     out.push_back(s.modified ? 1 : 0);
-}
-
-std::uint32_t Get32(const std::uint8_t* at) {
-    return std::uint32_t{at[0]} | std::uint32_t{at[1]} << 8 | std::uint32_t{at[2]} << 16 |
-           std::uint32_t{at[3]} << 24;
 }
 
 // Reads the fields of a record; every read past the end sets `ok` false and gives zero.
@@ -247,19 +244,6 @@ std::string BaseName(const std::string& path) {
 }
 
 // Makes `folder` and every missing parent, each 0700. True when it exists as a folder.
-bool MakeFolders(const std::string& folder) {
-    for (std::size_t at = 1; at <= folder.size(); ++at) {
-        if (at == folder.size() || folder[at] == '/') {
-            const std::string part = folder.substr(0, at);
-            if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-                return false;
-            }
-        }
-    }
-    struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -383,7 +367,7 @@ bool JournalReader::Read(ParsedJournal& out, std::string& error) {
     if (size_ < kFileHeaderBytes || !ReadAt(fd_, 0, header, sizeof header)) {
         return Damaged(journaltext::kDetailLength, error);
     }
-    if (std::memcmp(header, kMagic, sizeof kMagic) != 0 || Get32(header + 8) != kVersion) {
+    if (std::memcmp(header, kMagic, sizeof kMagic) != 0 || GetLe32(header + 8) != kVersion) {
         error = Format(journaltext::kForeign, name_.c_str());
         return false;
     }
@@ -396,15 +380,15 @@ bool JournalReader::Read(ParsedJournal& out, std::string& error) {
             error = Format(journaltext::kCannotRead, name_.c_str());
             return false;
         }
-        if (Crc32(head, 20) != Get32(head + 20)) {
+        if (Crc32(head, 20) != GetLe32(head + 20)) {
             if (ZeroTail(at)) {
                 break;
             }
             return Damaged(journaltext::kDetailChecksum, error);
         }
-        const std::uint32_t type = Get32(head), fieldSize = Get32(head + 8),
-                            bulkSize = Get32(head + 12);
-        if (Get32(head + 4) != sequence) {
+        const std::uint32_t type = GetLe32(head), fieldSize = GetLe32(head + 8),
+                            bulkSize = GetLe32(head + 12);
+        if (GetLe32(head + 4) != sequence) {
             return Damaged(journaltext::kDetailOrder, error);
         }
         if (fieldSize > kMaxFieldBytes || bulkSize > kMaxSoundBytes) {
@@ -442,7 +426,7 @@ bool JournalReader::Read(ParsedJournal& out, std::string& error) {
             error = Format(journaltext::kCannotRead, name_.c_str());
             return false;
         }
-        if (crc != Get32(head + 16)) {
+        if (crc != GetLe32(head + 16)) {
             return Damaged(journaltext::kDetailChecksum, error);
         }
         if (!Apply(type, fields, bulk, bulkSize, out, error)) {
@@ -629,15 +613,8 @@ StepState FinalState(const ParsedJournal& parsed) {
 // --- Writing -----------------------------------------------------------------------------
 
 std::string DefaultRecoveryFolder() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/') {
-        return std::string(state) + "/wavetomuka/recovery";
-    }
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/') {
-        return std::string(home) + "/.local/state/wavetomuka/recovery";
-    }
-    return {};
+    const std::string state = XdgBaseFolder("XDG_STATE_HOME", ".local/state");
+    return state.empty() ? state : state + "/wavetomuka/recovery";
 }
 
 namespace {
@@ -1100,7 +1077,8 @@ bool Journal::Start(const std::string& folder, std::string& error) {
     if (impl_->started) {
         return true;
     }
-    if (folder.empty() || folder[0] != '/' || !MakeFolders(folder) ||
+    std::vector<std::string> made;
+    if (folder.empty() || folder[0] != '/' || !MakePrivateFolder(folder, made) ||
         ::access(folder.c_str(), W_OK | X_OK) != 0) {
         error = Format(journaltext::kNoFolder, folder.c_str());
         return false;

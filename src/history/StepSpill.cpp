@@ -140,30 +140,6 @@ SharedBytes ReadSpillFile(const std::string& path, std::size_t bytes, std::size_
     return {std::move(block), bytes};
 }
 
-bool MakePrivateFolder(const std::string& folder, std::vector<std::string>& made) {
-    if (folder.empty() || folder[0] != '/') {
-        return false;
-    }
-    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (!part.empty() && part.back() != '/') {
-            if (mkdir(part.c_str(), 0700) == 0) {
-                made.push_back(part);
-            } else if (errno != EEXIST) {
-                return false;
-            }
-        }
-        if (slash == std::string::npos) {
-            break;
-        }
-    }
-    struct stat info {};
-    if (lstat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != geteuid()) {
-        return false;
-    }
-    return (info.st_mode & 0777) == 0700 || chmod(folder.c_str(), 0700) == 0;
-}
-
 int LockSpillFolder(const std::string& folder) {
     const std::string path = folder + "/" + kLockName;
     const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);

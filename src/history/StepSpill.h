@@ -62,11 +62,6 @@ private:
 // unreadable, or the memory cannot be had.
 SharedBytes ReadSpillFile(const std::string& path, std::size_t bytes, std::size_t spare);
 
-// Makes `folder` and every missing folder above it with mode 0700, and makes sure the folder
-// is a directory of this user (not a link) with mode 0700. Folders made are appended to
-// `made`, parents first. False when it cannot be had.
-bool MakePrivateFolder(const std::string& folder, std::vector<std::string>& made);
-
 // Locks `folder` for as long as the returned descriptor stays open, through the file ".lock"
 // in it (flock), so that another editor's sweep leaves the folder of a running one alone; -1
 // when the lock cannot be had.

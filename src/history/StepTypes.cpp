@@ -6,15 +6,16 @@
 
 namespace wt {
 
-SharedBytes CopyShared(const std::uint8_t* from, std::size_t count) {
+SharedBytes CopyShared(const std::uint8_t* from, std::size_t count, std::size_t spare) {
     auto block = std::make_shared<SampleBlock>();
     // A block is never empty, so that an empty middle still has an address.
-    if (!block->Resize(std::max<std::size_t>(count, 1))) {
+    if (!block->Resize(std::max<std::size_t>(count + spare, 1))) {
         return {};
     }
     if (count != 0) {
         std::memcpy(block->Data(), from, count);
     }
+    std::memset(block->Data() + count, 0, spare);
     return {std::move(block), count};
 }
 

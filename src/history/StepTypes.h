@@ -22,9 +22,10 @@ struct SharedBytes {
     const std::uint8_t* Data() const { return block ? block->Data() : nullptr; }
 };
 
-// Copies `count` bytes from `from` into a new shared block; an empty block when the memory
-// cannot be had (check `block`).
-SharedBytes CopyShared(const std::uint8_t* from, std::size_t count);
+// Copies `count` bytes from `from` into a new shared block, followed by `spare` zero bytes (a
+// block that may become the document's keeps 16); an empty block when the memory cannot be
+// had (check `block`).
+SharedBytes CopyShared(const std::uint8_t* from, std::size_t count, std::size_t spare = 0);
 // Takes the block over without copying (the caller's block becomes empty).
 SharedBytes AdoptShared(SampleBlock&& block, std::size_t bytes);
 

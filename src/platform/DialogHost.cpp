@@ -58,4 +58,16 @@ void DialogHost::CheckRadioButton(int first, int last, int checkId) {
     }
 }
 
+LParam EndOnOkOrCancel(DialogHost& dlg, unsigned message, WParam wParam, LParam okResult) {
+    const bool command = message == msg::Command;
+    const bool ok = command && LowWord(wParam) == static_cast<unsigned>(IdOk);
+    const bool cancel =
+        message == msg::Close || (command && LowWord(wParam) == static_cast<unsigned>(IdCancel));
+    if (!ok && !cancel) {
+        return 0;
+    }
+    dlg.EndDialog(ok ? okResult : 0);
+    return 1;
+}
+
 } // namespace wt

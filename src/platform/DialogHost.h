@@ -71,6 +71,10 @@ public:
     virtual void EndDialog(LParam result) = 0;
 };
 
+// The end of a dialog whose OK button ends it with `okResult` and whose Cancel button and
+// close end it with 0: returns 1 when `message` ended it, 0 for any other message.
+LParam EndOnOkOrCancel(DialogHost& dlg, unsigned message, WParam wParam, LParam okResult);
+
 // msg::SetItemValue's lParam: a value given as text to an owner-drawn item, which has no text
 // of its own (a scripted user setting at once what a real one would draw).
 struct ItemValueRequest {

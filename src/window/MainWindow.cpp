@@ -224,7 +224,7 @@ int DispatchCommand(App& app, int id, unsigned code) {
 void StartHistoryAndRecovery(App& app) {
     EnableHistory(app);
     std::string error;
-    if (!EnableJournal(app, RecoveryFolder(), error)) {
+    if (!EnableJournal(app, DefaultRecoveryFolder(), error)) {
         app.host.MessageBox(Owner::MainWindow, Format(historytext::kJournalFailed, error.c_str()),
                             historytext::kCaptionRecovery, mb::Ok | mb::IconWarning);
     }

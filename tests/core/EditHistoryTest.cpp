@@ -5,6 +5,7 @@
 
 #include "history/EditHistory.h"
 #include "history/StepSpill.h"
+#include "platform/UserFolders.h"
 
 #include <gtest/gtest.h>
 

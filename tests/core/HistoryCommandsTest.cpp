@@ -219,7 +219,7 @@ TEST(Recovery, ARecordingSurvivesACrashDuringItAndAfterIt) {
         {
             test::Rig r;
             std::string error;
-            ASSERT_TRUE(EnableJournal(r.app(), RecoveryFolder(), error)) << error;
+            ASSERT_TRUE(EnableJournal(r.app(), DefaultRecoveryFolder(), error)) << error;
             DialogScript format; // 22050 Hz 8-bit mono, ten seconds at most
             format.assignments = {{kIdRecordRate22050, "1"},
                                   {kIdRecordBits8, "1"},

@@ -222,20 +222,6 @@ MenuItem Entry(int id, std::string text, bool grayed = false) {
     return item;
 }
 
-// The end of a dialog whose OK gives `okResult` (read when the message comes) and whose
-// Cancel and close give 0; 1 when the message ended it.
-LParam EndWithOkOrCancel(DialogHost& dlg, unsigned message, WParam wParam, LParam okResult) {
-    const bool ok = message == msg::Command && LowWord(wParam) == static_cast<unsigned>(IdOk);
-    const bool cancel =
-        message == msg::Close ||
-        (message == msg::Command && LowWord(wParam) == static_cast<unsigned>(IdCancel));
-    if (ok || cancel) {
-        dlg.EndDialog(ok ? okResult : 0);
-        return 1;
-    }
-    return 0;
-}
-
 std::string ClockText(std::int64_t time) {
     const auto t = static_cast<std::time_t>(time);
     std::tm local{};
@@ -459,7 +445,7 @@ LParam HistoryDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam l
         return 1;
     }
     default:
-        return EndWithOkOrCancel(dlg, message, wParam, dlg.ListGetCurSel(kIdHistoryList) + 1);
+        return EndOnOkOrCancel(dlg, message, wParam, dlg.ListGetCurSel(kIdHistoryList) + 1);
     }
 }
 
@@ -491,7 +477,7 @@ LParam UndoSettingsDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LPa
         return 1;
     }
     default:
-        return EndWithOkOrCancel(dlg, message, wParam, dlg.IsButtonChecked(kIdUndoMulti) ? 2 : 1);
+        return EndOnOkOrCancel(dlg, message, wParam, dlg.IsButtonChecked(kIdUndoMulti) ? 2 : 1);
     }
 }
 
@@ -539,7 +525,12 @@ void PlaceHistoryItems(Menu& menu, bool on, bool many) {
 
 void UpdateUndoMenu(App& app) {
     Menu& menu = app.menus.normal;
-    const Menu old = menu;
+    if (menu.popups.size() <= kSettingsPopupIndex) {
+        return;
+    }
+    // Only the two popups the history's items live in can change.
+    const std::vector<MenuItem> oldEdit = menu.popups[kEditPopupIndex].children;
+    const std::vector<MenuItem> oldSettings = menu.popups[kSettingsPopupIndex].children;
     const EditHistory& history = app.history;
     const bool many = history.Enabled() && app.settings.undoMode == 1;
     PlaceHistoryItems(menu, history.Enabled(), many);
@@ -564,10 +555,8 @@ void UpdateUndoMenu(App& app) {
             redo->grayed = !forward;
         }
     }
-    if (menu.popups.size() > kSettingsPopupIndex &&
-        (!SameItems(old.popups[kEditPopupIndex].children, menu.popups[kEditPopupIndex].children) ||
-         !SameItems(old.popups[kSettingsPopupIndex].children,
-                    menu.popups[kSettingsPopupIndex].children)) &&
+    if ((!SameItems(oldEdit, menu.popups[kEditPopupIndex].children) ||
+         !SameItems(oldSettings, menu.popups[kSettingsPopupIndex].children)) &&
         app.menus.current == &app.menus.normal) {
         app.host.DrawMenuBar();
     }

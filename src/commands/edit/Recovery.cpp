@@ -28,13 +28,9 @@ void FillList(DialogHost& dlg, const std::vector<RecoverableJournal>& journals) 
 
 } // namespace
 
-std::string RecoveryFolder() {
-    return DefaultRecoveryFolder();
-}
-
 std::vector<RecoverableJournal> FindRecoverableWork(App& app) {
     std::vector<std::string> refused;
-    std::vector<RecoverableJournal> journals = ListJournals(RecoveryFolder(), refused);
+    std::vector<RecoverableJournal> journals = ListJournals(DefaultRecoveryFolder(), refused);
     for (const std::string& reason : refused) {
         app.host.MessageBox(Owner::MainWindow, reason, historytext::kCaptionRecovery,
                             mb::Ok | mb::IconWarning);

@@ -17,8 +17,6 @@ inline constexpr int kIdRecoveryList = 1000;
 inline constexpr int kIdRecover = 1020;
 inline constexpr int kIdDiscard = 1021;
 
-// Where the journals are: $XDG_STATE_HOME/wavetomuka/recovery.
-std::string RecoveryFolder();
 // The journals no running editor holds; each damaged one is set aside and said in a message.
 std::vector<RecoverableJournal> FindRecoverableWork(App& app);
 // A row of the dialog and of "recover list": name, time of the last change, length, format.

@@ -25,18 +25,8 @@ LParam SoundInfoDlgProc(DialogHost& dlg, unsigned message, WParam wParam, LParam
         }
         return 1;
     }
-    case msg::Command:
-        if (LowWord(wParam) == static_cast<unsigned>(IdOk) ||
-            LowWord(wParam) == static_cast<unsigned>(IdCancel)) {
-            dlg.EndDialog(1);
-            return 1;
-        }
-        return 0;
-    case msg::Close:
-        dlg.EndDialog(1);
-        return 1;
     default:
-        return 0;
+        return EndOnOkOrCancel(dlg, message, wParam, 1);
     }
 }
 
