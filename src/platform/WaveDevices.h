@@ -11,6 +11,7 @@
 // use FakeWaveDevices (hosts/scripted).
 #pragma once
 
+#include "platform/FrameSource.h"
 #include "platform/Messages.h"
 
 #include <cstddef>
@@ -95,6 +96,10 @@ public:
     // report. With `loop` the bytes repeat without a gap until ResetOutput. When it fails,
     // nothing plays and no report comes.
     virtual WaveResult WriteOutput(const std::uint8_t* data, std::size_t length, bool loop) = 0;
+    // Starts playing frames pulled from `source` in the format the device was opened with,
+    // until the source ends (the done report follows) or ResetOutput. The caller keeps the
+    // source alive until CloseOutput. A device that cannot stream answers Error.
+    virtual WaveResult StreamOutput(FrameSource&) { return WaveResult::Error; }
     // Stops playing at once; the done report follows.
     virtual void ResetOutput() = 0;
     // Frames heard since the start (counting every repeat of a loop).
