@@ -12,6 +12,7 @@
 #include "platform/WaveDevices.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -39,10 +40,16 @@ public:
 
     // Owner side. Hands a newer rendering over: the callback switches to it at the frame it
     // has reached, crossfading from the old one. An offer the callback has not yet taken is
-    // replaced. Until the first offer the stream plays silence.
+    // replaced. Until the first offer the stream plays silence, and the first rendering starts
+    // at its first frame without a fade. A rendering whose generation is not above the last
+    // one offered gets the next one. A newer rendering taken during a crossfade starts a new
+    // crossfade from whichever of the two is the louder in the mix at that frame.
     void Offer(std::unique_ptr<PreviewRendering> rendering);
     // Owner side. Frees the renderings the callback no longer reads.
     void Collect();
+    // Owner side. The renderings not yet freed: the pending one, those the callback reads and
+    // those it moved past since the last Collect.
+    std::size_t Held() const;
 
     // The frame of its rendering the callback reached last, and that rendering's generation
     // (0 before the first offer was taken). Any thread.
