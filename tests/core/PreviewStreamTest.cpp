@@ -1,6 +1,7 @@
 // The preview's stream: bit-exact renderings, loops and ends, crossfaded switches, freeing
-// what the callback left, and a callback pulling while the owner offers.
+// what the callback left, a callback pulling while the owner offers, and the fake device.
 #include "platform/PreviewStream.h"
+#include "hosts/scripted/FakeWaveDevices.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,27 @@ TEST(PreviewStream, OffersAndCollectsWhileTheCallbackPulls) {
     stream.Collect();
     EXPECT_EQ(stream.PlayingGeneration(), 1000u);
     EXPECT_EQ(stream.Held(), 1u);
+}
+
+TEST(PreviewStream, PlaysThroughTheFakeDeviceAndReportsTheEnd) {
+    FakeWaveDevices devices;
+    std::vector<WParam> done;
+    devices.SetNotify(
+        [&](unsigned message, WParam h) { done.push_back(message == msg::WaveOutDone ? h : 0); });
+    const WaveFormat f = FormatOf(8, 1);
+    PreviewStream stream(f, false);
+    EXPECT_EQ(devices.StreamOutput(stream), WaveResult::Error) << "not open";
+    WParam handle = 0;
+    ASSERT_EQ(devices.OpenOutput(kWaveMapper, f, handle), WaveResult::Ok);
+    ASSERT_EQ(devices.StreamOutput(stream), WaveResult::Ok);
+    stream.Offer(Ramp(f, 100, 0));
+    std::vector<std::uint8_t> out(64);
+    EXPECT_EQ(devices.PullOutput(out.data(), 64), 64);
+    EXPECT_TRUE(done.empty());
+    EXPECT_EQ(devices.PullOutput(out.data(), 64), 36);
+    EXPECT_EQ(done, std::vector<WParam>{handle});
+    EXPECT_EQ(devices.OutputPosition(), 100);
+    EXPECT_FALSE(devices.playing);
 }
 
 } // namespace

@@ -106,7 +106,7 @@ struct PortAudioWaveDevices::OutputStream {
     double rate = 0;
     double latency = 0;
     bool started = false;
-    PlaybackRenderer renderer; // the callback's own from WriteOutput on
+    PlaybackRenderer renderer; // the callback's own from WriteOutput or StreamOutput on
     std::atomic<bool> reported{false};
 };
 
@@ -385,10 +385,26 @@ WaveResult PortAudioWaveDevices::WriteOutput(const std::uint8_t* data, std::size
     if (!data || length < align) {
         return WaveResult::Error;
     }
-    // A sound server may hold back more than the delay the device states, and drops it when
-    // the stream closes: the device is kept running that much longer after the last frame.
     out_->renderer.Start(data, static_cast<std::int64_t>(length / align), out_->blockAlign, loop,
-                         out_->silence, out_->rate, std::max(out_->latency, kMinimumLatency));
+                         out_->silence, out_->rate, HoldBack());
+    return StartOutput();
+}
+
+WaveResult PortAudioWaveDevices::StreamOutput(FrameSource& source) {
+    if (!out_ || out_->started) {
+        return WaveResult::Error;
+    }
+    out_->renderer.Start(source, out_->blockAlign, out_->silence, out_->rate, HoldBack());
+    return StartOutput();
+}
+
+// A sound server may hold back more than the delay the device states, and drops it when the
+// stream closes: the device is kept running that much longer after the last frame.
+double PortAudioWaveDevices::HoldBack() const {
+    return std::max(out_->latency, kMinimumLatency);
+}
+
+WaveResult PortAudioWaveDevices::StartOutput() {
     const PaError started = Pa_StartStream(out_->stream);
     if (started != paNoError) {
         return LastError(started);

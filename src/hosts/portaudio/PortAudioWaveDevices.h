@@ -1,9 +1,10 @@
 // The wave devices on PortAudio: the output and input devices PortAudio lists (through ALSA,
 // which reaches PulseAudio or PipeWire on a desktop), with the default device as identifier -1.
 //
-// Playback reads the editor's block in place from the audio callback; recording writes into
-// the block handed to it. The callbacks never allocate, lock or block: they copy frames,
-// update atomics and, when a block is done, wake a reporter thread through a semaphore. That
+// Playback reads the editor's block in place, or pulls frames from a source, in the audio
+// callback; recording writes into the block handed to it. The callbacks never allocate, lock
+// or block: they copy frames, update atomics and, when a block is done (or a source has
+// ended and its last frame been heard), wake a reporter thread through a semaphore. That
 // thread hands the done report to the notify function, which posts it to the user-interface
 // thread. Every other call comes from the user-interface thread.
 //
@@ -39,7 +40,8 @@ public:
     PortAudioWaveDevices(const PortAudioWaveDevices&) = delete;
     PortAudioWaveDevices& operator=(const PortAudioWaveDevices&) = delete;
 
-    // Frames the output callback has handed to the device since WriteOutput (benchmarks).
+    // Frames the output callback has handed to the device since WriteOutput or StreamOutput
+    // (benchmarks).
     std::int64_t FramesHanded() const;
 
     void SetNotify(Notify notify) override;
@@ -50,6 +52,7 @@ public:
 
     WaveResult OpenOutput(int id, const WaveFormat& format, WParam& handle) override;
     WaveResult WriteOutput(const std::uint8_t* data, std::size_t length, bool loop) override;
+    WaveResult StreamOutput(FrameSource& source) override;
     void ResetOutput() override;
     std::int64_t OutputPosition() override;
     void CloseOutput() override;
@@ -81,6 +84,10 @@ private:
     WaveResult StreamParameters(int id, const WaveFormat& format, bool output,
                                 PaStreamParameters& p);
     void RunReporter();
+    // The open output's seconds of sound kept playing after the last frame, and the start of
+    // its callback once the renderer is set.
+    double HoldBack() const;
+    WaveResult StartOutput();
 
     std::unique_ptr<PortAudioSession> session_;
     bool sessionTried_ = false;

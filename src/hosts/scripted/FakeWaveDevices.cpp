@@ -79,8 +79,38 @@ WaveResult FakeWaveDevices::WriteOutput(const std::uint8_t* data, std::size_t le
     outputData = data;
     outputLength = length;
     outputLoop = loop;
+    outputSource = nullptr;
     playing = true;
     return WaveResult::Ok;
+}
+
+WaveResult FakeWaveDevices::StreamOutput(FrameSource& source) {
+    if (!outputOpen) {
+        return WaveResult::Error;
+    }
+    if (writeOutputResult != WaveResult::Ok) {
+        return writeOutputResult;
+    }
+    outputData = nullptr;
+    outputLength = 0;
+    outputLoop = false;
+    outputSource = &source;
+    playing = true;
+    return WaveResult::Ok;
+}
+
+std::int64_t FakeWaveDevices::PullOutput(std::uint8_t* out, std::int64_t frames) {
+    if (!playing || !outputSource) {
+        return 0;
+    }
+    const std::int64_t pulled =
+        std::clamp<std::int64_t>(outputSource->Pull(out, frames), 0, frames);
+    outputPosition += pulled;
+    if (pulled < frames) {
+        playing = false;
+        Report(msg::WaveOutDone, outputHandle_);
+    }
+    return pulled;
 }
 
 void FakeWaveDevices::FinishOutput() {
@@ -88,8 +118,10 @@ void FakeWaveDevices::FinishOutput() {
         return;
     }
     playing = false;
-    const int blockAlign = std::max(1, outputFormat.blockAlign);
-    outputPosition = static_cast<std::int64_t>(outputLength) / blockAlign;
+    if (!outputSource) { // a stream's position is what was pulled
+        const int blockAlign = std::max(1, outputFormat.blockAlign);
+        outputPosition = static_cast<std::int64_t>(outputLength) / blockAlign;
+    }
     Report(msg::WaveOutDone, outputHandle_);
 }
 
@@ -105,6 +137,7 @@ void FakeWaveDevices::CloseOutput() {
     outputOpen = false;
     playing = false;
     outputData = nullptr;
+    outputSource = nullptr;
     outputHandle_ = 0;
 }
 

@@ -20,7 +20,7 @@ public:
     std::vector<WaveDeviceCaps> outputs, inputs;
     // The result of each call; Ok unless a test sets another.
     WaveResult openOutputResult = WaveResult::Ok;
-    WaveResult writeOutputResult = WaveResult::Ok;
+    WaveResult writeOutputResult = WaveResult::Ok; // also what StreamOutput answers
     WaveResult openInputResult = WaveResult::Ok;
     WaveResult prepareInputResult = WaveResult::Ok;
     WaveResult addInputResult = WaveResult::Ok;
@@ -28,12 +28,14 @@ public:
 
     // --- What the editor did ----------------------------------------------------------------
     bool outputOpen = false;
-    bool playing = false; // a block has been written and not yet finished or reset
+    bool playing = false; // a block has been written (or a source streamed) and not yet
+                          // finished or reset
     int outputId = 0;
     WaveFormat outputFormat;
     const std::uint8_t* outputData = nullptr;
     std::size_t outputLength = 0;
     bool outputLoop = false;
+    FrameSource* outputSource = nullptr; // what StreamOutput plays from
     int outputOpenCalls = 0;
     std::int64_t outputPosition = 0; // what OutputPosition answers; tests move it
 
@@ -49,6 +51,10 @@ public:
     // --- The device at work -------------------------------------------------------------------
     // The output reached the end of its block (not in a loop): it reports done.
     void FinishOutput();
+    // The streaming output's callback asks for `frames` frames: pulls them from the source into
+    // `out` and moves outputPosition on by what it gave. A source that gives fewer has ended:
+    // the output reports done. Returns the frames pulled.
+    std::int64_t PullOutput(std::uint8_t* out, std::int64_t frames);
     // The input records `count` bytes (whole frames), as far as the block has room; a full
     // block reports done. Returns the bytes taken.
     std::size_t Record(const std::uint8_t* bytes, std::size_t count);
@@ -65,6 +71,7 @@ public:
 
     WaveResult OpenOutput(int id, const WaveFormat& format, WParam& handle) override;
     WaveResult WriteOutput(const std::uint8_t* data, std::size_t length, bool loop) override;
+    WaveResult StreamOutput(FrameSource& source) override;
     void ResetOutput() override;
     std::int64_t OutputPosition() override { return outputPosition; }
     void CloseOutput() override;
