@@ -27,23 +27,32 @@ std::unique_ptr<PreviewRendering> Ramp(const WaveFormat& f, int frames, int base
     return r;
 }
 
-TEST(PreviewStream, PlaysTheRenderingBitExactlyLoopedOrOnce) {
+TEST(PreviewStream, PlaysTheRenderingBitExactlyLoopedOrOnceThroughTheDevice) {
     for (const auto& [bits, channels] : kFormats) {
         for (const int frames : {100, 0}) {
             for (const bool loop : {true, false}) {
                 const WaveFormat f{channels, 8000, bits, channels * bits / 8};
                 const auto align = static_cast<std::size_t>(f.blockAlign);
                 PreviewStream stream(f, loop);
+                FakeWaveDevices devices;
+                int done = 0;
+                devices.SetNotify(
+                    [&](unsigned message, WParam) { done += message == msg::WaveOutDone; });
+                WParam handle = 0;
+                ASSERT_EQ(devices.OpenOutput(kWaveMapper, f, handle), WaveResult::Ok);
+                ASSERT_EQ(devices.StreamOutput(stream), WaveResult::Ok);
                 std::vector<std::uint8_t> out(250 * align);
-                EXPECT_EQ(stream.Pull(out.data(), 10), 10) << "silence before the first offer";
-                auto a = Ramp(f, frames, -60);
-                const std::vector<std::uint8_t> bytes = a->bytes;
-                stream.Offer(std::move(a));
+                EXPECT_EQ(devices.PullOutput(out.data(), 10), 10) << "silence before an offer";
+                const std::vector<std::uint8_t> bytes = Ramp(f, frames, -60)->bytes;
+                stream.Offer(Ramp(f, frames, -60));
                 std::int64_t total = 0;
                 for (std::int64_t n = 37; n > 0 && total < 250; total += n) {
-                    n = stream.Pull(&out[total * align], std::min<std::int64_t>(37, 250 - total));
+                    n = devices.PullOutput(&out[total * align],
+                                           std::min<std::int64_t>(37, 250 - total));
                 }
                 ASSERT_EQ(total, loop ? 250 : frames) << bits << " " << frames << " " << loop;
+                EXPECT_EQ(done, loop ? 0 : 1) << "the end is reported once";
+                EXPECT_EQ(devices.OutputPosition(), 10 + total);
                 for (std::size_t i = 0; i < static_cast<std::size_t>(total) * align; ++i) {
                     ASSERT_EQ(out[i], frames ? bytes[i % bytes.size()] : bits == 8 ? 128 : 0) << i;
                 }
@@ -103,24 +112,6 @@ TEST(PreviewStream, OffersAndCollectsWhileTheCallbackPulls) {
     EXPECT_EQ(shortPulls.load(), 0);
     EXPECT_EQ(stream.PlayingGeneration(), 1000u);
     EXPECT_EQ(stream.Held(), 1u);
-}
-
-TEST(PreviewStream, PlaysThroughTheFakeDeviceAndReportsTheEnd) {
-    FakeWaveDevices devices;
-    std::vector<std::pair<unsigned, WParam>> done;
-    devices.SetNotify([&](unsigned message, WParam h) { done.emplace_back(message, h); });
-    const WaveFormat f{1, 8000, 8, 1};
-    PreviewStream stream(f, false);
-    WParam handle = 0;
-    ASSERT_EQ(devices.OpenOutput(kWaveMapper, f, handle), WaveResult::Ok);
-    ASSERT_EQ(devices.StreamOutput(stream), WaveResult::Ok);
-    stream.Offer(Ramp(f, 100, 0));
-    std::uint8_t out[64];
-    EXPECT_EQ(devices.PullOutput(out, 64), 64);
-    EXPECT_TRUE(done.empty());
-    EXPECT_EQ(devices.PullOutput(out, 64), 36);
-    EXPECT_EQ(done, (std::vector<std::pair<unsigned, WParam>>{{msg::WaveOutDone, handle}}));
-    EXPECT_EQ(devices.OutputPosition(), 100);
 }
 
 } // namespace
