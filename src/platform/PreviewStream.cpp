@@ -9,8 +9,9 @@ namespace wt {
 // freed; the callback only ever holds plain pointers to some of them. The callback reads at
 // most two renderings at a time, the one it fades from and the one it plays, and publishes
 // the lowest generation among them in `oldestInUse` (release) once it no longer reads older
-// ones. Generations rise with every offer, so the owner may free every held rendering below
-// that generation: the callback has moved past it for good. A pending rendering the callback
+// ones. Generations rise with every offer and that published generation never falls (a
+// crossfade always leaves one of the renderings read before), so the owner may free every held
+// rendering below it: the callback has moved past it for good. A pending rendering the callback
 // never took is freed by the offer that replaces it, since the callback takes the pending slot
 // only by exchanging it.
 struct PreviewStream::State {
