@@ -6,6 +6,7 @@
 #include "batch/ClipboardBatch.h"
 #include "batch/EnvelopeBatch.h"
 #include "batch/HistoryBatch.h"
+#include "batch/PreviewBatch.h"
 #include "batch/SpectralBatch.h"
 #include "batch/ViewBatch.h"
 #include "commands/edit/HistoryCommands.h"
@@ -15,6 +16,7 @@
 #include "hosts/scripted/ScriptedDialog.h"
 #include "hosts/scripted/ScriptedHost.h"
 #include "model/SampleBlock.h"
+#include "preview/PreviewEngine.h"
 #include "util/Format.h"
 #include "util/ParseNumber.h"
 #include "view/WaveWindow.h"
@@ -455,6 +457,11 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"history_go", BatchHistoryGo},
         {"journal", BatchJournal},
         {"recover", BatchRecover},
+        {"preview", BatchPreview},
+        {"preview_play", BatchPreviewPlay},
+        {"preview_start", BatchPreviewStart},
+        {"preview_set", BatchPreviewSet},
+        {"preview_stop", BatchPreviewStop},
     };
     return verbs;
 }
@@ -580,7 +587,10 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
         lines.ReadAsTheyArrive(in, "stdin");
     }
 
+    PreviewEngine preview;
+    app.preview = &preview;
     BatchContext context{app, host, out, err};
+    context.preview = &preview;
     context.nextLine = [&lines](std::string& line, std::string& origin) {
         return lines.Next(line, origin);
     };

@@ -15,6 +15,8 @@
 
 namespace wt {
 
+class PreviewEngine;
+
 struct App;
 class ScriptedDialog;
 class ScriptedHost;
@@ -49,6 +51,8 @@ struct BatchContext {
     // The waveform window's client size for "paint": the last size a "paint" line gave.
     int paintWidth = 640;
     int paintHeight = 240;
+    // The preview the preview verbs play (the run's own, as a dialog's 試聴 button has).
+    PreviewEngine* preview = nullptr;
 };
 
 // A verb's words after the verb itself; returns false with `error` set when the line failed.

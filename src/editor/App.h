@@ -5,6 +5,7 @@
 
 #include "editor/AudioState.h"
 #include "editor/EffectState.h"
+#include "editor/Preview.h"
 #include "editor/Settings.h"
 #include "editor/StatusBar.h"
 #include "editor/ViewState.h"
@@ -72,6 +73,11 @@ struct App {
     EditHistory history;
     Journal journal;
     HistoryWatch historyWatch;
+
+    // The menu command being run (0: none), which a dialog's preview runs again; and the
+    // preview itself, when the host plays one (the desktop and the batch mode).
+    int runningCommand = 0;
+    PreviewPort* preview = nullptr;
 };
 
 // Stops and closes the devices without touching the windows (the editor is going away).

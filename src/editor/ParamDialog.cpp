@@ -1,6 +1,7 @@
 #include "editor/ParamDialog.h"
 
 #include "editor/App.h"
+#include "editor/Preview.h"
 
 #include <cctype>
 #include <charconv>
@@ -420,8 +421,8 @@ LParam RunParamDialog(App& app, int templateId, Owner owner, std::vector<DialogB
         table.push_back(EndRow());
     }
     ParamDialogState state;
-    return app.host.DialogBox(
-        templateId, owner,
+    return RunEffectDialog(
+        app, templateId, owner,
         [&state](DialogHost& dlg, unsigned message, WParam wParam, LParam lParam) {
             return ParamDlgProc(dlg, message, wParam, lParam, state);
         },

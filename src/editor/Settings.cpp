@@ -27,6 +27,7 @@ Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defa
     };
     s.historyMemoryMiB = budget(kKeyHistoryMemory);
     s.historyDiskMiB = budget(kKeyHistoryDisk);
+    s.previewSeconds = std::clamp(profile.GetInt(kSectionOptions, kKeyPreviewSeconds, 10), 1, 60);
     // The zoom centring and the window itself work with the stored size: a hand-edited value
     // must not overflow their arithmetic nor ask for a window no screen holds.
     s.startWidth =

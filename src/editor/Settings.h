@@ -37,11 +37,14 @@ struct Settings {
     // most 2 GiB; 4 GiB of disk).
     int historyMemoryMiB = 0;
     int historyDiskMiB = 0;
+    // How much of the result the 試聴 button of an effect dialog plays, in seconds (1..60).
+    int previewSeconds = 10;
 };
 
 inline constexpr const char* kKeyUndoMode = "undomode";
 inline constexpr const char* kKeyHistoryMemory = "historymemory";
 inline constexpr const char* kKeyHistoryDisk = "historydisk";
+inline constexpr const char* kKeyPreviewSeconds = "previewseconds";
 
 // Reads directory, density (clamped to 1..128), dispmode, trackmode, width and height (each
 // clamped to kMinWindowSize..kMaxWindowSize). `defaultDirectory` is used when the file has no

@@ -9,6 +9,7 @@
 #include "hosts/qt/Desktop.h"
 #include "hosts/qt/QtClipboard.h"
 #include "hosts/qt/QtHost.h"
+#include "preview/PreviewEngine.h"
 #include "window/MainWindow.h"
 
 #include <QApplication>
@@ -95,6 +96,10 @@ int main(int argc, char** argv) {
 
     wt::QtHost host;
     wt::App app(host);
+    // The effect dialogs' 試聴 button; made after the editor, it stops before the editor's
+    // devices close.
+    wt::PreviewEngine preview;
+    app.preview = &preview;
     wt::InitializeApp(app, host.ModulePath(), options.iniPath);
     if (!wt::OpenMainWindow(host, app, options.commandTail)) {
         return 0;

@@ -80,6 +80,8 @@ inline constexpr unsigned EndScroll = 8;
 // Standard dialog button identifiers and message-box results.
 inline constexpr int IdOk = 1;
 inline constexpr int IdCancel = 2;
+// The lParam of the IdCancel command that the Esc key sends (a click on Cancel sends 0).
+inline constexpr LParam kCancelFromEscape = 1;
 inline constexpr int IdAbort = 3;
 inline constexpr int IdRetry = 4;
 inline constexpr int IdIgnore = 5;

@@ -69,6 +69,9 @@ struct WaveFormat {
     std::uint32_t sampleRate = 22050;
     int bitsPerSample = 8;
     int blockAlign = 1;
+    // Asks for the device's short buffering: a sound that changes while it plays (an effect's
+    // preview) is heard sooner, at some more risk of a gap on a busy machine.
+    bool lowLatency = false;
 };
 
 class WaveDevices {

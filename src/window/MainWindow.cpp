@@ -208,7 +208,12 @@ int DispatchCommand(App& app, int id, unsigned code) {
     if (id >= IDM_RECENT1 && id <= IDM_RECENT6) {
         result = OpenRecentFile(app, id - IDM_RECENT1 + 1);
     } else if (const CommandEntry* entry = FindCommand(id); entry && entry->handler) {
+        // A command may run another one (the reverb runs the DC removal): each dialog's
+        // preview plays its own.
+        const int outer = app.runningCommand;
+        app.runningCommand = id;
         result = entry->handler(app);
+        app.runningCommand = outer;
     }
     if (!wasRecording && app.audio.recording) {
         NoteRecordingStart(app);

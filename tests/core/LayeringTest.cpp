@@ -28,6 +28,7 @@ const std::vector<std::string> kLayers = {
     "resources", // the dialog templates, help page, about sound
     "window",    // the main window and command dispatch
     "hosts",     // the adapters: Qt desktop, PortAudio devices, headless host
+    "preview",   // effect previews: the command run on a headless copy, on a worker thread
     "batch",     // the batch language on the headless host
     "main",      // the program's entry: the desktop or the batch mode
 };

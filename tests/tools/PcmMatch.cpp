@@ -5,6 +5,10 @@
 //   wt_pcm_match contains REF CAPTURE       REF appears whole in CAPTURE
 //   wt_pcm_match loop SLICE CAPTURE MIN     SLICE repeats back to back at least MIN times
 //   wt_pcm_match excerpt SOURCE PART        PART is an unbroken run of SOURCE
+//   wt_pcm_match switch A B CAPTURE AT FADE A looped, then B looped from the same place after
+//                                           a crossfade of at most FADE frames, no frame lost;
+//                                           prints the frames from AT (frames of A heard when
+//                                           B was asked for) to B's first frame
 //
 // Exit status 0 when the check holds, 1 when not (with the reason on standard error), 2 for
 // bad arguments or unreadable files.
@@ -161,11 +165,48 @@ int Excerpt(const Samples& source, const Samples& part) {
     return SameFrames(part, 0, source, m.frame - middle, len, "excerpt") ? 0 : 1;
 }
 
+// Two looped renderings of one length: the capture plays A from its start, then from some
+// frame on B at the same place in the loop, with at most `fade` frames between that are
+// neither. Every frame from A's start to the end of the capture's sound is checked.
+int Switch(const Samples& a, const Samples& b, const Samples& capture, long at, long fade) {
+    const std::size_t len = Frames(a);
+    if (len < kWindowFrames || Frames(b) != len || at < 0 || fade < 0) {
+        std::cerr << "the renderings differ in length or are too short\n";
+        return 2;
+    }
+    const Match m = Locate(a, 0, capture);
+    const auto same = [&](const Samples& r, std::size_t k) {
+        return std::equal(r.begin() + (k % len) * kChannels, r.begin() + (k % len + 1) * kChannels,
+                          capture.begin() + (m.frame + k) * kChannels);
+    };
+    const std::size_t heard = Frames(capture) - m.frame;
+    std::size_t k = 0;
+    while (k < heard && same(a, k)) {
+        ++k;
+    }
+    const std::size_t left = k;
+    while (k < heard && k < left + static_cast<std::size_t>(fade) + 1 && !same(b, k)) {
+        ++k;
+    }
+    const std::size_t switched = k;
+    // B must then hold for at least one whole loop.
+    while (k < heard && same(b, k)) {
+        ++k;
+    }
+    std::cout << "A found at frame " << m.frame << "; A until " << left << ", B from " << switched
+              << " to " << k << "; latency " << static_cast<long>(switched) - at << " frames\n";
+    if (k < switched + len) {
+        std::cerr << "B does not hold for a whole loop after the switch (a gap, or no switch)\n";
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 4) {
-        std::cerr << "usage: wt_pcm_match contains|loop|excerpt A B [MIN]\n";
+        std::cerr << "usage: wt_pcm_match contains|loop|excerpt|switch A B [CAPTURE AT FADE|MIN]\n";
         return 2;
     }
     const std::string mode = argv[1];
@@ -182,6 +223,15 @@ int main(int argc, char** argv) {
     }
     if (mode == "excerpt") {
         return Excerpt(a, b);
+    }
+    if (mode == "switch" && argc == 7) {
+        Samples capture;
+        if (!Load(argv[4], capture)) {
+            std::cerr << "cannot read the capture\n";
+            return 2;
+        }
+        return Switch(a, b, capture, std::strtol(argv[5], nullptr, 10),
+                      std::strtol(argv[6], nullptr, 10));
     }
     std::cerr << "unknown check " << mode << "\n";
     return 2;

@@ -1,6 +1,7 @@
 #include "commands/effects/EnvelopeEditor.h"
 
 #include "editor/App.h"
+#include "editor/Preview.h"
 #include "util/ParseNumber.h"
 #include "view/DisplaySettings.h"
 
@@ -325,8 +326,8 @@ LParam EnvelopeDlgProc(EnvelopeDialog& state, DialogHost& dlg, unsigned message,
 LParam RunEnvelopeDialog(App& app, int templateId, EnvelopePoints& points) {
     EnvelopeDialog state;
     state.app = &app;
-    return app.host.DialogBox(
-        templateId, Owner::WaveWindow,
+    return RunEffectDialog(
+        app, templateId, Owner::WaveWindow,
         [&state](DialogHost& dlg, unsigned message, WParam wParam, LParam lParam) {
             return EnvelopeDlgProc(state, dlg, message, wParam, lParam);
         },

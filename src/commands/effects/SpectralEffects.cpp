@@ -7,6 +7,7 @@
 #include "editor/App.h"
 #include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
+#include "editor/Preview.h"
 #include "editor/ScrollEdit.h"
 #include "model/SampleOps.h"
 #include "model/Undo.h"
@@ -323,8 +324,8 @@ int CmdEqualizer(App& app) {
     EqualizerDialog state;
     state.app = &app;
     int* positions = app.effects.spectral.equalizer.positions.data();
-    const LParam result = app.host.DialogBox(
-        kDialogEqualizer, Owner::WaveWindow,
+    const LParam result = RunEffectDialog(
+        app, kDialogEqualizer, Owner::WaveWindow,
         [&state](DialogHost& dlg, unsigned message, WParam wParam, LParam lParam) {
             return EqualizerDlgProc(state, dlg, message, wParam, lParam);
         },

@@ -9,6 +9,7 @@
 #include "editor/App.h"
 #include "editor/AppProgress.h"
 #include "editor/DocumentUi.h"
+#include "editor/Preview.h"
 #include "editor/ScrollEdit.h"
 #include "editor/Settings.h"
 #include "model/SampleOps.h"
@@ -430,8 +431,8 @@ LParam MelodyDlgProc(MelodyDialog& state, DialogHost& dlg, unsigned message, WPa
 LParam RunMelodyDialog(App& app, MelodyRecord& record) {
     MelodyDialog state;
     state.app = &app;
-    return app.host.DialogBox(
-        kDialogMelody, Owner::WaveWindow,
+    return RunEffectDialog(
+        app, kDialogMelody, Owner::WaveWindow,
         [&state](DialogHost& dlg, unsigned message, WParam wParam, LParam lParam) {
             return MelodyDlgProc(state, dlg, message, wParam, lParam);
         },

@@ -395,7 +395,7 @@ void QtDialog::done(int code) {
 
 void QtDialog::reject() {
     // Escape, as the classic dialog manager does: the Cancel command.
-    Send(msg::Command, MakeWParam(IdCancel, 0), 0);
+    Send(msg::Command, MakeWParam(IdCancel, 0), kCancelFromEscape);
 }
 
 void QtDialog::closeEvent(QCloseEvent* event) {

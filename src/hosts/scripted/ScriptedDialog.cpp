@@ -203,6 +203,11 @@ void ScriptedDialog::Press(int id) {
     Send(msg::Command, MakeWParam(static_cast<unsigned>(id), NotifyClicked), 0);
 }
 
+void ScriptedDialog::PressEscape() {
+    Send(msg::Command, MakeWParam(static_cast<unsigned>(IdCancel), NotifyClicked),
+         kCancelFromEscape);
+}
+
 bool ScriptedDialog::Mouse(int id, unsigned message, int x, int y, std::string& error) {
     const Item* item = Find(id);
     if (!item || item->kind != ControlKind::OwnerDraw) {

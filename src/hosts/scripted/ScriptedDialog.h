@@ -34,6 +34,8 @@ public:
     bool Apply(int id, const std::string& value, std::string& error);
     // Presses a push button (OK, Cancel, preset buttons): sends its click.
     void Press(int id);
+    // The Esc key: the Cancel command, marked as coming from the key.
+    void PressEscape();
     // Sends a mouse message (msg::LButtonDown, MouseMove, LButtonUp or LButtonDblClk) to
     // owner-drawn item `id` at (x, y) in its pixels. Returns false with a reason when there is
     // no such item or the position cannot be carried (each coordinate is a 16-bit number).
