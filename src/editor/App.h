@@ -78,6 +78,10 @@ struct App {
     // preview itself, when the host plays one (the desktop and the batch mode).
     int runningCommand = 0;
     PreviewPort* preview = nullptr;
+    // Non-zero in a preview's copy of the editor: only this many frames of the command's
+    // result are played, so a command whose every frame depends on the selection's length
+    // (an envelope, a fade) makes only those and leaves the rest as it was.
+    std::int64_t previewFrames = 0;
 };
 
 // Stops and closes the devices without touching the windows (the editor is going away).

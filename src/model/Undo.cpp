@@ -1,5 +1,6 @@
 #include "model/Undo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -41,8 +42,11 @@ int TakeSnapshot(SoundDocument& doc, UndoSnapshot& undo) {
     CopyFormatAndPositions(doc, undo);
     undo.holdsFile = false;
     if (length != 0) {
+        const std::size_t copied = undo.copyLimit < 0
+                                       ? length
+                                       : std::min(length, static_cast<std::size_t>(undo.copyLimit));
         // Read through the constant accessor: reading gives the samples no new revision.
-        std::memcpy(undo.data.Data(), std::as_const(doc).Data(), length);
+        std::memcpy(undo.data.Data(), std::as_const(doc).Data(), copied);
         std::memset(undo.data.Data() + length, 0, kSpareBytes);
     }
     // The copy has the document's blocks; the document's own are about to change.

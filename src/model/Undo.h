@@ -34,6 +34,9 @@ struct UndoSnapshot {
     std::uint64_t taken = 0;
     std::uint64_t swapped = 0;
     std::uint64_t swappedAtTake = 0; // `swapped` when the last snapshot was taken
+    // The most bytes of the sound a snapshot copies (-1: all). A preview's copy of the editor,
+    // which never undoes and reads only the start of the sound, keeps the start alone.
+    std::int64_t copyLimit = -1;
     // Called at the start of every TakeSnapshot and MoveSoundToSnapshot, before the snapshot
     // changes, when set: a command that takes the snapshot twice has then changed the sound
     // once already, and the edit history records that change before its "before" is gone.

@@ -21,8 +21,11 @@ enum class Reach {
     // Each frame of the result comes from the frames up to it (and a few seconds around it):
     // the selection is cut after what the preview plays.
     Prefix,
-    // The result depends on the selection's length (an envelope is spread over it): the whole
-    // selection.
+    // The result depends on the selection's length (an envelope is spread over it), but each
+    // frame only on the frames up to it: the whole selection is there, only its start copied,
+    // and the command makes only the frames the preview plays.
+    LengthDependent,
+    // The result needs the whole selection first (a peak, a mean, the reversed order).
     WholeSelection,
     // A generator: its sound goes where the selection or the cursor is; nothing is selected
     // for it.
@@ -33,13 +36,14 @@ Reach ReachOf(int commandId) {
     switch (commandId) {
     case IDM_NORMALIZE:
     case IDM_REVERSE:
+    case IDM_DC_REMOVE:
+        return Reach::WholeSelection;
     case IDM_FADE_IN:
     case IDM_FADE_OUT:
-    case IDM_DC_REMOVE:
     case IDM_ENVELOPE:
     case IDM_PAN_ENVELOPE:
     case IDM_PITCH_ENVELOPE:
-        return Reach::WholeSelection;
+        return Reach::LengthDependent;
     case IDM_WHITE_NOISE:
     case IDM_TONE:
     case IDM_INSERT_SILENCE:
@@ -51,9 +55,11 @@ Reach ReachOf(int commandId) {
 }
 
 // Seconds of the sound a command reads for each second it makes: pitch change and time
-// stretch take up to four (a speed of 400 %).
+// stretch take up to four (a speed of 400 %), the pitch envelope two.
 double InputPerOutput(int commandId) {
     switch (commandId) {
+    case IDM_PITCH_ENVELOPE:
+        return 2.0;
     case IDM_PITCH:
     case IDM_TIME_STRETCH:
     case IDM_TRANSPOSE:
@@ -112,9 +118,10 @@ PreviewRequest BaseRequest(App& app, int commandId) {
     return request;
 }
 
-// The part of `sound` a rendering copies, and where the command's selection lies in it (bytes).
+// The part of `sound` a rendering holds (from..to), how much of it is copied (from..copyTo;
+// the rest is never read), and where the command's selection lies in it. Bytes of `sound`.
 struct Cut {
-    std::int64_t from = 0, to = 0;
+    std::int64_t from = 0, to = 0, copyTo = 0;
     std::int64_t selStart = 0, selEnd = 0;
 };
 
@@ -124,19 +131,24 @@ Cut CutFor(const PreviewRequest& request, const SoundDocument& sound) {
         return static_cast<std::int64_t>(std::ceil(seconds * sound.format.sampleRate)) * align;
     };
     const Reach reach = ReachOf(request.commandId);
-    Cut cut{0, 0, sound.selStart, sound.selEnd};
+    Cut cut;
+    cut.selStart = sound.selStart;
+    cut.selEnd = sound.selEnd;
     // The command itself takes the whole sound when nothing is selected; a generator does not.
     if (cut.selStart == cut.selEnd && reach != Reach::Generator) {
         cut.selStart = 0;
         cut.selEnd = sound.byteLength;
     }
+    const std::int64_t read =
+        cut.selStart +
+        bytesOf(request.seconds * InputPerOutput(request.commandId) + kContextSeconds);
     if (reach == Reach::Prefix) {
-        const double needed = request.seconds * InputPerOutput(request.commandId);
-        cut.selEnd = std::min(cut.selEnd, cut.selStart + bytesOf(needed + kContextSeconds));
+        cut.selEnd = std::min(cut.selEnd, read);
     }
     const std::int64_t context = bytesOf(kContextSeconds);
     cut.from = std::max<std::int64_t>(0, cut.selStart - context);
     cut.to = std::min<std::int64_t>(sound.byteLength, cut.selEnd + context);
+    cut.copyTo = reach == Reach::LengthDependent ? std::min(cut.to, read) : cut.to;
     return cut;
 }
 
@@ -152,11 +164,12 @@ void CopySound(const SoundDocument& sound, const Cut& cut, SoundDocument& doc,
     }
     std::uint8_t* to = doc.Data();
     std::memset(to + bytes, 0, kSpare);
-    for (std::size_t done = 0; done < bytes; done += kCopyPiece) {
+    const auto copied = static_cast<std::size_t>(cut.copyTo - cut.from);
+    for (std::size_t done = 0; done < copied; done += kCopyPiece) {
         if (stale()) {
             throw PreviewAbandoned{};
         }
-        std::memcpy(to + done, sound.Data() + cut.from + done, std::min(kCopyPiece, bytes - done));
+        std::memcpy(to + done, sound.Data() + cut.from + done, std::min(kCopyPiece, copied - done));
     }
     const auto inside = [&](std::int64_t at) {
         return static_cast<std::int32_t>(
@@ -257,6 +270,18 @@ bool RenderPreview(const PreviewRequest& request, SoundDocument&& input,
     app.effects = request.effects;
     app.sineTable = request.sineTable;
     app.doc = std::move(input);
+    if (ReachOf(request.commandId) == Reach::LengthDependent) {
+        // Only the start of the selection was copied: the command makes the frames played,
+        // and its undo snapshot keeps only what was copied.
+        const double rate = app.doc.format.sampleRate;
+        const std::int64_t align = std::max<std::int64_t>(app.doc.format.blockAlign, 1);
+        app.previewFrames = static_cast<std::int64_t>(std::ceil(request.seconds * rate));
+        app.undo.copyLimit =
+            app.doc.selStart +
+            static_cast<std::int64_t>(std::ceil(
+                (request.seconds * InputPerOutput(request.commandId) + kContextSeconds) * rate)) *
+                align;
+    }
 
     DialogScript script;
     if (request.strict) {

@@ -100,7 +100,8 @@ int InPlaceEnvelope(App& app, const char* label, const EnvelopePoints& points, A
         // to ceil((p + 1) * bytes / (256 * step)), with the value fixed inside a stretch.
         // Progress goes on from one stretch to the next as over one loop.
         const std::int64_t span = static_cast<std::int64_t>(kEnvelopeFull) * frames.step;
-        const std::int64_t count = frames.Count();
+        const std::int64_t count =
+            app.previewFrames > 0 ? std::min(frames.Count(), app.previewFrames) : frames.Count();
         WithSampleOps(doc, [&](const auto ops) {
             for (std::int64_t first = 0; first < count;) {
                 const std::int64_t p = first * span / frames.bytes;
@@ -198,7 +199,10 @@ int CmdPitchEnvelope(App& app) {
         const std::int64_t dataLength = doc.byteLength;
         const std::uint8_t* in = data + doc.selStart;
         std::uint8_t* out = buffer.Data();
-        const auto capacity = static_cast<std::int64_t>(buffer.Size());
+        const auto capacity = app.previewFrames > 0
+                                  ? std::min<std::int64_t>(static_cast<std::int64_t>(buffer.Size()),
+                                                           app.previewFrames * blockAlign)
+                                  : static_cast<std::int64_t>(buffer.Size());
         PositionWalk walk(length, blockAlign);
         std::int64_t walked = 0; // the input frame `walk` is at
         // The shared progress counter, kept in a local while the loop runs: the stores through

@@ -125,10 +125,12 @@ int Fade(App& app, const char* label, bool fadeIn) {
     }
     BusyScope busy(app, true);
     const std::int32_t n = SelectionFrames(doc);
+    const std::int64_t made =
+        app.previewFrames > 0 ? std::min<std::int64_t>(n, app.previewFrames) : n;
     const Selection sel(doc);
     WithSampleOps(doc, [&](const auto ops) {
         ForEachWithProgress(
-            app, label, n, n, [](std::int64_t i) { return i; },
+            app, label, made, n, [](std::int64_t i) { return i; },
             [&](std::int64_t i) {
                 std::uint8_t* frame = sel.Frame(i);
                 // Extended precision: the gain first, then the product, truncated toward zero.
