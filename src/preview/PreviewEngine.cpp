@@ -116,7 +116,7 @@ std::string PreviewEngine::TakeFailure() {
 bool PreviewEngine::WaitForRendering(int timeoutMs) {
     std::unique_lock lock(mutex_);
     return rendered_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [this] { return offered_ >= wanted_.load(); });
+                              [this] { return !playing_ || offered_ >= wanted_.load(); });
 }
 
 void PreviewEngine::Submit(PreviewRequest request) {

@@ -22,7 +22,7 @@ class PreviewEngine final : public PreviewPort {
 public:
     // How long the 試聴 button waits for the first rendering before the device starts: a
     // quick effect then starts with its first frame, and the dialog is never held longer.
-    static constexpr int kButtonWaitMs = 40;
+    static constexpr int kButtonWaitMs = 25;
 
     PreviewEngine();
     // Stops the sound and waits for the worker.
@@ -44,8 +44,8 @@ public:
     bool Play(App& app, PreviewRequest request, bool loop, int firstWaitMs, std::string& error);
     // Renders `request` again (the values changed while it plays).
     void Change(PreviewRequest request);
-    // Waits until the rendering asked for last is playing or has failed, at most `timeoutMs`.
-    // Returns false on a timeout.
+    // Waits until the rendering asked for last is playing or has failed, or the preview has
+    // stopped, at most `timeoutMs`. Returns false on a timeout.
     bool WaitForRendering(int timeoutMs);
     WParam OutputHandle() const { return handle_; }
     // What the rendering asked for last was made from.

@@ -55,14 +55,14 @@ Reach ReachOf(int commandId) {
 }
 
 // Seconds of the sound a command reads for each second it makes: pitch change and time
-// stretch take up to four (a speed of 400 %), the pitch envelope two.
+// stretch take up to four (a speed of 400 %), the pitch envelope two; a transposition keeps
+// the length.
 double InputPerOutput(int commandId) {
     switch (commandId) {
     case IDM_PITCH_ENVELOPE:
         return 2.0;
     case IDM_PITCH:
     case IDM_TIME_STRETCH:
-    case IDM_TRANSPOSE:
         return 4.0;
     default:
         return 1.0;

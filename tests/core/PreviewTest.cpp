@@ -64,7 +64,7 @@ TEST(Preview, PlaysTheFramesOkWritesAndChangesNothing) {
         {IDM_NOISE_REMOVAL, {}},
         {IDM_PITCH, {{201, "180"}}},
         {IDM_TIME_STRETCH, {{201, "350"}}},
-        {IDM_TRANSPOSE, {{201, "-700"}}},
+        {IDM_TRANSPOSE, {{201, "1200"}}},
         {IDM_WHITE_NOISE, {{203, "2500"}}},
         {IDM_TONE, {{104, "880"}, {106, "1500"}}},
         {IDM_INSERT_SILENCE, {}},
