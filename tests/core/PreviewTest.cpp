@@ -8,6 +8,7 @@
 #include "hosts/scripted/ScriptedDialog.h"
 #include "preview/PreviewEngine.h"
 #include "preview/PreviewRender.h"
+#include "resources/Dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -125,6 +126,27 @@ TEST(Preview, PlaysTheFramesOkWritesAndChangesNothing) {
             }
         }
     }
+}
+
+TEST(PreviewDialog, TwentyTwoDialogsHaveTheButtonClearOfTheirControlsAndInside) {
+    int dialogs = 0;
+    for (int id = 0; id <= 1000; ++id) {
+        const DialogTemplate* t = FindDialogTemplate(id);
+        const ControlTemplate* button = t ? t->Find(kIdPreviewButton) : nullptr;
+        if (!button) {
+            continue;
+        }
+        ++dialogs;
+        EXPECT_LE(button->y + button->height, t->height) << id;
+        EXPECT_LE(button->x + button->width, t->width) << id;
+        for (const ControlTemplate& c : t->controls) {
+            const bool apart = &c == button || c.x >= button->x + button->width ||
+                               button->x >= c.x + c.width || c.y >= button->y + button->height ||
+                               button->y >= c.y + c.height;
+            EXPECT_TRUE(apart) << "dialog " << id << ": control " << c.id << " " << c.text;
+        }
+    }
+    EXPECT_EQ(dialogs, 22);
 }
 
 // A 16-bit stereo sound of six seconds with seconds 1 to 5 selected.
