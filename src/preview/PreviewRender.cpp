@@ -27,8 +27,8 @@ enum class Reach {
     LengthDependent,
     // The result needs the whole selection first (a peak, a mean, the reversed order).
     WholeSelection,
-    // A generator: its sound goes where the selection or the cursor is; nothing is selected
-    // for it.
+    // A generator: its sound goes where the selection or the cursor is, whatever the
+    // selection's length; nothing is selected for it.
     Generator,
 };
 
@@ -142,7 +142,7 @@ Cut CutFor(const PreviewRequest& request, const SoundDocument& sound) {
     const std::int64_t read =
         cut.selStart +
         bytesOf(request.seconds * InputPerOutput(request.commandId) + kContextSeconds);
-    if (reach == Reach::Prefix) {
+    if (reach == Reach::Prefix || reach == Reach::Generator) {
         cut.selEnd = std::min(cut.selEnd, read);
     }
     const std::int64_t context = bytesOf(kContextSeconds);
