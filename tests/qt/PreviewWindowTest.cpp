@@ -41,7 +41,7 @@ struct Window : qttest::DesktopEditor {
         doc.byteLength = 44100 * 4 * 120;
         EXPECT_TRUE(doc.sampleData.Resize(static_cast<std::size_t>(doc.byteLength) + 16));
         for (std::int32_t i = 0; i < doc.byteLength / 2; ++i) {
-            const auto v = static_cast<std::int16_t>((i * 7919) % 30011 - 15000);
+            const auto v = static_cast<std::int16_t>((std::int64_t{i} * 7919) % 30011 - 15000);
             std::memcpy(doc.Data() + 2 * i, &v, 2);
         }
         doc.peaks.MarkAllChanged();
