@@ -11,12 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/lib/pulse.bash"
 audio_sanitizer_options
 tmp=$(mktemp -d)
-parec_pid=""
 cleanup() {
-    if [ -n "$parec_pid" ]; then
-        kill "$parec_pid" 2>/dev/null || true
-        wait "$parec_pid" 2>/dev/null || true
-    fi
     stop_pulse
     rm -rf "$tmp"
 }
@@ -40,28 +35,13 @@ raw "$tmp/loud.wav" "$tmp/loud.raw"
 
 start_pulse
 
-start_capture() {
-    parec -d wt_sink.monitor --format=s16le --rate=44100 --channels=2 --raw \
-        --latency-msec=200 >"$tmp/capture.raw" &
-    parec_pid=$!
-    wait_for_stream source-outputs
-    sleep 0.3
-}
-
-stop_capture() {
-    sleep 0.5
-    kill "$parec_pid"
-    wait "$parec_pid" 2>/dev/null || true
-    parec_pid=""
-}
-
 # A few attempts, as a starved sound server on a loaded machine may drop a buffer that the
 # editor did hand over.
 attempt() {
     local what=$1 check=$2
     shift 2
     for n in 1 2 3; do
-        start_capture
+        start_capture "$tmp/capture.raw"
         run "$@" >"$tmp/out" 2>"$tmp/err" || {
             cat "$tmp/err" >&2
             exit 1

@@ -9,6 +9,7 @@ pulse_dir=""
 pulse_pid=""
 
 stop_pulse() {
+    stop_capture
     if [ -n "$pulse_pid" ] && kill -0 "$pulse_pid" 2>/dev/null; then
         kill "$pulse_pid" 2>/dev/null || true
         for _ in $(seq 50); do
@@ -77,4 +78,24 @@ audio_sanitizer_options() {
     here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
     export ASAN_OPTIONS="fast_unwind_on_malloc=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
     export LSAN_OPTIONS="suppressions=$here/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+}
+
+# Records what the null sink plays into FILE (raw 16-bit stereo at 44.1 kHz) until
+# stop_capture, which lets the sink's last half second arrive first.   start_capture FILE
+capture_pid=""
+start_capture() {
+    parec -d wt_sink.monitor --format=s16le --rate=44100 --channels=2 --raw \
+        --latency-msec=200 >"$1" &
+    capture_pid=$!
+    wait_for_stream source-outputs
+    sleep 0.3
+}
+
+stop_capture() {
+    if [ -n "$capture_pid" ]; then
+        sleep 0.5
+        kill "$capture_pid" 2>/dev/null || true
+        wait "$capture_pid" 2>/dev/null || true
+        capture_pid=""
+    fi
 }
