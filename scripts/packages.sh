@@ -9,7 +9,7 @@ common=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-qpa-plugins libgl-dev
         portaudio19-dev libsndfile1-dev libmpg123-dev fonts-ipafont-gothic qt6-translations-l10n)
 building=(libgtest-dev libgmock-dev clang libclang-rt-14-dev)
 testing=(libbenchmark-dev sox libsox-fmt-base libsox-fmt-mp3
-         sndfile-programs python3 xvfb xauth x11-apps imagemagick twm
+         sndfile-programs python3 python3-numpy xvfb xauth x11-apps imagemagick twm
          pulseaudio pulseaudio-utils libasound2-plugins
          xclip x11-utils desktop-file-utils appstream dpkg-dev file groff-base librsvg2-bin)
 

@@ -462,6 +462,7 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"preview_start", BatchPreviewStart},
         {"preview_set", BatchPreviewSet},
         {"preview_stop", BatchPreviewStop},
+        {"spectrum", BatchSpectrum},
     };
     return verbs;
 }

@@ -1,10 +1,14 @@
 #include "batch/ViewBatch.h"
 
+#include "dsp/Spectrogram.h"
 #include "editor/App.h"
 #include "hosts/scripted/ScriptedHost.h"
 #include "platform/RasterCanvas.h"
 #include "util/ParseNumber.h"
 #include "view/WaveWindow.h"
+
+#include <algorithm>
+#include <cstdio>
 
 namespace wt {
 
@@ -88,6 +92,44 @@ bool BatchCtrlWheel(BatchContext& c, const std::vector<std::string>& args, std::
         !SendWheel(c, args[0], msg::MkControl, static_cast<int>(x))) {
         error = "usage: ctrl_wheel DELTA X (DELTA -32767..32767, X 0..8192 pixels)";
         return false;
+    }
+    return true;
+}
+
+bool BatchSpectrum(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
+    const SoundDocument& doc = c.app.doc;
+    const std::int64_t frames =
+        doc.format.blockAlign > 0 ? doc.byteLength / doc.format.blockAlign : 0;
+    long long frame = 0, channel = 0, size = c.app.settings.spectrumSize;
+    bool ok =
+        !args.empty() && ParseInteger(args[0], 0, std::max<std::int64_t>(frames - 1, 0), frame);
+    for (std::size_t i = 1; ok && i < args.size(); ++i) {
+        if (args[i].rfind("channel=", 0) == 0) {
+            ok = ParseInteger(args[i].substr(8), 0, doc.format.channels - 1, channel);
+        } else if (args[i].rfind("size=", 0) == 0) {
+            ok = ParseInteger(args[i].substr(5), kMinSpectrumSize, kMaxSpectrumSize, size) &&
+                 (size & (size - 1)) == 0;
+        } else {
+            ok = false;
+        }
+    }
+    if (!ok || frames == 0) {
+        error = frames == 0 ? "the sound is empty"
+                            : "usage: spectrum FRAME [channel=C] [size=N] (FRAME within the "
+                              "sound, N a power of two from 256 to 8192)";
+        return false;
+    }
+    const int n = static_cast<int>(size);
+    const std::int64_t index =
+        std::min<std::int64_t>((frame + n / 8) / (n / 4), SpectrumFrameCount(frames, n) - 1);
+    std::vector<float> db;
+    FrameSpectrumDb(doc, static_cast<int>(channel), index, n, db);
+    char line[96];
+    for (std::size_t k = 0; k < db.size(); ++k) {
+        std::snprintf(line, sizeof line, "spectrum: %zu %.3f %.3f\n", k,
+                      static_cast<double>(k) * doc.format.sampleRate / n,
+                      static_cast<double>(db[k]));
+        c.out << line;
     }
     return true;
 }

@@ -9,6 +9,10 @@ namespace wt {
 // 640x240, each side 1..8192), paints it as the screen would show it, and saves the picture
 // as PNG. The window keeps that size for the lines that follow.
 bool BatchPaint(BatchContext& context, const std::vector<std::string>& args, std::string& error);
+// "spectrum FRAME [channel=C] [size=N]": the level of every bin of the analysis frame whose
+// centre is nearest sound frame FRAME, one line "spectrum: BIN HZ DB" per bin, with the
+// settings' analysis size unless N (a power of two from 256 to 8192) is given.
+bool BatchSpectrum(BatchContext& context, const std::vector<std::string>& args, std::string& error);
 
 // "wheel DELTA": turns the mouse wheel over the waveform window as the desktop does (DELTA in
 // eighths of a degree, 120 a notch, positive towards the start of the sound).

@@ -39,12 +39,15 @@ struct Settings {
     int historyDiskMiB = 0;
     // How much of the result the 試聴 button of an effect dialog plays, in seconds (1..60).
     int previewSeconds = 10;
+    // The spectrum's analysis size in samples: a power of two from 256 to 8192.
+    int spectrumSize = 2048;
 };
 
 inline constexpr const char* kKeyUndoMode = "undomode";
 inline constexpr const char* kKeyHistoryMemory = "historymemory";
 inline constexpr const char* kKeyHistoryDisk = "historydisk";
 inline constexpr const char* kKeyPreviewSeconds = "previewseconds";
+inline constexpr const char* kKeySpectrumSize = "spectrumsize";
 
 // Reads directory, density (clamped to 1..128), dispmode, trackmode, width and height (each
 // clamped to kMinWindowSize..kMaxWindowSize). `defaultDirectory` is used when the file has no

@@ -1,5 +1,6 @@
 // The real FFT against the cosine and sine sums it stands for, evaluated directly in the test.
 #include "dsp/Fft.h"
+#include "dsp/Spectrogram.h"
 
 #include <gtest/gtest.h>
 
@@ -233,3 +234,36 @@ TEST(RealFftDeathTest, SizesBelowFourOrNotPowersOfTwoAreRefused) {
 #endif
 
 } // namespace
+
+// The frames a column shows and the bins a row shows: those whose centre lies inside it, or
+// the nearest one when there is none (a column or row narrower than a frame or a bin).
+TEST(SpectrumLayout, ColumnsAndRowsTakeWhatLiesInsideOrTheNearest) {
+    struct Column {
+        std::int64_t first, end, firstFrame, endFrame;
+    };
+    // Size 2048: frames centred every 512 samples; 100 frames.
+    for (const Column c : std::initializer_list<Column>{{0, 2048, 0, 4},
+                                                        {1, 1024, 1, 2},
+                                                        {600, 700, 1, 2}, // nearest: 650 / 512
+                                                        {700, 800, 1, 2}, // 750 / 512 rounds to 1
+                                                        {800, 900, 2, 3}, // 850 / 512 rounds to 2
+                                                        {50000, 60000, 98, 100},
+                                                        {70000, 70001, 99, 100}}) {
+        std::int64_t a = 0, b = 0;
+        ColumnFrames(c.first, c.end, 2048, 100, a, b);
+        EXPECT_EQ(a, c.firstFrame) << c.first;
+        EXPECT_EQ(b, c.endFrame) << c.first;
+    }
+    struct Row {
+        double low, high;
+        int firstBin, endBin;
+    };
+    // 8000 Hz, size 256: bins every 31.25 Hz, 0 .. 128.
+    for (const Row r : std::initializer_list<Row>{
+             {0, 100, 0, 4}, {40, 50, 1, 2}, {50, 60, 2, 2 + 1}, {3990, 4000, 128, 129}}) {
+        int a = 0, b = 0;
+        RowBins(r.low, r.high, 8000, 256, a, b);
+        EXPECT_EQ(a, r.firstBin) << r.low;
+        EXPECT_EQ(b, r.endBin) << r.low;
+    }
+}
