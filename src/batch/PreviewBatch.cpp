@@ -89,7 +89,14 @@ PreviewRequest RequestOf(BatchContext& c, PreviewLine line) {
     return request;
 }
 
-bool StartPlaying(BatchContext& c, PreviewRequest request, bool loop, std::string& error) {
+// "VERB ID=VALUE… [seconds=S]": starts playing it, once or looped, the device starting with
+// the first rendering; false with the reason when the line, the device or the command refuses.
+bool StartLine(BatchContext& c, const std::vector<std::string>& args, bool loop,
+               std::string& error) {
+    PreviewLine line;
+    if (!ParseLine(args, true, line, error)) {
+        return false;
+    }
     if (!c.preview) {
         error = "this run has no preview";
         return false;
@@ -98,7 +105,7 @@ bool StartPlaying(BatchContext& c, PreviewRequest request, bool loop, std::strin
         error = "the editor is busy";
         return false;
     }
-    return c.preview->Play(c.app, std::move(request), loop, kRenderTimeoutMs, error);
+    return c.preview->Play(c.app, RequestOf(c, std::move(line)), loop, kRenderTimeoutMs, error);
 }
 
 // The rendering asked for last has reached the device, or failed: false with its reason.
@@ -156,12 +163,7 @@ bool BatchPreview(BatchContext& c, const std::vector<std::string>& args, std::st
 }
 
 bool BatchPreviewPlay(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
-    PreviewLine line;
-    if (!ParseLine(args, true, line, error) || !StartPlaying(c, RequestOf(c, line), false, error)) {
-        return false;
-    }
-    if (!AwaitRendering(c, error)) {
-        c.preview->Stop();
+    if (!StartLine(c, args, false, error)) {
         return false;
     }
     // Until the device reports that the last frame has been heard.
@@ -186,15 +188,7 @@ bool BatchPreviewPlay(BatchContext& c, const std::vector<std::string>& args, std
 }
 
 bool BatchPreviewStart(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
-    PreviewLine line;
-    if (!ParseLine(args, true, line, error) || !StartPlaying(c, RequestOf(c, line), true, error)) {
-        return false;
-    }
-    if (!AwaitRendering(c, error)) {
-        c.preview->Stop();
-        return false;
-    }
-    return true;
+    return StartLine(c, args, true, error);
 }
 
 bool BatchPreviewSet(BatchContext& c, const std::vector<std::string>& args, std::string& error) {

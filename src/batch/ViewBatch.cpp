@@ -1,5 +1,6 @@
 #include "batch/ViewBatch.h"
 
+#include "dsp/Fft.h"
 #include "dsp/Spectrogram.h"
 #include "editor/App.h"
 #include "hosts/scripted/ScriptedHost.h"
@@ -108,7 +109,7 @@ bool BatchSpectrum(BatchContext& c, const std::vector<std::string>& args, std::s
             ok = ParseInteger(args[i].substr(8), 0, doc.format.channels - 1, channel);
         } else if (args[i].rfind("size=", 0) == 0) {
             ok = ParseInteger(args[i].substr(5), kMinSpectrumSize, kMaxSpectrumSize, size) &&
-                 (size & (size - 1)) == 0;
+                 IsFftSize(static_cast<std::int32_t>(size));
         } else {
             ok = false;
         }
@@ -120,8 +121,9 @@ bool BatchSpectrum(BatchContext& c, const std::vector<std::string>& args, std::s
         return false;
     }
     const int n = static_cast<int>(size);
-    const std::int64_t index =
-        std::min<std::int64_t>((frame + n / 8) / (n / 4), SpectrumFrameCount(frames, n) - 1);
+    // The frame whose centre lies at FRAME, or the nearest one: a column one frame wide.
+    std::int64_t index = 0, end = 0;
+    ColumnFrames(frame, frame + 1, n, SpectrumFrameCount(frames, n), index, end);
     std::vector<float> db;
     FrameSpectrumDb(doc, static_cast<int>(channel), index, n, db);
     char line[96];

@@ -1,5 +1,7 @@
 #include "editor/Settings.h"
 
+#include "dsp/Fft.h"
+#include "dsp/Spectrogram.h"
 #include "platform/UserFolders.h"
 
 #include <algorithm>
@@ -29,8 +31,10 @@ Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defa
     s.historyDiskMiB = budget(kKeyHistoryDisk);
     s.previewSeconds = std::clamp(profile.GetInt(kSectionOptions, kKeyPreviewSeconds, 10), 1, 60);
     // Any other value than a power of two from 256 to 8192 takes the default.
-    const int size = profile.GetInt(kSectionOptions, kKeySpectrumSize, 2048);
-    s.spectrumSize = size >= 256 && size <= 8192 && (size & (size - 1)) == 0 ? size : 2048;
+    const int size = profile.GetInt(kSectionOptions, kKeySpectrumSize, kDefaultSpectrumSize);
+    s.spectrumSize = size >= kMinSpectrumSize && size <= kMaxSpectrumSize && IsFftSize(size)
+                         ? size
+                         : kDefaultSpectrumSize;
     // The zoom centring and the window itself work with the stored size: a hand-edited value
     // must not overflow their arithmetic nor ask for a window no screen holds.
     s.startWidth =

@@ -32,41 +32,53 @@ enum class Reach {
     Generator,
 };
 
-Reach ReachOf(int commandId) {
-    switch (commandId) {
-    case IDM_NORMALIZE:
-    case IDM_REVERSE:
-    case IDM_DC_REMOVE:
-        return Reach::WholeSelection;
-    case IDM_FADE_IN:
-    case IDM_FADE_OUT:
-    case IDM_ENVELOPE:
-    case IDM_PAN_ENVELOPE:
-    case IDM_PITCH_ENVELOPE:
-        return Reach::LengthDependent;
-    case IDM_WHITE_NOISE:
-    case IDM_TONE:
-    case IDM_INSERT_SILENCE:
-    case IDM_MELODY_PASTE:
-        return Reach::Generator;
-    default:
-        return Reach::Prefix;
-    }
-}
+// Each command with a preview: what it reads of the sound, and how many seconds of it for
+// each second it makes (pitch change and time stretch up to four, at a speed of 400 %; the
+// pitch envelope two; a transposition keeps the length).
+struct PreviewCommand {
+    int id;
+    Reach reach;
+    double inputPerOutput;
+};
+constexpr PreviewCommand kPreviewCommands[] = {
+    {IDM_VOLUME, Reach::Prefix, 1},
+    {IDM_COMPRESSOR, Reach::Prefix, 1},
+    {IDM_NOISE_GATE, Reach::Prefix, 1},
+    {IDM_DISTORTION, Reach::Prefix, 1},
+    {IDM_ECHO, Reach::Prefix, 1},
+    {IDM_REVERB, Reach::Prefix, 1},
+    {IDM_FLANGER, Reach::Prefix, 1},
+    {IDM_TREMOLO, Reach::Prefix, 1},
+    {IDM_VIBRATO, Reach::Prefix, 1},
+    {IDM_EQUALIZER, Reach::Prefix, 1},
+    {IDM_PARAMETRIC_EQ, Reach::Prefix, 1},
+    {IDM_NOISE_REMOVAL, Reach::Prefix, 1},
+    {IDM_PHASE_INVERT, Reach::Prefix, 1},
+    {IDM_PITCH, Reach::Prefix, 4},
+    {IDM_TIME_STRETCH, Reach::Prefix, 4},
+    {IDM_TRANSPOSE, Reach::Prefix, 1},
+    {IDM_ENVELOPE, Reach::LengthDependent, 1},
+    {IDM_PAN_ENVELOPE, Reach::LengthDependent, 1},
+    {IDM_PITCH_ENVELOPE, Reach::LengthDependent, 2},
+    {IDM_FADE_IN, Reach::LengthDependent, 1},
+    {IDM_FADE_OUT, Reach::LengthDependent, 1},
+    {IDM_NORMALIZE, Reach::WholeSelection, 1},
+    {IDM_REVERSE, Reach::WholeSelection, 1},
+    {IDM_DC_REMOVE, Reach::WholeSelection, 1},
+    {IDM_WHITE_NOISE, Reach::Generator, 1},
+    {IDM_TONE, Reach::Generator, 1},
+    {IDM_INSERT_SILENCE, Reach::Generator, 1},
+    {IDM_MELODY_PASTE, Reach::Generator, 1},
+};
 
-// Seconds of the sound a command reads for each second it makes: pitch change and time
-// stretch take up to four (a speed of 400 %), the pitch envelope two; a transposition keeps
-// the length.
-double InputPerOutput(int commandId) {
-    switch (commandId) {
-    case IDM_PITCH_ENVELOPE:
-        return 2.0;
-    case IDM_PITCH:
-    case IDM_TIME_STRETCH:
-        return 4.0;
-    default:
-        return 1.0;
+// The command's row; a command without a preview reads as the effects do.
+PreviewCommand CommandOf(int commandId) {
+    for (const PreviewCommand& c : kPreviewCommands) {
+        if (c.id == commandId) {
+            return c;
+        }
     }
+    return {commandId, Reach::Prefix, 1};
 }
 
 // The sound kept before and after what a command reads: the reverb looks back two seconds,
@@ -74,6 +86,19 @@ double InputPerOutput(int commandId) {
 constexpr double kContextSeconds = 3.0;
 // Bytes copied between two looks at `stale`.
 constexpr std::size_t kCopyPiece = std::size_t{4} << 20;
+
+// Bytes of `seconds` of sound in `format`, whole frames.
+std::int64_t BytesOf(const SoundFormat& format, double seconds) {
+    return static_cast<std::int64_t>(std::ceil(seconds * format.sampleRate)) *
+           std::max<std::int64_t>(format.blockAlign, 1);
+}
+
+// Bytes from the selection's start that the command reads to make what the preview plays,
+// with the context after them.
+std::int64_t BytesRead(const PreviewRequest& request, const SoundFormat& format) {
+    return BytesOf(format,
+                   request.seconds * CommandOf(request.commandId).inputPerOutput + kContextSeconds);
+}
 
 std::string ControlValue(const DialogHost& dlg, const ControlTemplate& control, bool& has) {
     has = true;
@@ -126,11 +151,7 @@ struct Cut {
 };
 
 Cut CutFor(const PreviewRequest& request, const SoundDocument& sound) {
-    const std::int64_t align = std::max<std::int64_t>(sound.format.blockAlign, 1);
-    const auto bytesOf = [&](double seconds) {
-        return static_cast<std::int64_t>(std::ceil(seconds * sound.format.sampleRate)) * align;
-    };
-    const Reach reach = ReachOf(request.commandId);
+    const Reach reach = CommandOf(request.commandId).reach;
     Cut cut;
     cut.selStart = sound.selStart;
     cut.selEnd = sound.selEnd;
@@ -139,13 +160,11 @@ Cut CutFor(const PreviewRequest& request, const SoundDocument& sound) {
         cut.selStart = 0;
         cut.selEnd = sound.byteLength;
     }
-    const std::int64_t read =
-        cut.selStart +
-        bytesOf(request.seconds * InputPerOutput(request.commandId) + kContextSeconds);
+    const std::int64_t read = cut.selStart + BytesRead(request, sound.format);
     if (reach == Reach::Prefix || reach == Reach::Generator) {
         cut.selEnd = std::min(cut.selEnd, read);
     }
-    const std::int64_t context = bytesOf(kContextSeconds);
+    const std::int64_t context = BytesOf(sound.format, kContextSeconds);
     cut.from = std::max<std::int64_t>(0, cut.selStart - context);
     cut.to = std::min<std::int64_t>(sound.byteLength, cut.selEnd + context);
     cut.copyTo = reach == Reach::LengthDependent ? std::min(cut.to, read) : cut.to;
@@ -189,39 +208,8 @@ void CopySound(const SoundDocument& sound, const Cut& cut, SoundDocument& doc,
 } // namespace
 
 bool CommandHasPreview(int commandId) {
-    switch (commandId) {
-    case IDM_VOLUME:
-    case IDM_COMPRESSOR:
-    case IDM_NOISE_GATE:
-    case IDM_DISTORTION:
-    case IDM_ECHO:
-    case IDM_REVERB:
-    case IDM_FLANGER:
-    case IDM_TREMOLO:
-    case IDM_VIBRATO:
-    case IDM_ENVELOPE:
-    case IDM_PAN_ENVELOPE:
-    case IDM_PITCH_ENVELOPE:
-    case IDM_EQUALIZER:
-    case IDM_PARAMETRIC_EQ:
-    case IDM_NOISE_REMOVAL:
-    case IDM_PITCH:
-    case IDM_TIME_STRETCH:
-    case IDM_TRANSPOSE:
-    case IDM_WHITE_NOISE:
-    case IDM_TONE:
-    case IDM_INSERT_SILENCE:
-    case IDM_MELODY_PASTE:
-    case IDM_NORMALIZE:
-    case IDM_REVERSE:
-    case IDM_FADE_IN:
-    case IDM_FADE_OUT:
-    case IDM_DC_REMOVE:
-    case IDM_PHASE_INVERT:
-        return true;
-    default:
-        return false;
-    }
+    return std::any_of(std::begin(kPreviewCommands), std::end(kPreviewCommands),
+                       [commandId](const PreviewCommand& c) { return c.id == commandId; });
 }
 
 PreviewRequest RequestFromDialog(App& app, const DialogHost& dlg, int templateId) {
@@ -270,17 +258,12 @@ bool RenderPreview(const PreviewRequest& request, SoundDocument&& input,
     app.effects = request.effects;
     app.sineTable = request.sineTable;
     app.doc = std::move(input);
-    if (ReachOf(request.commandId) == Reach::LengthDependent) {
+    if (CommandOf(request.commandId).reach == Reach::LengthDependent) {
         // Only the start of the selection was copied: the command makes the frames played,
         // and its undo snapshot keeps only what was copied.
-        const double rate = app.doc.format.sampleRate;
-        const std::int64_t align = std::max<std::int64_t>(app.doc.format.blockAlign, 1);
-        app.previewFrames = static_cast<std::int64_t>(std::ceil(request.seconds * rate));
-        app.undo.copyLimit =
-            app.doc.selStart +
-            static_cast<std::int64_t>(std::ceil(
-                (request.seconds * InputPerOutput(request.commandId) + kContextSeconds) * rate)) *
-                align;
+        app.previewFrames =
+            static_cast<std::int64_t>(std::ceil(request.seconds * app.doc.format.sampleRate));
+        app.undo.copyLimit = app.doc.selStart + BytesRead(request, app.doc.format);
     }
 
     DialogScript script;
