@@ -463,6 +463,7 @@ const std::vector<BatchVerb>& BatchVerbs() {
         {"preview_set", BatchPreviewSet},
         {"preview_stop", BatchPreviewStop},
         {"spectrum", BatchSpectrum},
+        {"view", BatchView},
     };
     return verbs;
 }

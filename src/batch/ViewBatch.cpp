@@ -6,6 +6,7 @@
 #include "hosts/scripted/ScriptedHost.h"
 #include "platform/RasterCanvas.h"
 #include "util/ParseNumber.h"
+#include "view/SpectrogramView.h"
 #include "view/WaveWindow.h"
 
 #include <algorithm>
@@ -30,14 +31,26 @@ bool ParseSide(const std::string& text, int& value) {
 
 bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
     int width = c.paintWidth, height = c.paintHeight;
+    const auto parseSize = [&](const std::string& text) {
+        const auto x = text.find('x');
+        return x != std::string::npos && ParseSide(text.substr(0, x), width) &&
+               ParseSide(text.substr(x + 1), height);
+    };
+    // paint PATH [WxH], or paint WxH PATH.
+    std::string path = args.empty() ? std::string() : args[0];
     bool good = args.size() == 1 || args.size() == 2;
     if (good && args.size() == 2) {
-        const auto x = args[1].find('x');
-        good = x != std::string::npos && ParseSide(args[1].substr(0, x), width) &&
-               ParseSide(args[1].substr(x + 1), height);
+        if (int w = width, h = height; parseSize(args[0])) {
+            path = args[1];
+        } else {
+            width = w;
+            height = h;
+            good = parseSize(args[1]);
+        }
     }
     if (!good) {
-        error = "usage: paint PATH.png [WIDTHxHEIGHT] (1..8192 pixels each)";
+        error = "usage: paint PATH.png [WIDTHxHEIGHT] or paint WIDTHxHEIGHT PATH.png (1..8192 "
+                "pixels each)";
         return false;
     }
     c.paintWidth = width;
@@ -53,12 +66,48 @@ bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::stri
     // A new size is a resized window: a fitted view is fitted to it.
     KeepFitted(c.app);
 
-    RasterCanvas canvas(width, height, kColourButtonFace);
-    WaveWndProc(c.app, msg::Paint, 0, 0, &canvas);
-    if (!canvas.SavePng(args[0])) {
-        error = "cannot write " + args[0];
+    // What a user sees once the levels have arrived.
+    constexpr int kSpectrogramWaitMs = 120000;
+    if (ShowsSpectrogram(c.app) && !CompleteSpectrogram(c.app, kSpectrogramWaitMs)) {
+        error = "the spectrogram was not complete within two minutes";
         return false;
     }
+    RasterCanvas canvas(width, height, kColourButtonFace);
+    WaveWndProc(c.app, msg::Paint, 0, 0, &canvas);
+    if (!canvas.SavePng(path)) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+bool BatchView(BatchContext& c, const std::vector<std::string>& args, std::string& error) {
+    static const char* const kModes[] = {"waveform", "spectrogram", "both"};
+    int mode = -1;
+    for (int m = 0; m < 3 && !args.empty(); ++m) {
+        mode = args[0] == kModes[m] ? m : mode;
+    }
+    long long range = c.app.settings.spectrumRange;
+    int scale = c.app.settings.spectrumLog;
+    bool ok = mode >= 0;
+    for (std::size_t i = 1; ok && i < args.size(); ++i) {
+        if (args[i] == "scale=linear" || args[i] == "scale=log") {
+            scale = args[i] == "scale=log" ? 1 : 0;
+        } else if (args[i].rfind("range=", 0) == 0) {
+            ok = ParseInteger(args[i].substr(6), 20, 120, range);
+        } else {
+            ok = false;
+        }
+    }
+    if (!ok) {
+        error = "usage: view waveform|spectrogram|both [scale=linear|log] [range=DB] (DB 20..120)";
+        return false;
+    }
+    c.app.settings.spectrumRange = static_cast<int>(range);
+    if (scale != c.app.settings.spectrumLog) {
+        CmdSpectrumLog(c.app);
+    }
+    SetViewMode(c.app, mode);
     return true;
 }
 

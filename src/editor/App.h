@@ -3,6 +3,7 @@
 // procedures take it explicitly, so a test builds a fresh editor per case.
 #pragma once
 
+#include "dsp/SpectrogramCache.h"
 #include "editor/AudioState.h"
 #include "editor/EffectState.h"
 #include "editor/Preview.h"
@@ -40,6 +41,15 @@ struct HistoryWatch {
     // (ticket) so that a crash in between still finds one of them.
     std::string restoredJournal;
     std::uint64_t restoredTicket = 0;
+};
+
+// A change of the samples from one revision of the document's block to another, in bytes of
+// the sound after it: [firstByte, endByte) differ, and everything from firstByte on when the
+// length changed. A zero `before` means nothing is known.
+struct SampleChange {
+    std::uint64_t before = 0, after = 0;
+    std::int64_t firstByte = 0, endByte = 0;
+    bool lengthChanged = false;
 };
 
 struct App {
@@ -82,6 +92,12 @@ struct App {
     // result are played, so a command whose every frame depends on the selection's length
     // (an envelope, a fade) makes only those and leaves the rest as it was.
     std::int64_t previewFrames = 0;
+
+    // The spectrogram's levels, and the revision of the samples they describe. `sampleChange`
+    // is the last change the history measured, by which the levels outside it are kept.
+    SpectrogramCache spectrogram;
+    std::uint64_t spectrogramRevision = 0;
+    SampleChange sampleChange;
 };
 
 // Stops and closes the devices without touching the windows (the editor is going away).

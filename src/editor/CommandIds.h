@@ -71,6 +71,10 @@ enum CommandId : int {
     IDM_REDO = 37840,
     IDM_EDIT_HISTORY = 37841,
     IDM_UNDO_SETTINGS = 37842,
+    IDM_VIEW_WAVEFORM = 37843,
+    IDM_VIEW_SPECTROGRAM = 37844,
+    IDM_VIEW_BOTH = 37845,
+    IDM_SPECTRUM_LOG = 37846,
     IDM_RECENT1 = 4097,
     IDM_RECENT6 = 4102,
     IDM_BUSY_ITEM = 101, // the placeholder "Item" of the busy and disabled menus

@@ -35,6 +35,12 @@ Settings ReadStartupSettings(const ProfileFile& profile, const std::string& defa
     s.spectrumSize = size >= kMinSpectrumSize && size <= kMaxSpectrumSize && IsFftSize(size)
                          ? size
                          : kDefaultSpectrumSize;
+    const int view = profile.GetInt(kSectionOptions, kKeyViewMode, 0);
+    s.viewMode = view >= 0 && view <= 2 ? view : 0;
+    s.spectrumLog = profile.GetInt(kSectionOptions, kKeySpectrumLog, 0) == 1 ? 1 : 0;
+    s.spectrumRange = std::clamp(profile.GetInt(kSectionOptions, kKeySpectrumRange, 120), 20, 120);
+    s.spectrumCacheMiB =
+        std::clamp(profile.GetInt(kSectionOptions, kKeySpectrumCache, 128), 32, 4096);
     // The zoom centring and the window itself work with the stored size: a hand-edited value
     // must not overflow their arithmetic nor ask for a window no screen holds.
     s.startWidth =

@@ -41,6 +41,15 @@ struct Settings {
     int previewSeconds = 10;
     // The spectrum's analysis size in samples: a power of two from 256 to 8192.
     int spectrumSize = 2048;
+    // What the waveform window shows: 0 the waveform, 1 the spectrogram, 2 both (the waveform
+    // above, the spectrogram below).
+    int viewMode = 0;
+    // The spectrogram's frequency scale (0 linear, 1 logarithmic), the range of levels its
+    // colours span below 0 dB of full scale (20..120 dB) and the memory its levels may take
+    // (MiB, 32..4096).
+    int spectrumLog = 0;
+    int spectrumRange = 120;
+    int spectrumCacheMiB = 128;
 };
 
 inline constexpr const char* kKeyUndoMode = "undomode";
@@ -48,6 +57,10 @@ inline constexpr const char* kKeyHistoryMemory = "historymemory";
 inline constexpr const char* kKeyHistoryDisk = "historydisk";
 inline constexpr const char* kKeyPreviewSeconds = "previewseconds";
 inline constexpr const char* kKeySpectrumSize = "spectrumsize";
+inline constexpr const char* kKeyViewMode = "view";
+inline constexpr const char* kKeySpectrumLog = "spectrumlog";
+inline constexpr const char* kKeySpectrumRange = "spectrumrange";
+inline constexpr const char* kKeySpectrumCache = "spectrumcache";
 
 // Reads directory, density (clamped to 1..128), dispmode, trackmode, width and height (each
 // clamped to kMinWindowSize..kMaxWindowSize). `defaultDirectory` is used when the file has no

@@ -20,6 +20,11 @@ struct ViewState {
     int fittedColumns = 0;
     // Ctrl+wheel turns not yet a whole notch (120), kept for the next turn.
     int zoomWheelRest = 0;
+    // The spectrogram's timer runs (levels are asked for or arriving); levels arrived since
+    // the last repaint, which was at spectrogramPaintedMs (steady clock).
+    bool spectrogramTimer = false;
+    bool spectrogramRepaintDue = false;
+    std::int64_t spectrogramPaintedMs = 0;
 };
 
 } // namespace wt

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <unistd.h>
 #include <utility>
@@ -103,6 +104,9 @@ struct EditHistory::Impl {
     std::uint64_t pending = 0; // held bytes being written
     bool diskFailed = false;   // a write failed: no more spills until the budget is set again
     std::uint64_t lastJob = 0;
+    // Every Record and GoTo counts one change of the samples, and the bytes it changed.
+    std::uint64_t changes = 0;
+    StepRange lastChange;
     std::vector<std::string> madeFolders; // made by the history, removed when it ends
     std::string readyFolder;              // the spill folder once made private
     int folderLock = -1;                  // the lock held on it (LockSpillFolder)
@@ -321,6 +325,7 @@ struct EditHistory::Impl {
         for (int i = std::min(target, current) + 1; i <= std::max(target, current); ++i) {
             identityCrossed = identityCrossed || steps[i].identityChanged;
         }
+        NoteCrossed(target, now.length);
         current = target;
         const StepState& state = steps[target].after;
         doc.format = state.format;
@@ -334,6 +339,26 @@ struct EditHistory::Impl {
         alternate = left;
         Enforce();
         return true;
+    }
+
+    // The bytes the steps between the current one and `target` changed: from the first
+    // that any of them changed, to the last when none changed the length, else to the end.
+    void NoteCrossed(int target, std::int32_t lengthBefore) {
+        StepRange r{std::numeric_limits<std::int32_t>::max(), 0, 0};
+        std::int32_t end = 0;
+        bool sameLength = true;
+        for (int i = std::min(target, current) + 1; i <= std::max(target, current); ++i) {
+            const StepRange& step = steps[i].range;
+            r.prefix = std::min(r.prefix, step.prefix);
+            end = std::max(end, step.prefix + step.newLength);
+            sameLength = sameLength && step.oldLength == step.newLength;
+        }
+        const std::int32_t lengthAfter = steps[target].after.length;
+        r.prefix = std::min({r.prefix, lengthBefore, lengthAfter});
+        r.oldLength = sameLength ? end - r.prefix : lengthBefore - r.prefix;
+        r.newLength = sameLength ? end - r.prefix : lengthAfter - r.prefix;
+        ++changes;
+        lastChange = r;
     }
 
     // --- Budget -------------------------------------------------------------------------------
@@ -443,6 +468,14 @@ void EditHistory::SetBudget(const HistoryBudget& budget) {
     impl_->Enforce();
 }
 
+std::uint64_t EditHistory::Changes() const {
+    return impl_->changes;
+}
+
+StepRange EditHistory::LastChange() const {
+    return impl_->lastChange;
+}
+
 const HistoryBudget& EditHistory::Budget() const {
     return impl_->budget;
 }
@@ -470,6 +503,8 @@ bool EditHistory::Record(const std::string& text, std::int64_t time, UndoSnapsho
     }
     const bool whole =
         readable && before.length > 0 && range.prefix == 0 && range.oldLength == before.length;
+    ++h.changes;
+    h.lastChange = readable ? range : StepRange{0, before.length, doc.byteLength};
     SharedBytes oldMiddle;
     if (readable && !whole) {
         oldMiddle = CopyShared(oldBytes + range.prefix, range.oldLength, kSpare);

@@ -78,6 +78,10 @@ public:
     // The budget starts as DefaultHistoryBudget().
     void SetBudget(const HistoryBudget& budget);
     const HistoryBudget& Budget() const;
+    // Changes of the samples recorded or gone through so far, and the bytes the last one
+    // changed (in the sound before and after it).
+    std::uint64_t Changes() const;
+    StepRange LastChange() const;
 
     // Records the change a command just made: `before` is the undo snapshot the command took
     // (the state before it), `doc` the state after. The steps after the current one are

@@ -41,6 +41,15 @@ public:
     // Inverts every pixel inside r (each channel becomes 255 - value).
     virtual void InvertRect(const Rect& r) = 0;
     virtual void SetPixel(int x, int y, Rgb colour) = 0;
+    // Copies a picture of r.Width() x r.Height() pixels, row by row, into r (clipped as
+    // every drawing call is). Canvases on a picture in memory copy it at once.
+    virtual void DrawPixels(const Rect& r, const Rgb* pixels) {
+        for (int y = r.top; y < r.bottom; ++y) {
+            for (int x = r.left; x < r.right; ++x) {
+                SetPixel(x, y, *pixels++);
+            }
+        }
+    }
 
     // Pen lines: MoveTo sets the current position; LineTo draws from it to (x, y), excluding
     // the end point, and makes (x, y) the current position.

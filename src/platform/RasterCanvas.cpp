@@ -185,6 +185,20 @@ void RasterCanvas::FillRect(const Rect& r, Rgb colour) {
     }
 }
 
+void RasterCanvas::DrawPixels(const Rect& r, const Rgb* pixels) {
+    const Rect c = Clipped(r);
+    for (int y = c.top; y < c.bottom; ++y) {
+        const Rgb* from =
+            pixels + static_cast<std::size_t>(y - r.top) * r.Width() + (c.left - r.left);
+        std::uint8_t* to = At(c.left, y);
+        for (int x = 0; x < c.Width(); ++x) {
+            to[3 * x] = from[x].r;
+            to[3 * x + 1] = from[x].g;
+            to[3 * x + 2] = from[x].b;
+        }
+    }
+}
+
 void RasterCanvas::InvertRect(const Rect& r) {
     const Rect c = Clipped(r);
     for (int y = c.top; y < c.bottom; ++y) {

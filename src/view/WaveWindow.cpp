@@ -6,6 +6,7 @@
 #include "editor/Menus.h"
 #include "platform/Canvas.h"
 #include "util/Format.h"
+#include "view/SpectrogramView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -89,7 +90,7 @@ bool SelectionRect(const App& app, const WaveLayout& layout, Rect& rect) {
     if (right < left) {
         std::swap(left, right);
     }
-    const int rightEdge = layout.clientWidth - kWaveRightGap;
+    const int rightEdge = layout.area.right;
     if (right < kWaveAreaLeft || left >= rightEdge) {
         return false;
     }
@@ -152,7 +153,7 @@ void PaintWideRuler(const App& app, Canvas& c, const WaveLayout& layout) {
     while (seconds * columnsPerSecond < kWideLabelColumns) {
         seconds *= 2; // sounds of many hours
     }
-    const int rightEdge = layout.clientWidth - kWaveRightGap;
+    const int rightEdge = layout.area.right;
     const std::int64_t viewFrame = doc.viewStart / std::max<std::int64_t>(1, doc.format.blockAlign);
     const std::int64_t stepFrames = static_cast<std::int64_t>(seconds * rate);
     // Start at the last mark at or before the view's first frame, so that its label, which
@@ -182,7 +183,7 @@ void PaintWideRuler(const App& app, Canvas& c, const WaveLayout& layout) {
 void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
     const SoundDocument& doc = app.doc;
     const Rect& a = layout.area;
-    const int rightEdge = layout.clientWidth - kWaveRightGap;
+    const int rightEdge = layout.area.right;
     const int axisY = a.bottom + kRulerAxisOffset;
 
     c.SetPen(kColourRuler);
@@ -190,7 +191,7 @@ void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
     Line(c, kWaveAreaLeft, axisY, a.right, axisY);
     if (Wide(app)) {
         PaintWideRuler(app, c, layout);
-        PaintLevelTicks(c, a);
+        PaintLevelTicks(c, GetWavePanes(app, a).wave);
         c.SetPen(kColourZeroLine);
         return;
     }
@@ -258,7 +259,7 @@ void PaintRuler(const App& app, Canvas& c, const WaveLayout& layout) {
         }
     }
 
-    PaintLevelTicks(c, a);
+    PaintLevelTicks(c, GetWavePanes(app, a).wave);
     c.SetPen(kColourZeroLine);
 }
 
@@ -363,8 +364,7 @@ void ShiftPicture(App& app, std::int64_t movedBytes) {
     const std::int64_t columns = movedBytes / columnBytes;
     if (columns != 0) {
         const WaveLayout layout = GetWaveLayout(app);
-        const Rect area{kWaveAreaLeft, kWaveAreaTop, layout.clientWidth - kWaveRightGap,
-                        layout.clientHeight};
+        const Rect area{kWaveAreaLeft, kWaveAreaTop, layout.area.right, layout.clientHeight};
         app.host.ScrollWave(static_cast<int>(-columns), area);
         RepaintRulerMargins(app, layout);
     }
@@ -469,7 +469,9 @@ WaveLayout GetWaveLayout(const App& app) {
     layout.clientWidth = app.host.WaveClientWidth();
     layout.clientHeight = app.host.WaveClientHeight();
     layout.rulerBand = app.mainText.height + app.mainText.externalLeading + 10;
-    layout.area = {kWaveAreaLeft, kWaveAreaTop, layout.clientWidth - kWaveRightGap,
+    // The spectrogram's legend takes room at the right.
+    const int rightGap = kWaveRightGap + (ShowsSpectrogram(app) ? kLegendWidth : 0);
+    layout.area = {kWaveAreaLeft, kWaveAreaTop, layout.clientWidth - rightGap,
                    layout.clientHeight - layout.rulerBand};
     return layout;
 }
@@ -502,7 +504,7 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
     const std::int64_t framesPerPixel = doc.framesPerPixel;
     const std::int64_t first =
         std::max(0, update.left - kWaveAreaLeft) * blockAlign * framesPerPixel;
-    const int rightLimit = std::min(update.right, layout.clientWidth - kWaveRightGap);
+    const int rightLimit = std::min(update.right, a.right);
 
     c.SetPen(kColourZeroLine);
     PaintRuler(app, c, layout);
@@ -520,11 +522,23 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
     if (doc.byteLength <= 0 || doc.sampleData.Size() == 0 || channels == 0) {
         return;
     }
-    const int height = a.Height();
+    const WavePanes panes = GetWavePanes(app, a);
+    if (!panes.spectrum.Empty()) {
+        PaintSpectrogram(app, c, layout, panes.spectrum, update);
+        if (!panes.wave.Empty()) {
+            c.FillRect({a.left, panes.wave.bottom, a.right, panes.spectrum.top}, kColourButtonFace);
+        }
+    }
+    const Rect& w = panes.wave; // the waveform's part of the area
+    if (w.Empty()) {
+        InvertSelection(app, c, layout);
+        return;
+    }
+    const int height = w.Height();
     const int strip = height / channels;
 
     for (int n = channels - 1; n >= 1; --n) {
-        const int y = strip * n + kWaveAreaTop;
+        const int y = strip * n + w.top;
         c.SetPen(kColourButtonHighlight);
         Line(c, a.left, y - 2, a.right, y - 2);
         c.FillRect({a.left, y - 1, a.right, y + 2}, kColourButtonFace);
@@ -533,12 +547,12 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
     }
     c.SetPen(kColourZeroLine);
     for (int k = channels; k >= 1; --k) {
-        const int y = strip * (k - 1) + strip / 2 + kWaveAreaTop;
+        const int y = strip * (k - 1) + strip / 2 + w.top;
         Line(c, a.left, y, a.right, y);
     }
     if (channels > 1) {
-        DrawCentred(c, {0, kWaveAreaTop, kWaveAreaLeft, strip + kWaveAreaTop}, "L");
-        DrawCentred(c, {0, strip + kWaveAreaTop, kWaveAreaLeft, 2 * strip + kWaveAreaTop}, "R");
+        DrawCentred(c, {0, w.top, kWaveAreaLeft, strip + w.top}, "L");
+        DrawCentred(c, {0, strip + w.top, kWaveAreaLeft, 2 * strip + w.top}, "R");
     }
 
     c.SetPen(kColourSampleMark);
@@ -570,7 +584,7 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
             for (int i = 0; i < channels; ++i) {
                 const int low = lows[static_cast<std::size_t>(i)];
                 const int high = highs[static_cast<std::size_t>(i)];
-                const int stripTop = i * height / channels + kWaveAreaTop;
+                const int stripTop = i * height / channels + w.top;
                 Line(c, x, rowOf(stripTop, high), x, rowOf(stripTop, low) + 1);
             }
         }
@@ -578,7 +592,7 @@ void PaintWave(App& app, Canvas& c, const Rect& requested) {
         return;
     }
     for (int i = 0; i < channels; ++i) {
-        const int stripTop = i * height / channels + kWaveAreaTop;
+        const int stripTop = i * height / channels + w.top;
         bool firstPoint = true;
         // A frame is drawn only when it lies wholly inside the data.
         for (std::int64_t o = first; viewStart + o + blockAlign <= available; o += step) {
@@ -693,6 +707,11 @@ void FollowPlayPosition(App& app, std::int64_t position) {
     app.view.fitted = false;
     SetScrollBoxFromView(app);
     RedrawWave(app);
+}
+
+std::int64_t ColumnFirstFrame(const App& app, std::int64_t column) {
+    return app.doc.viewStart / std::max<std::int64_t>(1, app.doc.format.blockAlign) +
+           ColumnToFrame(app, column);
 }
 
 double FramesPerColumn(const App& app) {

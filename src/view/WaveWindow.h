@@ -88,6 +88,9 @@ int CmdZoom1(App& app);
 void ZoomAround(App& app, int notches, int column);
 // Frames per pixel column: the zoom step's, or the fractional width past the widest step.
 double FramesPerColumn(const App& app);
+// The first frame of the sound that column `column` of the area (0 = its left edge) shows; a
+// column shows the frames up to the next column's first.
+std::int64_t ColumnFirstFrame(const App& app, std::int64_t column);
 // The area's column (0 = its left edge) that shows byte offset `offset`.
 std::int64_t ColumnOfOffset(const App& app, std::int64_t offset);
 // Frames per column that show the whole sound in the area's width.

@@ -19,6 +19,7 @@
 #include "commands/generators/MelodyPaste.h"
 #include "editor/CommandIds.h"
 #include "view/DisplaySettings.h"
+#include "view/SpectrogramView.h"
 #include "view/WaveWindow.h"
 #include "window/MainWindow.h"
 
@@ -101,6 +102,10 @@ const std::vector<CommandEntry>& CommandTable() {
         {IDM_ZOOM_IN, "IDM_ZOOM_IN", CmdZoomIn},
         {IDM_ZOOM_OUT, "IDM_ZOOM_OUT", CmdZoomOut},
         {IDM_ZOOM_FIT, "IDM_ZOOM_FIT", CmdZoomFit},
+        {IDM_VIEW_WAVEFORM, "IDM_VIEW_WAVEFORM", CmdViewWaveform},
+        {IDM_VIEW_SPECTROGRAM, "IDM_VIEW_SPECTROGRAM", CmdViewSpectrogram},
+        {IDM_VIEW_BOTH, "IDM_VIEW_BOTH", CmdViewBoth},
+        {IDM_SPECTRUM_LOG, "IDM_SPECTRUM_LOG", CmdSpectrumLog},
         // Settings
         {IDM_DEVICE, "IDM_DEVICE", CmdDeviceDialog},
         {IDM_DISPLAY_SETTINGS, "IDM_DISPLAY_SETTINGS", CmdDisplaySettings},

@@ -12,6 +12,7 @@
 #include "editor/DocumentUi.h"
 #include "editor/Menus.h"
 #include "util/Format.h"
+#include "view/SpectrogramView.h"
 #include "view/WaveWindow.h"
 #include "window/CommandTable.h"
 
@@ -96,6 +97,7 @@ void CloseMainWindow(App& app) {
 
 void OnDestroy(App& app) {
     app.host.KillTimer(kTimerId);
+    app.host.KillTimer(kSpectrogramTimerId);
     // The question about unsaved changes has been answered: nothing is left to recover.
     EndHistory(app);
     app.undo.data.Reset();
@@ -121,6 +123,7 @@ LParam OnCreate(App& app) {
     app.menus.busy = LoadMenuBusy();
     app.menus.current = &app.menus.normal;
     app.host.SetMenu(app.menus.current);
+    UpdateViewMenu(app);
     if (!app.undo.data.Resize(10) || !TakeSnapshot(doc, app.undo)) {
         return -1;
     }
@@ -319,6 +322,8 @@ LParam MainWndProc(App& app, unsigned message, WParam wParam, LParam lParam) {
             OnHistoryTimer(app);
             // Also catches a width that changed without msg::Size reaching this window.
             KeepFitted(app);
+        } else if (wParam == static_cast<WParam>(kSpectrogramTimerId)) {
+            OnSpectrogramTimer(app);
         }
         return 0;
     case msg::WaveOutDone:

@@ -122,7 +122,13 @@ TEST(Menus, MainMenuMatchesTheCommandTable) {
                                            {0, "-"},
                                            {55552, "ズームイン"},
                                            {55553, "ズームアウト"},
-                                           {55560, "全体表示\tCtrl+0"}});
+                                           {55560, "全体表示\tCtrl+0"},
+                                           {0, "-"},
+                                           {IDM_VIEW_WAVEFORM, "波形(&W)"},
+                                           {IDM_VIEW_SPECTROGRAM, "スペクトログラム(&S)"},
+                                           {IDM_VIEW_BOTH, "波形とスペクトログラム(&B)"},
+                                           {0, "-"},
+                                           {IDM_SPECTRUM_LOG, "周波数を対数で表示(&L)"}});
     ExpectRows(m.popups[5], {{55504, "デバイス(&P)..."}, {55511, "表示設定(&D)..."}});
     ExpectRows(m.popups[6], {{55523, "目次(&C)"}, {0, "-"}, {55500, "バージョン情報(&A)..."}});
 }
@@ -208,10 +214,11 @@ TEST(MainWindow, StartUpShowsTheEmptySound) {
     EXPECT_EQ(t.host.toolbar.size(), 9u);
     EXPECT_EQ(t.host.timers, (std::map<int, int>{{5, 50}}));
     ASSERT_EQ(t.host.menu, &t.app.menus.normal);
-    // Zoom 1/256 is checked, the others are not.
+    // Zoom 1/256 and the waveform view are checked, the others are not.
     const MenuItem& view = t.app.menus.normal.popups[kViewPopupIndex];
     for (const auto& item : view.children) {
-        EXPECT_EQ(item.checked, item.id == IDM_ZOOM_1_256) << item.text;
+        EXPECT_EQ(item.checked, item.id == IDM_ZOOM_1_256 || item.id == IDM_VIEW_WAVEFORM)
+            << item.text;
     }
     EXPECT_EQ(t.app.doc.framesPerPixel, 256);
     EXPECT_EQ(t.app.undo.length, 0);

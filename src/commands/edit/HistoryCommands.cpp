@@ -233,9 +233,34 @@ std::string ClockText(std::int64_t time) {
 
 ChangeWatch WatchChanges(App& app, const std::string& text) {
     app.historyWatch.stepText = text;
-    return {app.undo.taken, app.undo.swapped, app.doc.modified, IdentityOf(app.doc),
-            app.history.Enabled() ? app.history.Current() : 0};
+    return {app.undo.taken,
+            app.undo.swapped,
+            app.doc.modified,
+            IdentityOf(app.doc),
+            app.history.Enabled() ? app.history.Current() : 0,
+            app.doc.sampleData.Revision(),
+            app.history.Changes()};
 }
+
+namespace {
+
+// What changed in the samples while the watch was on, when the history measured it as one
+// change; the spectrogram keeps its levels outside it.
+void NoteSampleChange(App& app, const ChangeWatch& watch) {
+    const std::uint64_t now = app.doc.sampleData.Revision();
+    if (now == watch.revision) {
+        return;
+    }
+    SampleChange change;
+    if (app.history.Enabled() && app.history.Changes() == watch.changes + 1) {
+        const StepRange r = app.history.LastChange();
+        change = {watch.revision, now, r.prefix, std::int64_t{r.prefix} + r.newLength,
+                  r.oldLength != r.newLength};
+    }
+    app.sampleChange = change;
+}
+
+} // namespace
 
 void NoteChanges(App& app, const ChangeWatch& watch, const std::string& text) {
     EditHistory& history = app.history;
@@ -245,6 +270,7 @@ void NoteChanges(App& app, const ChangeWatch& watch, const std::string& text) {
     }
     app.historyWatch.stepText = text;
     RecordPending(app);
+    NoteSampleChange(app, watch);
     app.historyWatch.stepText.clear();
     history.Poll();
     DiscardRestoredJournal(app);

@@ -28,7 +28,9 @@ struct ChangeWatch {
     std::uint64_t swapped = 0;
     bool modified = false;
     StepIdentity identity;
-    int step = 0; // the history's current step
+    int step = 0;               // the history's current step
+    std::uint64_t revision = 0; // of the document's samples
+    std::uint64_t changes = 0;  // the history's count of changes
 };
 // Called before a command named `text` runs (a change it makes before a second snapshot is
 // recorded under that name).

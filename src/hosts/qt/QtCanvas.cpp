@@ -98,6 +98,22 @@ void QtCanvas::SetPixel(int x, int y, Rgb colour) {
     Changed({x, y, x + 1, y + 1});
 }
 
+void QtCanvas::DrawPixels(const Rect& r, const Rgb* pixels) {
+    const Rect c = Clip(r);
+    if (c.Empty()) {
+        return;
+    }
+    for (int y = c.top; y < c.bottom; ++y) {
+        const Rgb* from =
+            pixels + static_cast<std::size_t>(y - r.top) * r.Width() + (c.left - r.left);
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
+        for (int x = 0; x < c.Width(); ++x) {
+            line[c.left + x] = ToQRgb(from[x]);
+        }
+    }
+    Changed(c);
+}
+
 void QtCanvas::SetPen(Rgb colour, int width) {
     pen_ = colour;
     penWidth_ = std::max(1, width);

@@ -25,6 +25,7 @@ public:
     void FillRect(const Rect& r, Rgb colour) override;
     void InvertRect(const Rect& r) override;
     void SetPixel(int x, int y, Rgb colour) override;
+    void DrawPixels(const Rect& r, const Rgb* pixels) override;
 
     void SetPen(Rgb colour, int width = 1) override;
     void SetRasterOp(RasterOp op) override { op_ = op; }
