@@ -22,7 +22,7 @@ constexpr int kMinBlockLevel = 2; // blocks of 16 frames and up
 constexpr int kMaxLevel = 27;     // 4^27 frames: more than any sound has
 // What one kept entry costs beside its levels: the map node, the shared block, the vector.
 constexpr std::size_t kEntryOverhead = 128;
-constexpr std::size_t kMinBudget = std::size_t{32} << 20;
+constexpr std::size_t kMinBudget = std::size_t{4} << 20;
 // A job's samples: large enough that a worker is not woken for every column, small enough that
 // both workers have work soon after a picture asks.
 constexpr std::size_t kJobInputBytes = std::size_t{1} << 20;
@@ -309,13 +309,23 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
 
 } // namespace
 
+namespace {
+
+int ThreadCount(int threads) {
+    return threads > 0 ? threads
+                       : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4);
+}
+
+} // namespace
+
 SpectrogramCache::SpectrogramCache(int threads)
-    : threadCount_(threads > 0
-                       ? threads
-                       : std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 4)),
-      state_(std::make_unique<State>()) {}
+    : threadCount_(ThreadCount(threads)), state_(std::make_unique<State>()) {}
 
 SpectrogramCache::~SpectrogramCache() {
+    StopWorkers();
+}
+
+void SpectrogramCache::StopWorkers() {
     {
         const std::lock_guard lock(state_->mutex);
         state_->stop = true;
@@ -324,6 +334,14 @@ SpectrogramCache::~SpectrogramCache() {
     for (std::thread& t : workers_) {
         t.join();
     }
+    workers_.clear();
+    const std::lock_guard lock(state_->mutex);
+    state_->stop = false;
+}
+
+void SpectrogramCache::SetThreads(int threads) {
+    StopWorkers(); // queued jobs stay queued for the new workers
+    threadCount_ = ThreadCount(threads);
 }
 
 void SpectrogramCache::SetShape(const SpectrogramShape& shape) {

@@ -76,7 +76,10 @@ public:
     void SetShape(const SpectrogramShape& shape);
     SpectrogramShape Shape() const;
 
-    // The levels and the copies waiting for a worker are kept under `bytes` (at least 32 MiB);
+    // The number of workers from the next job on (0: one per processor, at most four).
+    void SetThreads(int threads);
+
+    // The levels and the copies waiting for a worker are kept under `bytes` (at least 4 MiB);
     // the least recently used levels go first.
     void SetBudget(std::size_t bytes);
     std::size_t Budget() const;
@@ -104,6 +107,7 @@ private:
     void WorkerLoop();
     void RunJob(Job& job);
     void StartWorkers();
+    void StopWorkers();
 
     int threadCount_;
     std::unique_ptr<State> state_;
