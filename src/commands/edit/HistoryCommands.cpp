@@ -6,6 +6,7 @@
 #include "editor/DocumentUi.h"
 #include "platform/WaveDevices.h"
 #include "util/Format.h"
+#include "view/SpectrogramView.h"
 
 #include <algorithm>
 #include <cstring>
@@ -258,6 +259,8 @@ void NoteSampleChange(App& app, const ChangeWatch& watch) {
                   r.oldLength != r.newLength};
     }
     app.sampleChange = change;
+    // The levels follow now: the next command may change the sound before the next paint.
+    SyncSpectrogram(app);
 }
 
 } // namespace
