@@ -2,7 +2,9 @@
 # The spectrum against an independent reference (numpy's FFT): a sweep from 100 Hz to 10 kHz,
 # a 1 kHz tone with a 10 ms click, and white noise. The brightest bin of each frame follows
 # the sweep within one bin, the click's frame shows it at high frequencies, and every value
-# of "spectrum" agrees with the reference within 0.1 dB.
+# of "spectrum" agrees with the reference within 0.1 dB. The painted spectrogram shows the same:
+# the brightest row of each column is the row of the reference's brightest bin (linear and
+# logarithmic scales), and the click's columns stand out at 10.5 kHz.
 set -euo pipefail
 wtomuka=$1
 tmp=$(mktemp -d)
@@ -30,8 +32,16 @@ for name in sweep toneclick noise; do
     done
 done
 
+# The spectrogram as the window shows it at 1/256 (a column is half a hop: the nearest frame).
+for scale in linear log; do
+    "$wtomuka" --batch --ini "$tmp/w.ini" -e "open $tmp/sweep.wav" -e "zoom_1_256" \
+        -e "view spectrogram scale=$scale" -e "paint 640x600 $tmp/sweep.$scale.png"
+done
+"$wtomuka" --batch --ini "$tmp/w.ini" -e "open $tmp/toneclick.wav" -e "zoom_1_256" \
+    -e "view spectrogram scale=linear" -e "paint 640x600 $tmp/toneclick.png"
+
 "$python" - "$tmp" <<'PY'
-import sys, wave
+import struct, sys, wave, zlib
 import numpy as np
 
 tmp = sys.argv[1]
@@ -83,6 +93,67 @@ elsewhere = [v[bin10k] for f, v in zip(frames, values) if abs(f - 44320) > 4096]
 print(f"click: {max(at_click) if at_click else None} dB at 10 kHz, elsewhere at most {max(elsewhere):.1f} dB")
 if not at_click or max(at_click) < max(elsewhere) + 40:
     failures.append("the click's frame does not stand out at 10 kHz")
+
+def picture(path):
+    data = open(path, "rb").read()
+    width, height = struct.unpack(">II", data[16:24])
+    chunks, at = b"", 8
+    while at < len(data):
+        size, kind = struct.unpack(">I4s", data[at:at + 8])
+        if kind == b"IDAT":
+            chunks += data[at + 8:at + 8 + size]
+        at += 12 + size
+    raw = zlib.decompress(chunks)
+    rows = np.frombuffer(raw, dtype=np.uint8).reshape(height, 1 + 3 * width)
+    assert (rows[:, 0] == 0).all(), "rows filtered"
+    return rows[:, 1:].reshape(height, width, 3).astype(np.int32)
+
+def band(image):
+    # The spectrogram's rows: those painted in colour at the area's left column.
+    column = image[:, 50]
+    frame = np.zeros(len(column), dtype=bool)  # the window's face, the black, the bevel
+    for colour in ([212, 208, 200], [0, 0, 0], [255, 255, 255], [128, 128, 128]):
+        frame |= (column == colour).all(axis=1)
+    rows = np.nonzero(~frame)[0]
+    return rows[0], rows[-1] + 1
+
+def brightness(image):
+    return image @ np.array([299, 587, 114])  # viridis grows brighter with the level
+
+def row_span(row, h, scale):
+    # The frequencies row `row` (0 at the top) of a band h rows high covers.
+    lo, hi = (h - 1 - row) / h, (h - row) / h
+    if scale == "linear":
+        return lo * 22050, hi * 22050
+    low = 44100 / 2048
+    return (0 if row == h - 1 else low * (22050 / low) ** lo), low * (22050 / low) ** hi
+
+# Up to 4.6 kHz, where the sweep moves less than a bin within a frame.
+for scale in ["linear", "log"]:
+    image = picture(f"{tmp}/sweep.{scale}.png")
+    top, bottom = band(image)
+    x = samples("sweep")
+    off = 0
+    for column in range(4, 280, 6):
+        index, want = reference(x, column * 256 + 128, 2048)
+        f, bin_width = np.argmax(want) * 44100 / 2048, 44100 / 2048
+        got = int(np.argmax(brightness(image[top:bottom, 48 + column])))
+        lo, hi = row_span(got, bottom - top, scale)
+        if f < lo - bin_width or f > hi + bin_width:
+            off += 1
+            failures.append(f"{scale}: column {column} brightest at {lo:.0f}-{hi:.0f} Hz, reference bin at {f:.0f} Hz")
+    print(f"painted sweep ({scale}): band rows {top}..{bottom}, {off} columns off")
+
+image = picture(f"{tmp}/toneclick.png")
+top, bottom = band(image)
+row = top + (bottom - top) - 1 - int(10500 / 22050 * (bottom - top))  # off the harmonics
+line = brightness(image[row, 48:48 + 340])
+click = line[44100 // 256:44541 // 256 + 1].max()
+# The sound's own ends are steps from and to silence: leave their columns out.
+rest = np.concatenate([line[8:44100 // 256 - 8], line[44541 // 256 + 8:330]]).max()
+print(f"painted click: brightness {click} at 10.5 kHz, elsewhere at most {rest}")
+if click < rest + 50000:
+    failures.append("the click's columns do not stand out at 10.5 kHz")
 
 for f in failures:
     print("FAIL:", f)
