@@ -501,7 +501,14 @@ void QtHost::SetTimer(int id, int periodMs) {
 }
 
 void QtHost::KillTimer(int id) {
-    timers_.erase(id);
+    const auto it = timers_.find(id);
+    if (it == timers_.end()) {
+        return;
+    }
+    // A timer may be killed from its own timeout: it goes once that has returned.
+    it->second->stop();
+    it->second.release()->deleteLater();
+    timers_.erase(it);
 }
 
 int QtHost::ClientWidth() const {
