@@ -3,6 +3,7 @@
 #include "commands/edit/HistoryCommands.h"
 #include "dsp/SpectrogramCache.h"
 #include "editor/CommandIds.h"
+#include "editor/Menus.h"
 #include "view/SpectrogramView.h"
 #include "view/WaveWindow.h"
 #include "window/CommandTable.h"
@@ -11,6 +12,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 
@@ -186,4 +189,39 @@ TEST(SpectrogramView, AnEditKeepsTheLevelsOutsideItAndRecomputesThoseInside) {
                   static_cast<std::uint64_t>(moved + SpectrumFrameCount(22050 * 30, n) / 4))
             << k.name;
     }
+}
+
+// The view chosen from the menu is checked there and remembered for the next start, which
+// splits the area as it did; hand-edited values out of range fall back or are clamped.
+TEST(SpectrogramView, TheChosenViewIsRememberedAndSplitsTheArea) {
+    test::TestApp first;
+    DispatchCommand(first.app, IDM_VIEW_BOTH);
+    DispatchCommand(first.app, IDM_SPECTRUM_LOG);
+    const MenuItem& view = first.app.menus.normal.popups[kViewPopupIndex];
+    for (const MenuItem& item : view.children) {
+        if (item.id >= IDM_VIEW_WAVEFORM && item.id <= IDM_SPECTRUM_LOG) {
+            EXPECT_EQ(item.checked, item.id == IDM_VIEW_BOTH || item.id == IDM_SPECTRUM_LOG)
+                << item.text;
+        }
+    }
+    test::TestApp next(false);
+    std::filesystem::copy_file(first.IniPath(), next.IniPath());
+    next.Start();
+    EXPECT_EQ(next.app.settings.viewMode, kViewBoth);
+    EXPECT_EQ(next.app.settings.spectrumLog, 1);
+    const Rect area = GetWaveLayout(next.app).area;
+    const WavePanes panes = GetWavePanes(next.app, area);
+    EXPECT_EQ(panes.wave.top, area.top);
+    EXPECT_EQ(panes.spectrum.bottom, area.bottom);
+    EXPECT_LT(panes.wave.bottom, panes.spectrum.top);
+    EXPECT_EQ(area.right, next.host.WaveClientWidth() - kWaveRightGap - kLegendWidth);
+
+    test::TestApp edited(false);
+    std::ofstream(edited.IniPath())
+        << "[Options]\nview=7\nspectrumrange=500\nspectrumcache=1\nspectrumlog=3\n";
+    edited.Start();
+    EXPECT_EQ(edited.app.settings.viewMode, kViewWaveform);
+    EXPECT_EQ(edited.app.settings.spectrumRange, 120);
+    EXPECT_EQ(edited.app.settings.spectrumCacheMiB, 32);
+    EXPECT_EQ(edited.app.settings.spectrumLog, 0);
 }
