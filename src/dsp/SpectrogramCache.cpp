@@ -289,7 +289,7 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
             for (int lane = 0; lane < 4; ++lane) {
                 o[lane] = out + ((i + std::min(lane, lanes - 1) - run.first) * channels + c) * bins;
             }
-            const auto keep = [&](int k, FftQuad power) {
+            const auto keep = [&](int k, const FftQuad& power) {
                 for (int lane = lanes - 1; lane >= 0; --lane) {
                     const float value = static_cast<float>(power[lane]);
                     std::uint32_t bits = 0;
