@@ -489,6 +489,9 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
         for (const auto& j : jobs) {
             s.pendingInput += j->inputBytes;
         }
+        // The copies count against the budget as the levels do: make room for them now, not
+        // when the next job ends.
+        s.Evict();
     }
     // Only the thread that owns the sound feeds and changes it: the copies are made without
     // the lock, and the generation they were planned in still holds when they are queued.
