@@ -289,7 +289,7 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
             for (int lane = 0; lane < 4; ++lane) {
                 o[lane] = out + ((i + std::min(lane, lanes - 1) - run.first) * channels + c) * bins;
             }
-            const auto keep = [&](int k, FftQuad power) {
+            const auto keep = [&](int k, const FftQuad& power) {
                 for (int lane = lanes - 1; lane >= 0; --lane) {
                     const float value = static_cast<float>(power[lane]);
                     std::uint32_t bits = 0;
@@ -489,6 +489,9 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
         for (const auto& j : jobs) {
             s.pendingInput += j->inputBytes;
         }
+        // The copies count against the budget as the levels do: make room for them now, not
+        // when the next job ends.
+        s.Evict();
     }
     // Only the thread that owns the sound feeds and changes it: the copies are made without
     // the lock, and the generation they were planned in still holds when they are queued.
