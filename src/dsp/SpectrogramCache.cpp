@@ -9,9 +9,13 @@
 #include <cstring>
 #include <deque>
 #include <limits>
+#include <list>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
+
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace wt {
 
@@ -32,6 +36,7 @@ constexpr std::size_t kMaxPendingInput = std::size_t{24} << 20;
 // A power's float bits shifted right by this index the quantising table: 8 bits of mantissa,
 // fine to a fiftieth of a decibel.
 constexpr int kPowerShift = 15;
+constexpr int kWorkerNice = 5;
 
 std::int64_t BlockSize(int level) {
     return std::int64_t{1} << (2 * level);
@@ -75,9 +80,17 @@ struct SpanHash {
     }
 };
 
+// A kept entry's key: a block's (BlockKey) or a column's span.
+struct EntryKey {
+    bool column = false;
+    std::uint64_t block = 0;
+    FrameSpan span;
+};
+using UseOrder = std::list<EntryKey>; // the least recently used first
+
 struct Entry {
     std::shared_ptr<const SpectrumLevels> levels;
-    std::uint64_t lastUse = 0;
+    UseOrder::iterator place;
 };
 
 std::size_t EntryBytes(const SpectrumLevels& levels) {
@@ -130,14 +143,35 @@ struct SpectrogramCache::State {
     std::vector<FrameSpan> wanted;
     std::deque<std::unique_ptr<Job>> queue;
     int running = 0;
-    std::uint64_t clock = 1;
+    UseOrder order;
     std::atomic<bool> finished{false};
     std::atomic<std::uint64_t> framesComputed{0};
 
     void ClearLevels() {
         blocks.clear();
         columns.clear();
+        order.clear();
         levelBytes = 0;
+    }
+
+    // Keeps `levels` under `key` unless something is kept there already.
+    template <class Map, class Key>
+    void Keep(Map& map, const Key& key, EntryKey entryKey,
+              std::shared_ptr<const SpectrumLevels> levels) {
+        auto [it, added] = map.try_emplace(key);
+        if (added) {
+            levelBytes += EntryBytes(*levels);
+            it->second = {std::move(levels), order.insert(order.end(), entryKey)};
+        }
+    }
+
+    // The entry was used: it goes last in the order of eviction.
+    void Touch(Entry& entry) { order.splice(order.end(), order, entry.place); }
+
+    template <class Map> typename Map::iterator Drop(Map& map, typename Map::iterator it) {
+        levelBytes -= EntryBytes(*it->second.levels);
+        order.erase(it->second.place);
+        return map.erase(it);
     }
 
     // A new generation: queued jobs read older samples, and nothing is being computed for it.
@@ -157,16 +191,14 @@ struct SpectrogramCache::State {
             const std::int64_t index = static_cast<std::int64_t>(it->first & ((1ull << 56) - 1));
             const std::int64_t first = index * BlockSize(level);
             if (first < hi && first + BlockSize(level) > lo) {
-                levelBytes -= EntryBytes(*it->second.levels);
-                it = blocks.erase(it);
+                it = Drop(blocks, it);
             } else {
                 ++it;
             }
         }
         for (auto it = columns.begin(); it != columns.end();) {
             if (it->first.first < hi && it->first.end > lo) {
-                levelBytes -= EntryBytes(*it->second.levels);
-                it = columns.erase(it);
+                it = Drop(columns, it);
             } else {
                 ++it;
             }
@@ -181,39 +213,17 @@ struct SpectrogramCache::State {
         }
         const std::size_t target =
             budget / 10 * 9 > pendingInput ? budget / 10 * 9 - pendingInput : 0;
-        struct Victim {
-            std::uint64_t use;
-            bool column;
-            std::uint64_t key;
-            FrameSpan span;
-        };
-        std::vector<Victim> victims;
-        victims.reserve(blocks.size() + columns.size());
-        for (const auto& [key, entry] : blocks) {
-            victims.push_back({entry.lastUse, false, key, {}});
-        }
-        for (const auto& [span, entry] : columns) {
-            victims.push_back({entry.lastUse, true, 0, span});
-        }
-        std::sort(victims.begin(), victims.end(),
-                  [](const Victim& a, const Victim& b) { return a.use < b.use; });
-        for (const Victim& v : victims) {
-            if (levelBytes <= target) {
-                break;
-            }
-            if (v.column) {
-                const auto it = columns.find(v.span);
-                levelBytes -= EntryBytes(*it->second.levels);
-                columns.erase(it);
+        while (levelBytes > target && !order.empty()) {
+            const EntryKey& key = order.front();
+            if (key.column) {
+                Drop(columns, columns.find(key.span));
             } else {
-                const auto it = blocks.find(v.key);
-                levelBytes -= EntryBytes(*it->second.levels);
-                blocks.erase(it);
+                Drop(blocks, blocks.find(key.block));
             }
         }
     }
 
-    const Entry* FindBlock(int level, std::int64_t first) const {
+    Entry* FindBlock(int level, std::int64_t first) {
         const auto it = blocks.find(BlockKey(level, first / BlockSize(level)));
         return it == blocks.end() ? nullptr : &it->second;
     }
@@ -400,14 +410,13 @@ std::shared_ptr<const SpectrumLevels> SpectrogramCache::Find(FrameSpan span) {
     if (it == state_->columns.end()) {
         return nullptr;
     }
-    it->second.lastUse = state_->clock;
+    state_->Touch(it->second);
     return it->second.levels;
 }
 
 void SpectrogramCache::Want(std::vector<FrameSpan> spans) {
     const std::lock_guard lock(state_->mutex);
     state_->wanted = std::move(spans);
-    ++state_->clock;
 }
 
 bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
@@ -550,6 +559,9 @@ void SpectrogramCache::StartWorkers() {
 }
 
 void SpectrogramCache::WorkerLoop() {
+    // The window's thread goes first when both want a processor: the levels may arrive a
+    // little later, the window must answer at once. Failing that, the worker runs as it is.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNice);
     State& s = *state_;
     std::unique_lock lock(s.mutex);
     for (;;) {
@@ -643,7 +655,7 @@ void SpectrogramCache::RunJob(Job& job) {
                     } else if (job.generation == s.generation) {
                         if (const auto kept = s.blocks.find(BlockKey(l, p / BlockSize(l)));
                             kept != s.blocks.end()) {
-                            kept->second.lastUse = s.clock;
+                            s.Touch(kept->second);
                             holds.push_back(kept->second.levels);
                             piece = kept->second.levels->data();
                         }
@@ -677,18 +689,10 @@ void SpectrogramCache::RunJob(Job& job) {
         return; // the sound changed while this ran
     }
     for (auto& [key, levels] : made) {
-        auto [it, added] = s.blocks.try_emplace(key);
-        if (added) {
-            it->second = {std::move(levels), s.clock};
-            s.levelBytes += EntryBytes(*it->second.levels);
-        }
+        s.Keep(s.blocks, key, {false, key, {}}, std::move(levels));
     }
     for (auto& [span, levels] : results) {
-        auto [it, added] = s.columns.try_emplace(span);
-        if (added) {
-            it->second = {std::move(levels), s.clock};
-            s.levelBytes += EntryBytes(*it->second.levels);
-        }
+        s.Keep(s.columns, span, {true, 0, span}, std::move(levels));
     }
     for (const FrameSpan& span : job.columns) {
         s.inFlight.erase(span);
