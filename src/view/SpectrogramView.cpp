@@ -281,7 +281,6 @@ void PaintSpectrogram(App& app, Canvas& c, const WaveLayout& layout, const Rect&
                     std::min(update.right, pane.right), std::min(update.bottom, pane.bottom)};
     std::vector<std::shared_ptr<const SpectrumLevels>> levels;
     std::vector<bool> past; // the column lies past the sound's end
-    bool missing = false;
     FrameSpan last;
     std::shared_ptr<const SpectrumLevels> lastLevels;
     for (int x = draw.left; x < draw.right; ++x) {
@@ -292,7 +291,6 @@ void PaintSpectrogram(App& app, Canvas& c, const WaveLayout& layout, const Rect&
             lastLevels = app.spectrogram.Find(span);
         }
         levels.push_back(past.back() ? nullptr : lastLevels);
-        missing = missing || (!past.back() && !lastLevels);
     }
 
     std::array<Rgb, 256> colours;
@@ -334,10 +332,11 @@ void PaintSpectrogram(App& app, Canvas& c, const WaveLayout& layout, const Rect&
         }
         c.DrawPixels(band, picture.data());
     }
+    // The screens beside the shown one are wanted too, ready or not: the timer feeds what is
+    // missing and stops at its first tick when nothing is, so a scroll finds them computed
+    // rather than showing the placeholder first.
     app.spectrogram.Want(WantedSpans(app));
-    if (missing) {
-        RequestLevels(app);
-    }
+    RequestLevels(app);
 }
 
 void SyncSpectrogram(App& app) {
