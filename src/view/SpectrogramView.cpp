@@ -289,6 +289,11 @@ void PaintSpectrogram(App& app, Canvas& c, const WaveLayout& layout, const Rect&
         if (!past.back() && !(span == last)) {
             last = span;
             lastLevels = app.spectrogram.Find(span);
+            // While a command runs the cache may still describe the sound before it, with
+            // another number of channels: such levels are not drawn.
+            if (lastLevels && lastLevels->size() != static_cast<std::size_t>(channels) * bins) {
+                lastLevels = nullptr;
+            }
         }
         levels.push_back(past.back() ? nullptr : lastLevels);
     }

@@ -4,6 +4,7 @@
 #include "dsp/SpectrogramCache.h"
 #include "editor/CommandIds.h"
 #include "editor/Menus.h"
+#include "platform/RasterCanvas.h"
 #include "view/SpectrogramView.h"
 #include "view/WaveWindow.h"
 #include "window/CommandTable.h"
@@ -239,4 +240,21 @@ TEST(SpectrogramView, TheChosenViewIsRememberedAndSplitsTheArea) {
     EXPECT_EQ(edited.app.settings.spectrumRange, 120);
     EXPECT_EQ(edited.app.settings.spectrumCacheMiB, 32);
     EXPECT_EQ(edited.app.settings.spectrumLog, 0);
+}
+
+// A paint while a command holds the sound (a conversion to stereo, say) may find the levels of
+// the sound before it: they do not describe the new channels, and the placeholder is drawn.
+TEST(SpectrogramView, APaintDuringACommandDrawsNoLevelsOfAnotherShape) {
+    test::TestApp t;
+    t.SetSound(16, 1, 22050 * 2, Sample);
+    SetViewMode(t.app, kViewSpectrogram);
+    ASSERT_TRUE(CompleteSpectrogram(t.app, 60000));
+    t.app.busy = true;
+    t.SetSound(16, 2, 22050 * 2, Sample);
+    const WaveLayout layout = GetWaveLayout(t.app);
+    RasterCanvas canvas(layout.clientWidth, layout.clientHeight);
+    PaintWave(t.app, canvas, {0, 0, layout.clientWidth, layout.clientHeight});
+    const Rect pane = GetWavePanes(t.app, layout.area).spectrum;
+    EXPECT_EQ(canvas.Pixel(pane.left + 2, pane.bottom - 2), kColourSpectrumPending);
+    t.app.busy = false;
 }
