@@ -92,6 +92,10 @@ void RequestLevels(App& app) {
 }
 
 bool Feed(App& app, std::size_t bytes) {
+    // The jobs are planned for the sound the cache describes: only that sound is read.
+    if (Frozen(app) || !(ShapeOf(app) == app.spectrogram.Shape())) {
+        return false;
+    }
     const SoundDocument& doc = app.doc;
     const std::int64_t align = doc.format.blockAlign;
     return app.spectrogram.Feed(
