@@ -317,6 +317,43 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
     }
 }
 
+using BlockMap = std::unordered_map<std::uint64_t, std::shared_ptr<SpectrumLevels>>;
+
+// Every block of 16, 64, 256 ... frames that lies wholly inside `run` (cut at the last of the
+// `frames` analysis frames), from the run's frame levels `levels` (`width` bytes a frame) and
+// the blocks below, into `made`.
+void MakeBlocks(const Run& run, const std::uint8_t* levels, std::size_t width, std::int64_t frames,
+                BlockMap& made) {
+    for (int level = kMinBlockLevel; level <= kMaxLevel; ++level) {
+        const std::int64_t size = BlockSize(level);
+        bool any = false;
+        for (std::int64_t b = CeilDiv(run.first, size); b * size < run.end; ++b) {
+            const std::int64_t first = b * size, end = std::min(first + size, frames);
+            if (end > run.end) {
+                break;
+            }
+            auto block = std::make_shared<SpectrumLevels>(width, 0);
+            if (level == kMinBlockLevel) {
+                for (std::int64_t f = first; f < end; ++f) {
+                    MaxInto(block->data(), levels + static_cast<std::size_t>(f - run.first) * width,
+                            width);
+                }
+            } else {
+                const std::int64_t childSize = BlockSize(level - 1);
+                for (std::int64_t c = first; c < end; c += childSize) {
+                    MaxInto(block->data(), made.at(BlockKey(level - 1, c / childSize))->data(),
+                            width);
+                }
+            }
+            made.emplace(BlockKey(level, b), std::move(block));
+            any = true;
+        }
+        if (!any) {
+            return;
+        }
+    }
+}
+
 } // namespace
 
 namespace {
@@ -589,43 +626,14 @@ void SpectrogramCache::RunJob(Job& job) {
 
     // Every frame of every run, then the blocks that lie wholly inside a run.
     std::vector<SpectrumLevels> runLevels(job.runs.size());
-    std::unordered_map<std::uint64_t, std::shared_ptr<SpectrumLevels>> made;
+    BlockMap made;
     for (std::size_t r = 0; r < job.runs.size(); ++r) {
         Run& run = job.runs[r];
         runLevels[r].resize(static_cast<std::size_t>(run.end - run.first) * width);
         TransformRun(shape, run, runLevels[r].data());
         s.framesComputed += static_cast<std::uint64_t>(run.end - run.first);
         run.input = {};
-        for (int level = kMinBlockLevel; level <= kMaxLevel; ++level) {
-            const std::int64_t size = BlockSize(level);
-            bool any = false;
-            for (std::int64_t b = CeilDiv(run.first, size); b * size < run.end; ++b) {
-                const std::int64_t first = b * size, end = std::min(first + size, frames);
-                if (end > run.end) {
-                    break;
-                }
-                auto levels = std::make_shared<SpectrumLevels>(width, 0);
-                if (level == kMinBlockLevel) {
-                    for (std::int64_t f = first; f < end; ++f) {
-                        MaxInto(levels->data(),
-                                runLevels[r].data() +
-                                    static_cast<std::size_t>(f - run.first) * width,
-                                width);
-                    }
-                } else {
-                    const std::int64_t childSize = BlockSize(level - 1);
-                    for (std::int64_t c = first; c < end; c += childSize) {
-                        MaxInto(levels->data(), made.at(BlockKey(level - 1, c / childSize))->data(),
-                                width);
-                    }
-                }
-                made.emplace(BlockKey(level, b), std::move(levels));
-                any = true;
-            }
-            if (!any) {
-                break;
-            }
-        }
+        MakeBlocks(run, runLevels[r].data(), width, frames, made);
     }
 
     // Each column from the largest blocks that fit it and the frames at its ends.
