@@ -1,5 +1,6 @@
 #include "BenchSupport.h"
 
+#include "view/WaveWindow.h"
 #include "window/MainWindow.h"
 
 #include <cmath>
@@ -57,6 +58,34 @@ void RunOnWholeSound(benchmark::State& state, App& app, int (*command)(App&), vo
     if (countBytes) {
         state.SetBytesProcessed(state.iterations() * app.doc.byteLength);
     }
+}
+
+void ShowZoom(App& app, int zoom) {
+    if (zoom < kZoomSteps) {
+        app.view.wideFramesPerPixel = 0;
+        app.doc.zoomIndex = zoom;
+        wt::ApplyZoom(app, zoom);
+        app.doc.viewStart = app.doc.byteLength / 2;
+        return;
+    }
+    const double wide = kWideZooms[zoom - kZoomSteps];
+    if (wide < 0) {
+        wt::CmdZoomFit(app);
+        return;
+    }
+    app.view.wideFramesPerPixel = wide;
+    app.doc.zoomIndex = 0;
+    wt::ApplyZoom(app, 0);
+    app.doc.viewStart = app.doc.byteLength / 2;
+}
+
+std::string ZoomLabel(const App& app, int zoom) {
+    if (zoom < kZoomSteps) {
+        return "1/" + std::to_string(wt::ZoomTable[static_cast<std::size_t>(zoom)]);
+    }
+    const double wide = kWideZooms[zoom - kZoomSteps];
+    return wide < 0 ? "fit (1/" + std::to_string(std::lround(wt::FramesPerColumn(app))) + ")"
+                    : "1/" + std::to_string(std::lround(wide));
 }
 
 } // namespace wt::bench

@@ -9,6 +9,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 
 namespace wt {
 class WaveDevices;
@@ -51,5 +52,13 @@ struct Editor {
 // `countBytes` the sound's bytes count as processed by every run.
 void RunOnWholeSound(benchmark::State& state, App& app, int (*command)(App&),
                      void (*restore)(App&) = nullptr, bool countBytes = true);
+
+// The zooms the paint benchmarks visit: 0..5 the steps, then frames per column past the
+// widest step, then the whole sound fitted (-1). ShowZoom shows zoom `zoom` with the view in
+// the middle of the sound (at its start when fitted); ZoomLabel names it as the tables do.
+inline constexpr double kWideZooms[] = {4096, 16384, 65536, 262144, -1};
+inline constexpr int kZoomSteps = 6;
+void ShowZoom(App& app, int zoom);
+std::string ZoomLabel(const App& app, int zoom);
 
 } // namespace wt::bench

@@ -57,38 +57,6 @@ Editor& SharedEditor() {
     return editor;
 }
 
-// Zooms 0..5 are the steps; then frames per column past the widest step; then fit (-1).
-constexpr double kWideZooms[] = {4096, 16384, 65536, 262144, -1};
-constexpr int kSteps = 6;
-
-void ShowZoom(wt::App& app, int zoom) {
-    if (zoom < kSteps) {
-        app.view.wideFramesPerPixel = 0;
-        app.doc.zoomIndex = zoom;
-        wt::ApplyZoom(app, zoom);
-        app.doc.viewStart = app.doc.byteLength / 2;
-        return;
-    }
-    const double wide = kWideZooms[zoom - kSteps];
-    if (wide < 0) {
-        wt::CmdZoomFit(app);
-        return;
-    }
-    app.view.wideFramesPerPixel = wide;
-    app.doc.zoomIndex = 0;
-    wt::ApplyZoom(app, 0);
-    app.doc.viewStart = app.doc.byteLength / 2;
-}
-
-std::string ZoomLabel(const wt::App& app, int zoom) {
-    if (zoom < kSteps) {
-        return "1/" + std::to_string(wt::ZoomTable[static_cast<std::size_t>(zoom)]);
-    }
-    const double wide = kWideZooms[zoom - kSteps];
-    return wide < 0 ? "fit (1/" + std::to_string(std::lround(wt::FramesPerColumn(app))) + ")"
-                    : "1/" + std::to_string(std::lround(wide));
-}
-
 void BM_PaintFullWindow(benchmark::State& state) {
     Editor& e = SharedEditor();
     if (!e.ready) {
@@ -98,12 +66,12 @@ void BM_PaintFullWindow(benchmark::State& state) {
     const int zoom = static_cast<int>(state.range(0));
     e.app.settings.density = 8;
     e.app.settings.dispMode = static_cast<int>(state.range(1));
-    ShowZoom(e.app, zoom);
+    wt::bench::ShowZoom(e.app, zoom);
     for (auto _ : state) {
         wt::WaveWndProc(e.app, wt::msg::Paint, 0, 0, &e.canvas);
         benchmark::DoNotOptimize(e.canvas.Bytes().data());
     }
-    state.SetLabel(ZoomLabel(e.app, zoom) + (state.range(1) ? " lines" : " points"));
+    state.SetLabel(wt::bench::ZoomLabel(e.app, zoom) + (state.range(1) ? " lines" : " points"));
 }
 
 BENCHMARK(BM_PaintFullWindow)
@@ -122,7 +90,7 @@ void BM_PaintFittedAfterChange(benchmark::State& state) {
         wt::WaveWndProc(e.app, wt::msg::Paint, 0, 0, &e.canvas);
         benchmark::DoNotOptimize(e.canvas.Bytes().data());
     }
-    state.SetLabel(ZoomLabel(e.app, kSteps + 4));
+    state.SetLabel(wt::bench::ZoomLabel(e.app, wt::bench::kZoomSteps + 4));
 }
 
 BENCHMARK(BM_PaintFittedAfterChange)->Unit(benchmark::kMillisecond);

@@ -250,38 +250,6 @@ bool PictureShown(const Run& run) {
     return run.completeMs >= 0;
 }
 
-// Zooms 0..5 are the steps; then frames per column past the widest step; then fit (-1).
-constexpr double kWideZooms[] = {4096, 16384, 65536, 262144, -1};
-constexpr int kSteps = 6;
-
-void ShowZoom(wt::App& app, int zoom) {
-    if (zoom < kSteps) {
-        app.view.wideFramesPerPixel = 0;
-        app.doc.zoomIndex = zoom;
-        wt::ApplyZoom(app, zoom);
-        app.doc.viewStart = app.doc.byteLength / 2;
-        return;
-    }
-    const double wide = kWideZooms[zoom - kSteps];
-    if (wide < 0) {
-        wt::CmdZoomFit(app);
-        return;
-    }
-    app.view.wideFramesPerPixel = wide;
-    app.doc.zoomIndex = 0;
-    wt::ApplyZoom(app, 0);
-    app.doc.viewStart = app.doc.byteLength / 2;
-}
-
-std::string ZoomLabel(const wt::App& app, int zoom) {
-    if (zoom < kSteps) {
-        return "1/" + std::to_string(wt::ZoomTable[static_cast<std::size_t>(zoom)]);
-    }
-    const double wide = kWideZooms[zoom - kSteps];
-    return wide < 0 ? "fit (1/" + std::to_string(std::lround(wt::FramesPerColumn(app))) + ")"
-                    : "1/" + std::to_string(std::lround(wide));
-}
-
 Editor* ReadyEditor(benchmark::State& state) {
     Editor& e = SharedEditor();
     if (!e.ready) {
@@ -299,7 +267,7 @@ void BM_Paint(benchmark::State& state) {
     }
     const int zoom = static_cast<int>(state.range(0));
     e->app.settings.viewMode = static_cast<int>(state.range(1));
-    ShowZoom(e->app, zoom); // after the view: the legend narrows the area that is fitted
+    wt::bench::ShowZoom(e->app, zoom); // after the view: the legend narrows the area that is fitted
     if (!wt::CompleteSpectrogram(e->app, kLimitMs)) {
         state.SkipWithError("the levels were not ready in time");
         return;
@@ -314,7 +282,7 @@ void BM_Paint(benchmark::State& state) {
     state.counters["maxMs"] = longest;
     state.counters["pending"] = wt::PendingSpectrogramColumns(e->app);
     Budget(state, e->app);
-    state.SetLabel(ZoomLabel(e->app, zoom) +
+    state.SetLabel(wt::bench::ZoomLabel(e->app, zoom) +
                    (state.range(1) == wt::kViewSpectrogram ? " spectrogram" : " both"));
 }
 
@@ -383,7 +351,7 @@ void BM_Scroll(benchmark::State& state) {
     Run worst;
     for (auto _ : state) {
         app.settings.viewMode = wt::kViewSpectrogram;
-        ShowZoom(app, kSteps - 1); // 1/1
+        wt::bench::ShowZoom(app, wt::bench::kZoomSteps - 1); // 1/1
         e->EmptyCache();
         const Run run = Drive(
             *e, [](const Run&) { return false; }, 4000, static_cast<int>(state.range(0)));
