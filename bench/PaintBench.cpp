@@ -26,10 +26,7 @@ struct Editor : wt::bench::Editor {
     bool ready = false;
 
     Editor() {
-        // Size the window so that its client area is kWidth x kHeight.
-        host.MoveWaveWindow(0, 0, 1000, 1000);
-        host.MoveWaveWindow(0, 0, kWidth + 1000 - host.WaveClientWidth(),
-                            kHeight + 1000 - host.WaveClientHeight());
+        host.SizeWaveClient(kWidth, kHeight);
         wt::SoundDocument& doc = app.doc;
         // The block asks for huge pages on its own (SampleBlock::Resize).
         if (!wt::bench::MakeStereo16(doc, kRate * kSeconds)) {

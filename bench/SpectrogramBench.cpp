@@ -72,9 +72,7 @@ struct Editor : wt::bench::Editor {
     bool ready = false;
 
     Editor() {
-        host.MoveWaveWindow(0, 0, 1000, 1000);
-        host.MoveWaveWindow(0, 0, kWidth + 1000 - host.WaveClientWidth(),
-                            kHeight + 1000 - host.WaveClientHeight());
+        host.SizeWaveClient(kWidth, kHeight);
         // The ruler's margins are painted on the window at once after a scroll, as on the
         // desktop.
         host.waveCanvas = std::make_unique<wt::RasterCanvas>(kWidth, kHeight);

@@ -55,14 +55,7 @@ bool BatchPaint(BatchContext& c, const std::vector<std::string>& args, std::stri
     }
     c.paintWidth = width;
     c.paintHeight = height;
-    // The window's outer size includes its border and scroll bar: measure them at a size
-    // where they fit, then size the window so that its client area is width x height.
-    ScriptedHost& host = c.host;
-    constexpr int kProbe = 1000;
-    host.MoveWaveWindow(host.waveX, host.waveY, kProbe, kProbe);
-    const int frameWidth = kProbe - host.WaveClientWidth();
-    const int frameHeight = kProbe - host.WaveClientHeight();
-    host.MoveWaveWindow(host.waveX, host.waveY, width + frameWidth, height + frameHeight);
+    c.host.SizeWaveClient(width, height);
     // A new size is a resized window: a fitted view is fitted to it.
     KeepFitted(c.app);
 

@@ -17,6 +17,14 @@ int Hop(int fftSize) {
 
 } // namespace
 
+std::vector<double> SpectrumWindow(int fftSize) {
+    std::vector<double> window(static_cast<std::size_t>(fftSize));
+    for (int m = 0; m < fftSize; ++m) {
+        window[static_cast<std::size_t>(m)] = 0.5 - 0.5 * std::cos(2 * kPi * m / fftSize);
+    }
+    return window;
+}
+
 std::int64_t SpectrumFrameCount(std::int64_t frames, int fftSize) {
     return frames <= 0 ? 0 : (frames - 1) / Hop(fftSize) + 1;
 }
@@ -24,6 +32,7 @@ std::int64_t SpectrumFrameCount(std::int64_t frames, int fftSize) {
 void FrameSpectrumDb(const SoundDocument& doc, int channel, std::int64_t index, int fftSize,
                      std::vector<float>& db) {
     std::vector<double> x(static_cast<std::size_t>(fftSize));
+    const std::vector<double> window = SpectrumWindow(fftSize);
     const int align = doc.format.blockAlign;
     const std::int64_t frames = align > 0 ? doc.byteLength / align : 0;
     const std::int64_t start = index * Hop(fftSize) - fftSize / 2;
@@ -31,11 +40,11 @@ void FrameSpectrumDb(const SoundDocument& doc, int channel, std::int64_t index, 
         const std::int64_t f = start + m;
         const int sample =
             f >= 0 && f < frames ? ReadSample(doc, doc.Data() + f * align, channel) : 0;
-        x[static_cast<std::size_t>(m)] = sample * (0.5 - 0.5 * std::cos(2 * kPi * m / fftSize));
+        x[static_cast<std::size_t>(m)] = sample * window[static_cast<std::size_t>(m)];
     }
     RealFftForward(fftSize, x.data());
     const int half = fftSize / 2;
-    const double full = 32768.0 * fftSize / 4;
+    const double full = FullScaleMagnitude(fftSize);
     db.resize(static_cast<std::size_t>(half) + 1);
     for (int k = 0; k <= half; ++k) {
         const double re = x[static_cast<std::size_t>(k)];

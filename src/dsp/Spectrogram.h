@@ -21,6 +21,13 @@ inline constexpr int kMaxSpectrumSize = 8192;
 inline constexpr int kDefaultSpectrumSize = 2048;
 inline constexpr double kSpectrumFloorDb = -120.0;
 
+// The periodic Hann window of an analysis frame: fftSize values.
+std::vector<double> SpectrumWindow(int fftSize);
+// |X(k)| of a full-scale sine on bin k after that window: the level's 0 dB.
+inline double FullScaleMagnitude(int fftSize) {
+    return 32768.0 * fftSize / 4;
+}
+
 // The analysis frames of a sound of `frames` frames: the last one is the first whose centre
 // lies at or after the sound's last frame.
 std::int64_t SpectrumFrameCount(std::int64_t frames, int fftSize);

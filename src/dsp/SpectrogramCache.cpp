@@ -21,7 +21,6 @@ namespace wt {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kMinBlockLevel = 2; // blocks of 16 frames and up
 constexpr int kMaxLevel = 27;     // 4^27 frames: more than any sound has
 // What one kept entry costs beside its levels: the map node, the shared block, the vector.
@@ -255,11 +254,8 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
     const int channels = shape.channels, align = shape.BlockAlign();
     const std::int32_t* reversal = FftBitReversal(n);
     const std::uint8_t* levels = PowerLevels();
-    std::vector<double> window(static_cast<std::size_t>(n));
-    for (int m = 0; m < n; ++m) {
-        window[static_cast<std::size_t>(m)] = 0.5 - 0.5 * std::cos(2 * kPi * m / n);
-    }
-    const double full = 32768.0 * n / 4;
+    const std::vector<double> window = SpectrumWindow(n);
+    const double full = FullScaleMagnitude(n);
     const double scale = 1 / (full * full);
     // Raw bytes, aligned by hand: a vector of the vector type would drop its alignment.
     std::vector<std::uint8_t> room(static_cast<std::size_t>(n) * sizeof(FftQuad) + kFftQuadAlign);
@@ -660,13 +656,11 @@ void SpectrogramCache::RunJob(Job& job) {
                     if (const auto it = made.find(BlockKey(l, p / BlockSize(l)));
                         it != made.end()) {
                         piece = it->second->data();
-                    } else if (job.generation == s.generation) {
-                        if (const auto kept = s.blocks.find(BlockKey(l, p / BlockSize(l)));
-                            kept != s.blocks.end()) {
-                            s.Touch(kept->second);
-                            holds.push_back(kept->second.levels);
-                            piece = kept->second.levels->data();
-                        }
+                    } else if (Entry* kept =
+                                   job.generation == s.generation ? s.FindBlock(l, p) : nullptr) {
+                        s.Touch(*kept);
+                        holds.push_back(kept->levels);
+                        piece = kept->levels->data();
                     }
                     if (piece) {
                         p = std::min(p + BlockSize(l), frames);

@@ -62,7 +62,7 @@ FrameSpan ColumnSpan(const App& app, std::int64_t column, std::int64_t frames,
 
 // What the window shows and the screens on either side, so that a scroll finds them ready:
 // the shown columns first, then those to the right, then those to the left.
-std::vector<FrameSpan> WantedSpans(const App& app, std::int64_t* shownCount = nullptr) {
+std::vector<FrameSpan> WantedSpans(const App& app) {
     const std::int64_t columns = std::max(0, GetWaveLayout(app).area.Width());
     const std::int64_t frames = SoundFrames(app);
     const std::int64_t analysis = SpectrumFrameCount(frames, app.settings.spectrumSize);
@@ -76,9 +76,6 @@ std::vector<FrameSpan> WantedSpans(const App& app, std::int64_t* shownCount = nu
         }
     };
     add(0, columns);
-    if (shownCount) {
-        *shownCount = static_cast<std::int64_t>(spans.size());
-    }
     add(columns, 2 * columns);
     add(-columns, 0);
     return spans;

@@ -28,12 +28,7 @@ public:
     }
 
     // Sizes the waveform window so that its client area is width x height.
-    void SetClientSize(int width, int height) {
-        host.MoveWaveWindow(0, 0, 1000, 1000);
-        const int frameWidth = 1000 - host.WaveClientWidth();
-        const int frameHeight = 1000 - host.WaveClientHeight();
-        host.MoveWaveWindow(0, 0, width + frameWidth, height + frameHeight);
-    }
+    void SetClientSize(int width, int height) { host.SizeWaveClient(width, height); }
 
     // Replaces the sound by `frames` frames of the given format filled from `sample`.
     void LoadSound(int channels, int bits, int rate, int frames, const SampleFunction& sample) {

@@ -209,6 +209,16 @@ void ScriptedHost::MoveWaveWindow(int x, int y, int width, int height) {
     waveHeight = height;
 }
 
+void ScriptedHost::SizeWaveClient(int width, int height) {
+    // The outer size includes the border and the scroll bar: measure them at a size where
+    // they fit.
+    constexpr int kProbe = 1000;
+    MoveWaveWindow(waveX, waveY, kProbe, kProbe);
+    const int frameWidth = kProbe - WaveClientWidth();
+    const int frameHeight = kProbe - WaveClientHeight();
+    MoveWaveWindow(waveX, waveY, width + frameWidth, height + frameHeight);
+}
+
 int ScriptedHost::WaveClientWidth() const {
     return std::max(0, waveWidth - 4);
 }

@@ -177,6 +177,8 @@ public:
     void DestroyMainWindow() override;
 
     void MoveWaveWindow(int x, int y, int width, int height) override;
+    // Sizes the waveform window, where it is, so that its client area is width x height.
+    void SizeWaveClient(int width, int height);
     int WaveClientWidth() const override;
     int WaveClientHeight() const override;
     void InvalidateWave(bool) override { ++waveInvalidations; }
