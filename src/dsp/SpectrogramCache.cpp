@@ -36,6 +36,9 @@ constexpr std::size_t kMaxPendingInput = std::size_t{24} << 20;
 // fine to a fiftieth of a decibel.
 constexpr int kPowerShift = 15;
 constexpr int kWorkerNice = 5;
+// The time one Feed may spend copying: jobs left then are planned again at the next call, so
+// a slow machine feeds less at a time rather than keeping the window from answering.
+constexpr auto kFeedCopyTime = std::chrono::milliseconds(4);
 
 std::int64_t BlockSize(int level) {
     return std::int64_t{1} << (2 * level);
@@ -114,37 +117,64 @@ struct Run {
     std::int64_t first = 0, end = 0;
     std::int64_t inputFirst = 0; // sound frames [inputFirst, inputFirst + inputCount)
     std::int64_t inputCount = 0;
-    std::vector<std::uint8_t> input;
+    std::size_t inputOffset = 0; // where they lie in the job's input
 };
 
+// A worker's buffers, kept from job to job: a worker that allocated and freed them for each
+// job would map and unmap memory all the time, and the window's page faults wait for that.
+struct SpectrogramCache::Scratch {
+    std::vector<double> samples;
+    std::vector<std::uint8_t> fft;    // the transform's vectors, aligned by hand
+    std::vector<std::uint8_t> levels; // every run's frame levels, one after the other
+};
+
+using BlockMap = std::unordered_map<std::uint64_t, std::shared_ptr<const SpectrumLevels>>;
+
+// What a worker is handed, and hands back in the same object.
 struct SpectrogramCache::Job {
     std::uint64_t generation = 0;
     SpectrogramShape shape;
     std::vector<FrameSpan> columns;
     std::vector<Run> runs;
     std::size_t inputBytes = 0;
+    std::vector<std::uint8_t> input; // the runs' samples
+    BlockMap kept;                   // the kept blocks the columns are made of beside the runs
+    // The results: the blocks made from the runs, and the columns.
+    BlockMap made;
+    std::vector<std::pair<FrameSpan, std::shared_ptr<const SpectrumLevels>>> results;
 };
 
+// The workers share only the queues with the owner (the thread calling the members), under
+// `mutex`, and hold it for a push or a pop. Everything else is the owner's alone: a worker
+// preempted while it holds the lock must never keep the window waiting.
 struct SpectrogramCache::State {
+    // Shared with the workers.
     mutable std::mutex mutex;
     std::condition_variable work;  // a job was queued, or the workers must stop
     std::condition_variable ended; // a job ended
     bool stop = false;
+    std::deque<std::unique_ptr<Job>> queue;
+    std::vector<std::unique_ptr<Job>> done; // ended, their results not yet kept
+    int running = 0;
+    std::atomic<bool> finished{false};
+    std::atomic<std::uint64_t> framesComputed{0};
+
+    // The owner's.
     SpectrogramShape shape;
     // Renewed by every change of the sound: a job of another generation read older samples.
     std::uint64_t generation = 1;
     std::size_t budget = kDefaultSpectrogramBudget;
     std::size_t levelBytes = 0;
-    std::size_t pendingInput = 0; // samples of queued and running jobs
+    std::size_t pendingInput = 0; // samples of the jobs whose results are not yet kept
+    // Input buffers of ended jobs, for the next jobs: copying into memory already mapped
+    // spares the window's thread the page faults.
+    std::vector<std::vector<std::uint8_t>> spare;
+    std::size_t spareBytes = 0;
     std::unordered_map<std::uint64_t, Entry> blocks;
     std::unordered_map<FrameSpan, Entry, SpanHash> columns;
     std::unordered_set<FrameSpan, SpanHash> inFlight;
     std::vector<FrameSpan> wanted;
-    std::deque<std::unique_ptr<Job>> queue;
-    int running = 0;
     UseOrder order;
-    std::atomic<bool> finished{false};
-    std::atomic<std::uint64_t> framesComputed{0};
 
     void ClearLevels() {
         blocks.clear();
@@ -176,11 +206,75 @@ struct SpectrogramCache::State {
     // A new generation: queued jobs read older samples, and nothing is being computed for it.
     void NewGeneration() {
         ++generation;
-        for (const auto& job : queue) {
-            pendingInput -= job->inputBytes; // running jobs give theirs back when they end
+        std::deque<std::unique_ptr<Job>> stale;
+        {
+            const std::lock_guard lock(mutex);
+            stale.swap(queue);
         }
-        queue.clear();
+        for (const auto& job : stale) {
+            pendingInput -= job->inputBytes; // running jobs give theirs back when kept
+            Recycle(std::move(job->input));
+        }
         inFlight.clear();
+    }
+
+    // Gives back what planning `job` took, when it is not handed to the workers after all.
+    void Unplan(Job& job) {
+        pendingInput -= job.inputBytes;
+        for (const FrameSpan& span : job.columns) {
+            inFlight.erase(span);
+        }
+        Recycle(std::move(job.input));
+    }
+
+    // Keeps an input buffer for the next job, the spares at most what may be pending.
+    void Recycle(std::vector<std::uint8_t> buffer) {
+        const std::size_t limit = std::min(kMaxPendingInput, budget / 4);
+        if (buffer.capacity() > 0 && spareBytes + buffer.capacity() <= limit) {
+            spareBytes += buffer.capacity();
+            spare.push_back(std::move(buffer));
+        }
+    }
+
+    // An input buffer of `bytes`, a spare one when there is.
+    std::vector<std::uint8_t> InputBuffer(std::size_t bytes) {
+        std::vector<std::uint8_t> buffer;
+        if (!spare.empty()) {
+            buffer = std::move(spare.back());
+            spare.pop_back();
+            spareBytes -= buffer.capacity();
+        }
+        buffer.resize(bytes);
+        return buffer;
+    }
+
+    // Keeps the results of the jobs that ended, unless the sound changed meanwhile.
+    void KeepDone() {
+        std::vector<std::unique_ptr<Job>> ended;
+        {
+            const std::lock_guard lock(mutex);
+            if (done.empty()) {
+                return;
+            }
+            ended.swap(done);
+        }
+        for (const auto& job : ended) {
+            pendingInput -= job->inputBytes;
+            Recycle(std::move(job->input));
+            if (job->generation != generation) {
+                continue;
+            }
+            for (auto& [key, levels] : job->made) {
+                Keep(blocks, key, {false, key, {}}, std::move(levels));
+            }
+            for (auto& [span, levels] : job->results) {
+                Keep(columns, span, {true, 0, span}, std::move(levels));
+            }
+            for (const FrameSpan& span : job->columns) {
+                inFlight.erase(span);
+            }
+        }
+        Evict();
     }
 
     // Forgets the levels of every span meeting analysis frames [lo, hi).
@@ -207,11 +301,11 @@ struct SpectrogramCache::State {
     // Drops the least recently used levels until they and the pending samples take at most
     // nine tenths of the budget.
     void Evict() {
-        if (levelBytes + pendingInput <= budget) {
+        const std::size_t input = pendingInput + spareBytes;
+        if (levelBytes + input <= budget) {
             return;
         }
-        const std::size_t target =
-            budget / 10 * 9 > pendingInput ? budget / 10 * 9 - pendingInput : 0;
+        const std::size_t target = budget / 10 * 9 > input ? budget / 10 * 9 - input : 0;
         while (levelBytes > target && !order.empty()) {
             const EntryKey& key = order.front();
             if (key.column) {
@@ -249,7 +343,9 @@ int FittingLevel(std::int64_t p, std::int64_t end, std::int64_t frames) {
 
 // Transforms analysis frames [run.first, run.end) of every channel into `out`
 // ((frame - run.first) * channels + channel) * bins.
-void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* out) {
+void TransformRun(const SpectrogramShape& shape, const Run& run, const std::uint8_t* input,
+                  std::vector<double>& samples, std::vector<std::uint8_t>& room,
+                  std::uint8_t* out) {
     const int n = shape.fftSize, hop = shape.Hop(), bins = shape.Bins();
     const int channels = shape.channels, align = shape.BlockAlign();
     const std::int32_t* reversal = FftBitReversal(n);
@@ -258,7 +354,7 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
     const double full = FullScaleMagnitude(n);
     const double scale = 1 / (full * full);
     // Raw bytes, aligned by hand: a vector of the vector type would drop its alignment.
-    std::vector<std::uint8_t> room(static_cast<std::size_t>(n) * sizeof(FftQuad) + kFftQuadAlign);
+    room.resize(static_cast<std::size_t>(n) * sizeof(FftQuad) + kFftQuadAlign);
     void* aligned = room.data();
     std::size_t space = room.size();
     std::align(kFftQuadAlign, static_cast<std::size_t>(n) * sizeof(FftQuad), aligned, space);
@@ -267,11 +363,11 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
     // once: each sample is read by four overlapping frames.
     const std::int64_t from = run.first * hop - n / 2;
     const std::int64_t count = (run.end - run.first + 3) * hop + n;
-    std::vector<double> samples(static_cast<std::size_t>(count));
+    samples.resize(static_cast<std::size_t>(count));
     const int bytes = shape.bits / 8;
     for (int c = 0; c < channels; ++c) {
         std::fill(samples.begin(), samples.end(), 0.0);
-        const std::uint8_t* p = run.input.data() + c * bytes;
+        const std::uint8_t* p = input + run.inputOffset + c * bytes;
         double* d = samples.data() + (run.inputFirst - from);
         for (std::int64_t f = 0; f < run.inputCount; ++f, p += align) {
             if (bytes == 2) {
@@ -312,8 +408,6 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, std::uint8_t* o
         }
     }
 }
-
-using BlockMap = std::unordered_map<std::uint64_t, std::shared_ptr<SpectrumLevels>>;
 
 // Every block of 16, 64, 256 ... frames that lies wholly inside `run` (cut at the last of the
 // `frames` analysis frames), from the run's frame levels `levels` (`width` bytes a frame) and
@@ -388,7 +482,6 @@ void SpectrogramCache::SetThreads(int threads) {
 }
 
 void SpectrogramCache::SetShape(const SpectrogramShape& shape) {
-    const std::lock_guard lock(state_->mutex);
     state_->ClearLevels();
     state_->shape = shape;
     state_->NewGeneration();
@@ -396,7 +489,6 @@ void SpectrogramCache::SetShape(const SpectrogramShape& shape) {
 
 void SpectrogramCache::SoundChanged(const SpectrogramShape& shape, std::int64_t first,
                                     std::int64_t end) {
-    const std::lock_guard lock(state_->mutex);
     State& s = *state_;
     const SpectrogramShape& old = s.shape;
     if (shape.fftSize != old.fftSize || shape.channels != old.channels || shape.bits != old.bits) {
@@ -417,28 +509,25 @@ void SpectrogramCache::SoundChanged(const SpectrogramShape& shape, std::int64_t 
 }
 
 SpectrogramShape SpectrogramCache::Shape() const {
-    const std::lock_guard lock(state_->mutex);
     return state_->shape;
 }
 
 void SpectrogramCache::SetBudget(std::size_t bytes) {
-    const std::lock_guard lock(state_->mutex);
     state_->budget = std::max(bytes, kMinBudget);
+    state_->KeepDone();
     state_->Evict();
 }
 
 std::size_t SpectrogramCache::Budget() const {
-    const std::lock_guard lock(state_->mutex);
     return state_->budget;
 }
 
 std::size_t SpectrogramCache::Bytes() const {
-    const std::lock_guard lock(state_->mutex);
-    return state_->levelBytes + state_->pendingInput;
+    return state_->levelBytes + state_->pendingInput + state_->spareBytes;
 }
 
 std::shared_ptr<const SpectrumLevels> SpectrogramCache::Find(FrameSpan span) {
-    const std::lock_guard lock(state_->mutex);
+    state_->KeepDone();
     const auto it = state_->columns.find(span);
     if (it == state_->columns.end()) {
         return nullptr;
@@ -448,7 +537,6 @@ std::shared_ptr<const SpectrumLevels> SpectrogramCache::Find(FrameSpan span) {
 }
 
 void SpectrogramCache::Want(std::vector<FrameSpan> spans) {
-    const std::lock_guard lock(state_->mutex);
     state_->wanted = std::move(spans);
 }
 
@@ -456,8 +544,8 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
     std::vector<std::unique_ptr<Job>> jobs;
     bool remaining = false;
     {
-        const std::lock_guard lock(state_->mutex);
         State& s = *state_;
+        s.KeepDone();
         const SpectrogramShape shape = s.shape;
         const std::int64_t frames = shape.AnalysisFrames();
         const std::int64_t hop = shape.Hop(), n = shape.fftSize, align = shape.BlockAlign();
@@ -499,9 +587,11 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
                 if (fit >= kMinBlockLevel) {
                     next = std::min(p + BlockSize(fit), frames);
                     for (int l = fit; l >= kMinBlockLevel && !kept; --l) {
-                        if (s.FindBlock(l, p) != nullptr) {
+                        if (Entry* block = s.FindBlock(l, p)) {
                             kept = true;
                             next = std::min(p + BlockSize(l), frames);
+                            s.Touch(*block);
+                            job->kept.emplace(BlockKey(l, p / BlockSize(l)), block->levels);
                         }
                     }
                 }
@@ -528,6 +618,10 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
             }
         }
         close();
+        if (jobs.empty() && s.pendingInput == 0) {
+            s.spare.clear(); // nothing to feed: the buffers are not wanted for now
+            s.spareBytes = 0;
+        }
         for (const auto& j : jobs) {
             s.pendingInput += j->inputBytes;
         }
@@ -535,22 +629,38 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
         // when the next job ends.
         s.Evict();
     }
-    // Only the thread that owns the sound feeds and changes it: the copies are made without
-    // the lock, and the generation they were planned in still holds when they are queued.
-    for (const auto& job : jobs) {
+    // Only the thread that owns the sound feeds and changes it: the generation the copies were
+    // planned in still holds when they are queued.
+    const auto deadline = std::chrono::steady_clock::now() + kFeedCopyTime;
+    std::size_t copied = 0;
+    for (; copied < jobs.size(); ++copied) {
+        if (copied > 0 && std::chrono::steady_clock::now() >= deadline) {
+            break;
+        }
+        Job* job = jobs[copied].get();
         const SpectrogramShape& shape = job->shape;
         const std::int64_t hop = shape.Hop(), half = shape.fftSize / 2;
+        std::size_t bytes = 0;
         for (Run& run : job->runs) {
             const std::int64_t first = std::max<std::int64_t>(0, run.first * hop - half);
             const std::int64_t end = std::min(shape.frames, (run.end - 1) * hop + half);
             run.inputFirst = first;
             run.inputCount = std::max<std::int64_t>(0, end - first);
-            run.input.resize(static_cast<std::size_t>(run.inputCount * shape.BlockAlign()));
+            run.inputOffset = bytes;
+            bytes += static_cast<std::size_t>(run.inputCount * shape.BlockAlign());
+        }
+        job->input = state_->InputBuffer(bytes);
+        for (const Run& run : job->runs) {
             if (run.inputCount > 0) {
-                read(first, run.inputCount, run.input.data());
+                read(run.inputFirst, run.inputCount, job->input.data() + run.inputOffset);
             }
         }
     }
+    for (std::size_t j = copied; j < jobs.size(); ++j) {
+        state_->Unplan(*jobs[j]);
+        remaining = true;
+    }
+    jobs.resize(copied);
     if (!jobs.empty()) {
         StartWorkers();
         {
@@ -565,12 +675,13 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
 }
 
 bool SpectrogramCache::TakeFinished() {
+    state_->KeepDone();
     return state_->finished.exchange(false);
 }
 
 bool SpectrogramCache::Idle() const {
     const std::lock_guard lock(state_->mutex);
-    return state_->queue.empty() && state_->running == 0;
+    return state_->queue.empty() && state_->running == 0 && state_->done.empty();
 }
 
 bool SpectrogramCache::WaitIdle(int timeoutMs) {
@@ -596,6 +707,7 @@ void SpectrogramCache::WorkerLoop() {
     // little later, the window must answer at once. Failing that, the worker runs as it is.
     setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kWorkerNice);
     State& s = *state_;
+    Scratch scratch;
     std::unique_lock lock(s.mutex);
     for (;;) {
         s.work.wait(lock, [&] { return s.stop || !s.queue.empty(); });
@@ -606,101 +718,83 @@ void SpectrogramCache::WorkerLoop() {
         s.queue.pop_front();
         ++s.running;
         lock.unlock();
-        RunJob(*job);
+        RunJob(*job, scratch);
         lock.lock();
-        s.pendingInput -= job->inputBytes;
+        s.done.push_back(std::move(job));
         --s.running;
+        s.finished = true;
         s.ended.notify_all();
     }
 }
 
-void SpectrogramCache::RunJob(Job& job) {
-    State& s = *state_;
+void SpectrogramCache::RunJob(Job& job, Scratch& scratch) {
     const SpectrogramShape& shape = job.shape;
     const std::int64_t frames = shape.AnalysisFrames();
     const std::size_t width = static_cast<std::size_t>(shape.channels) * shape.Bins();
 
     // Every frame of every run, then the blocks that lie wholly inside a run.
-    std::vector<SpectrumLevels> runLevels(job.runs.size());
-    BlockMap made;
+    std::vector<std::size_t> runStart(job.runs.size());
+    std::size_t total = 0;
     for (std::size_t r = 0; r < job.runs.size(); ++r) {
-        Run& run = job.runs[r];
-        runLevels[r].resize(static_cast<std::size_t>(run.end - run.first) * width);
-        TransformRun(shape, run, runLevels[r].data());
-        s.framesComputed += static_cast<std::uint64_t>(run.end - run.first);
-        run.input = {};
-        MakeBlocks(run, runLevels[r].data(), width, frames, made);
+        runStart[r] = total;
+        total += static_cast<std::size_t>(job.runs[r].end - job.runs[r].first) * width;
+    }
+    scratch.levels.resize(total);
+    for (std::size_t r = 0; r < job.runs.size(); ++r) {
+        const Run& run = job.runs[r];
+        std::uint8_t* levels = scratch.levels.data() + runStart[r];
+        TransformRun(shape, run, job.input.data(), scratch.samples, scratch.fft, levels);
+        state_->framesComputed += static_cast<std::uint64_t>(run.end - run.first);
+        MakeBlocks(run, levels, width, frames, job.made);
     }
 
-    // Each column from the largest blocks that fit it and the frames at its ends.
+    // Each column from the largest blocks that fit it, made here or kept when the job was
+    // planned, and the frames at its ends.
     const auto frameLevels = [&](std::int64_t f) -> const std::uint8_t* {
         for (std::size_t r = 0; r < job.runs.size(); ++r) {
             if (f >= job.runs[r].first && f < job.runs[r].end) {
-                return runLevels[r].data() +
+                return scratch.levels.data() + runStart[r] +
                        static_cast<std::size_t>(f - job.runs[r].first) * width;
             }
         }
         return nullptr;
     };
-    std::vector<std::shared_ptr<const SpectrumLevels>> holds; // kept blocks used below
-    std::vector<std::pair<FrameSpan, std::vector<const std::uint8_t*>>> plans;
-    {
-        const std::lock_guard lock(s.mutex);
-        for (const FrameSpan& span : job.columns) {
-            std::vector<const std::uint8_t*> pieces;
-            bool whole = true;
-            for (std::int64_t p = span.first; p < span.end && whole;) {
-                const int fit = FittingLevel(p, span.end, frames);
-                const std::uint8_t* piece = nullptr;
-                for (int l = fit; l >= kMinBlockLevel && !piece; --l) {
-                    if (const auto it = made.find(BlockKey(l, p / BlockSize(l)));
-                        it != made.end()) {
-                        piece = it->second->data();
-                    } else if (Entry* kept =
-                                   job.generation == s.generation ? s.FindBlock(l, p) : nullptr) {
-                        s.Touch(*kept);
-                        holds.push_back(kept->levels);
-                        piece = kept->levels->data();
-                    }
-                    if (piece) {
-                        p = std::min(p + BlockSize(l), frames);
-                    }
-                }
-                if (!piece && (piece = frameLevels(p)) != nullptr) {
-                    ++p;
-                }
-                whole = piece != nullptr;
-                pieces.push_back(piece);
-            }
-            if (whole) {
-                plans.emplace_back(span, std::move(pieces));
+    const auto block = [&](int level, std::int64_t p) -> const std::uint8_t* {
+        const std::uint64_t key = BlockKey(level, p / BlockSize(level));
+        for (const BlockMap* map : {&job.made, &job.kept}) {
+            if (const auto it = map->find(key); it != map->end()) {
+                return it->second->data();
             }
         }
-    }
-    std::vector<std::pair<FrameSpan, std::shared_ptr<const SpectrumLevels>>> results;
-    for (const auto& [span, pieces] : plans) {
-        auto levels = std::make_shared<SpectrumLevels>(pieces.front(), pieces.front() + width);
-        for (std::size_t i = 1; i < pieces.size(); ++i) {
-            MaxInto(levels->data(), pieces[i], width);
-        }
-        results.emplace_back(span, std::move(levels));
-    }
-
-    const std::lock_guard lock(s.mutex);
-    if (job.generation != s.generation) {
-        return; // the sound changed while this ran
-    }
-    for (auto& [key, levels] : made) {
-        s.Keep(s.blocks, key, {false, key, {}}, std::move(levels));
-    }
-    for (auto& [span, levels] : results) {
-        s.Keep(s.columns, span, {true, 0, span}, std::move(levels));
-    }
+        return nullptr;
+    };
     for (const FrameSpan& span : job.columns) {
-        s.inFlight.erase(span);
+        std::shared_ptr<SpectrumLevels> levels;
+        for (std::int64_t p = span.first; p < span.end;) {
+            const std::uint8_t* piece = nullptr;
+            for (int l = FittingLevel(p, span.end, frames); l >= kMinBlockLevel && !piece; --l) {
+                if ((piece = block(l, p)) != nullptr) {
+                    p = std::min(p + BlockSize(l), frames);
+                }
+            }
+            if (!piece && (piece = frameLevels(p)) != nullptr) {
+                ++p;
+            }
+            if (!piece) {
+                levels = nullptr; // not kept: asked for again by the next plan
+                break;
+            }
+            if (!levels) {
+                levels = std::make_shared<SpectrumLevels>(piece, piece + width);
+            } else {
+                MaxInto(levels->data(), piece, width);
+            }
+        }
+        if (levels) {
+            job.results.emplace_back(span, std::move(levels));
+        }
     }
-    s.Evict();
-    s.finished = true;
+    job.kept.clear();
 }
 
 } // namespace wt

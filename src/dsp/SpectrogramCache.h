@@ -10,6 +10,10 @@
 // (Feed, a few megabytes at a time) and the workers transform the copies. A change of the
 // sound forgets only the levels whose frames read the samples that changed (SoundChanged),
 // and a job begun before it is thrown away when it ends.
+//
+// Every member is called from that one thread. It alone reads and changes what is kept; the
+// workers only take jobs from a queue and hand them back with their results, which the next
+// member called keeps. So the window never waits for a worker.
 #pragma once
 
 #include "dsp/Spectrogram.h"
@@ -94,7 +98,7 @@ public:
     bool Feed(const Reader& read, std::size_t maxBytes);
     // Whether levels were added since the last call.
     bool TakeFinished();
-    // True when no job is queued or running.
+    // True when no job is queued or running, and every ended job's results are kept.
     bool Idle() const;
     // Waits until Idle; false when `timeoutMs` passed first.
     bool WaitIdle(int timeoutMs);
@@ -104,8 +108,9 @@ public:
 private:
     struct Job;
     struct State;
+    struct Scratch;
     void WorkerLoop();
-    void RunJob(Job& job);
+    void RunJob(Job& job, Scratch& scratch);
     void StartWorkers();
     void StopWorkers();
 

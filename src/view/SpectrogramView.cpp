@@ -277,33 +277,41 @@ void PaintSpectrogram(App& app, Canvas& c, const WaveLayout& layout, const Rect&
     const std::int64_t analysis = SpectrumFrameCount(frames, app.settings.spectrumSize);
     const int bins = app.settings.spectrumSize / 2 + 1;
 
-    // The levels of every column the update covers, each span looked up once.
+    // The levels of every column the update covers, each span looked up once. The pixel loop
+    // below reads plain pointers: it runs for every pixel of the pane at each repaint while the
+    // cache fills, and must stay cheap in an unoptimised build too.
     const Rect draw{std::max(update.left, pane.left), std::max(update.top, pane.top),
                     std::min(update.right, pane.right), std::min(update.bottom, pane.bottom)};
-    std::vector<std::shared_ptr<const SpectrumLevels>> levels;
-    std::vector<bool> past; // the column lies past the sound's end
+    const std::size_t width = static_cast<std::size_t>(std::max(draw.Width(), 0));
+    std::vector<std::shared_ptr<const SpectrumLevels>> held; // keeps `columns` alive
+    std::vector<const std::uint8_t*> columns(width, nullptr);
+    std::vector<std::uint8_t> past(width, 0); // the column lies past the sound's end
     FrameSpan last;
-    std::shared_ptr<const SpectrumLevels> lastLevels;
-    for (int x = draw.left; x < draw.right; ++x) {
-        const FrameSpan span = ColumnSpan(app, x - kWaveAreaLeft, frames, analysis);
-        past.push_back(span.end <= span.first);
-        if (!past.back() && !(span == last)) {
+    const std::uint8_t* lastLevels = nullptr;
+    for (std::size_t i = 0; i < width; ++i) {
+        const FrameSpan span =
+            ColumnSpan(app, draw.left + static_cast<int>(i) - kWaveAreaLeft, frames, analysis);
+        past[i] = span.end <= span.first ? 1 : 0;
+        if (!past[i] && !(span == last)) {
             last = span;
-            lastLevels = app.spectrogram.Find(span);
+            auto found = app.spectrogram.Find(span);
             // While a command runs the cache may still describe the sound before it, with
             // another number of channels: such levels are not drawn.
-            if (lastLevels && lastLevels->size() != static_cast<std::size_t>(channels) * bins) {
-                lastLevels = nullptr;
+            lastLevels = nullptr;
+            if (found && found->size() == static_cast<std::size_t>(channels) * bins) {
+                lastLevels = found->data();
+                held.push_back(std::move(found));
             }
         }
-        levels.push_back(past.back() ? nullptr : lastLevels);
+        columns[i] = past[i] ? nullptr : lastLevels;
     }
 
-    std::array<Rgb, 256> colours;
+    std::array<Rgb, 256> colourTable;
     for (int q = 0; q < 256; ++q) {
-        colours[static_cast<std::size_t>(q)] =
+        colourTable[static_cast<std::size_t>(q)] =
             SpectrumColour(LevelDb(static_cast<std::uint8_t>(q)), app.settings.spectrumRange);
     }
+    const Rgb* colours = colourTable.data();
     std::vector<Rgb> picture;
     for (int ch = 0; ch < channels; ++ch) {
         const int top = pane.top + ch * pane.Height() / channels;
@@ -319,21 +327,29 @@ void PaintSpectrogram(App& app, Canvas& c, const WaveLayout& layout, const Rect&
             continue;
         }
         const auto rows = RowTable(app, bottom - top);
-        picture.assign(static_cast<std::size_t>(band.Width()) * band.Height(), Rgb{});
-        for (int x = band.left; x < band.right; ++x) {
-            const auto i = static_cast<std::size_t>(x - draw.left);
-            const SpectrumLevels* column = levels[i].get();
-            Rgb* out = picture.data() + (x - band.left);
-            for (int y = band.top; y < band.bottom; ++y, out += band.Width()) {
-                if (past[i]) {
-                    *out = kColourWaveBackground;
-                } else if (!column) {
-                    *out = kColourSpectrumPending;
-                } else {
-                    const auto [first, end] = rows[static_cast<std::size_t>(y - top)];
-                    const std::uint8_t* v = column->data() + static_cast<std::size_t>(ch) * bins;
-                    *out = colours[*std::max_element(v + first, v + end)];
+        const std::pair<int, int>* bandRows = rows.data() + (band.top - top);
+        const int w = band.Width(), h = band.Height();
+        picture.resize(static_cast<std::size_t>(w) * h);
+        for (int i = 0; i < w; ++i) {
+            Rgb* out = picture.data() + i;
+            const std::uint8_t* column = columns[static_cast<std::size_t>(i)];
+            if (!column) {
+                const Rgb fill = past[static_cast<std::size_t>(i)] ? kColourWaveBackground
+                                                                   : kColourSpectrumPending;
+                for (int y = 0; y < h; ++y, out += w) {
+                    *out = fill;
                 }
+                continue;
+            }
+            const std::uint8_t* v = column + static_cast<std::size_t>(ch) * bins;
+            for (int y = 0; y < h; ++y, out += w) {
+                const std::uint8_t* p = v + bandRows[y].first;
+                const std::uint8_t* end = v + bandRows[y].second;
+                std::uint8_t q = *p;
+                while (++p < end) {
+                    q = *p > q ? *p : q;
+                }
+                *out = colours[q];
             }
         }
         c.DrawPixels(band, picture.data());
@@ -382,8 +398,10 @@ void OnSpectrogramTimer(App& app) {
     SyncSpectrogram(app);
     const bool more = Feed(app, kFeedBytes);
     ViewState& view = app.view;
-    view.spectrogramRepaintDue = app.spectrogram.TakeFinished() || view.spectrogramRepaintDue;
+    // Idle first: a job ending between the two is then taken by TakeFinished, not left
+    // unpainted by a timer that stops.
     const bool idle = app.spectrogram.Idle();
+    view.spectrogramRepaintDue = app.spectrogram.TakeFinished() || view.spectrogramRepaintDue;
     const auto now = Clock::now().time_since_epoch();
     const auto nowMs = std::chrono::duration_cast<std::chrono::milliseconds>(now).count();
     if (view.spectrogramRepaintDue &&
