@@ -13,6 +13,7 @@
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -120,11 +121,17 @@ struct Run {
     std::size_t inputOffset = 0; // where they lie in the job's input
 };
 
+// What transforming a run needs beside its samples, kept from run to run.
+struct TransformBuffers {
+    std::vector<double> window; // the analysis window of the last size used
+    std::vector<double> samples;
+    std::vector<std::uint8_t> fft; // the transform's vectors, aligned by hand
+};
+
 // A worker's buffers, kept from job to job: a worker that allocated and freed them for each
 // job would map and unmap memory all the time, and the window's page faults wait for that.
 struct SpectrogramCache::Scratch {
-    std::vector<double> samples;
-    std::vector<std::uint8_t> fft;    // the transform's vectors, aligned by hand
+    TransformBuffers transform;
     std::vector<std::uint8_t> levels; // every run's frame levels, one after the other
 };
 
@@ -156,7 +163,6 @@ struct SpectrogramCache::State {
     std::deque<std::unique_ptr<Job>> queue;
     std::vector<std::unique_ptr<Job>> done; // ended, their results not yet kept
     int running = 0;
-    std::atomic<bool> finished{false};
     std::atomic<std::uint64_t> framesComputed{0};
 
     // The owner's.
@@ -175,6 +181,7 @@ struct SpectrogramCache::State {
     std::unordered_set<FrameSpan, SpanHash> inFlight;
     std::vector<FrameSpan> wanted;
     UseOrder order;
+    bool added = false; // levels were kept since the last TakeFinished
 
     void ClearLevels() {
         blocks.clear();
@@ -212,19 +219,44 @@ struct SpectrogramCache::State {
             stale.swap(queue);
         }
         for (const auto& job : stale) {
-            pendingInput -= job->inputBytes; // running jobs give theirs back when kept
-            Recycle(std::move(job->input));
+            GiveBackInput(*job); // running jobs give theirs back when kept
         }
         inFlight.clear();
     }
 
+    // Copies the samples the job's runs read into a buffer of its own.
+    void CopyInput(Job& job, const Reader& read) {
+        const SpectrogramShape& shape = job.shape;
+        const std::int64_t hop = shape.Hop(), half = shape.fftSize / 2;
+        std::size_t bytes = 0;
+        for (Run& run : job.runs) {
+            const std::int64_t first = std::max<std::int64_t>(0, run.first * hop - half);
+            const std::int64_t end = std::min(shape.frames, (run.end - 1) * hop + half);
+            run.inputFirst = first;
+            run.inputCount = std::max<std::int64_t>(0, end - first);
+            run.inputOffset = bytes;
+            bytes += static_cast<std::size_t>(run.inputCount * shape.BlockAlign());
+        }
+        job.input = InputBuffer(bytes);
+        for (const Run& run : job.runs) {
+            if (run.inputCount > 0) {
+                read(run.inputFirst, run.inputCount, job.input.data() + run.inputOffset);
+            }
+        }
+    }
+
+    // The job's samples are no longer pending: its buffer goes to the spares.
+    void GiveBackInput(Job& job) {
+        pendingInput -= job.inputBytes;
+        Recycle(std::move(job.input));
+    }
+
     // Gives back what planning `job` took, when it is not handed to the workers after all.
     void Unplan(Job& job) {
-        pendingInput -= job.inputBytes;
+        GiveBackInput(job);
         for (const FrameSpan& span : job.columns) {
             inFlight.erase(span);
         }
-        Recycle(std::move(job.input));
     }
 
     // Keeps an input buffer for the next job, the spares at most what may be pending.
@@ -259,11 +291,11 @@ struct SpectrogramCache::State {
             ended.swap(done);
         }
         for (const auto& job : ended) {
-            pendingInput -= job->inputBytes;
-            Recycle(std::move(job->input));
+            GiveBackInput(*job);
             if (job->generation != generation) {
                 continue;
             }
+            added = true;
             for (auto& [key, levels] : job->made) {
                 Keep(blocks, key, {false, key, {}}, std::move(levels));
             }
@@ -344,13 +376,17 @@ int FittingLevel(std::int64_t p, std::int64_t end, std::int64_t frames) {
 // Transforms analysis frames [run.first, run.end) of every channel into `out`
 // ((frame - run.first) * channels + channel) * bins.
 void TransformRun(const SpectrogramShape& shape, const Run& run, const std::uint8_t* input,
-                  std::vector<double>& samples, std::vector<std::uint8_t>& room,
-                  std::uint8_t* out) {
+                  TransformBuffers& buffers, std::uint8_t* out) {
     const int n = shape.fftSize, hop = shape.Hop(), bins = shape.Bins();
     const int channels = shape.channels, align = shape.BlockAlign();
     const std::int32_t* reversal = FftBitReversal(n);
     const std::uint8_t* levels = PowerLevels();
-    const std::vector<double> window = SpectrumWindow(n);
+    if (buffers.window.size() != static_cast<std::size_t>(n)) {
+        buffers.window = SpectrumWindow(n);
+    }
+    const double* window = buffers.window.data();
+    std::vector<double>& samples = buffers.samples;
+    std::vector<std::uint8_t>& room = buffers.fft;
     const double full = FullScaleMagnitude(n);
     const double scale = 1 / (full * full);
     // Raw bytes, aligned by hand: a vector of the vector type would drop its alignment.
@@ -382,7 +418,7 @@ void TransformRun(const SpectrogramShape& shape, const Run& run, const std::uint
             const int lanes = static_cast<int>(std::min<std::int64_t>(4, run.end - i));
             const double* s0 = samples.data() + (i - run.first) * hop;
             for (int m = 0; m < n; ++m) {
-                const double w = window[static_cast<std::size_t>(m)];
+                const double w = window[m];
                 x[reversal[m]] = FftQuad{s0[m], s0[m + hop], s0[m + 2 * hop], s0[m + 3 * hop]} * w;
             }
             RealFftForwardQuadFromReversed(n, x);
@@ -443,10 +479,6 @@ void MakeBlocks(const Run& run, const std::uint8_t* levels, std::size_t width, s
         }
     }
 }
-
-} // namespace
-
-namespace {
 
 int ThreadCount(int threads) {
     return threads > 0 ? threads
@@ -637,24 +669,7 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
         if (copied > 0 && std::chrono::steady_clock::now() >= deadline) {
             break;
         }
-        Job* job = jobs[copied].get();
-        const SpectrogramShape& shape = job->shape;
-        const std::int64_t hop = shape.Hop(), half = shape.fftSize / 2;
-        std::size_t bytes = 0;
-        for (Run& run : job->runs) {
-            const std::int64_t first = std::max<std::int64_t>(0, run.first * hop - half);
-            const std::int64_t end = std::min(shape.frames, (run.end - 1) * hop + half);
-            run.inputFirst = first;
-            run.inputCount = std::max<std::int64_t>(0, end - first);
-            run.inputOffset = bytes;
-            bytes += static_cast<std::size_t>(run.inputCount * shape.BlockAlign());
-        }
-        job->input = state_->InputBuffer(bytes);
-        for (const Run& run : job->runs) {
-            if (run.inputCount > 0) {
-                read(run.inputFirst, run.inputCount, job->input.data() + run.inputOffset);
-            }
-        }
+        state_->CopyInput(*jobs[copied], read);
     }
     for (std::size_t j = copied; j < jobs.size(); ++j) {
         state_->Unplan(*jobs[j]);
@@ -676,7 +691,7 @@ bool SpectrogramCache::Feed(const Reader& read, std::size_t maxBytes) {
 
 bool SpectrogramCache::TakeFinished() {
     state_->KeepDone();
-    return state_->finished.exchange(false);
+    return std::exchange(state_->added, false);
 }
 
 bool SpectrogramCache::Idle() const {
@@ -722,7 +737,6 @@ void SpectrogramCache::WorkerLoop() {
         lock.lock();
         s.done.push_back(std::move(job));
         --s.running;
-        s.finished = true;
         s.ended.notify_all();
     }
 }
@@ -743,7 +757,7 @@ void SpectrogramCache::RunJob(Job& job, Scratch& scratch) {
     for (std::size_t r = 0; r < job.runs.size(); ++r) {
         const Run& run = job.runs[r];
         std::uint8_t* levels = scratch.levels.data() + runStart[r];
-        TransformRun(shape, run, job.input.data(), scratch.samples, scratch.fft, levels);
+        TransformRun(shape, run, job.input.data(), scratch.transform, levels);
         state_->framesComputed += static_cast<std::uint64_t>(run.end - run.first);
         MakeBlocks(run, levels, width, frames, job.made);
     }

@@ -100,7 +100,8 @@ public:
     bool TakeFinished();
     // True when no job is queued or running, and every ended job's results are kept.
     bool Idle() const;
-    // Waits until Idle; false when `timeoutMs` passed first.
+    // Waits until no job is queued or running (their results are kept at the next call);
+    // false when `timeoutMs` passed first.
     bool WaitIdle(int timeoutMs);
     // Analysis frames transformed so far (each channel counted once per frame).
     std::uint64_t FramesComputed() const;
